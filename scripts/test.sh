@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The whole test suite: the default build, then AddressSanitizer + UndefinedBehaviorSanitizer,
+# then the threaded tests under ThreadSanitizer, then each fuzz target for a short while.
+# Sets everything up on a fresh Debian 12 machine. Exits non-zero when any test fails.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+export QT_QPA_PLATFORM=offscreen
+fuzz_seconds=${PZAM_FUZZ_SECONDS:-30}
+
+status=0
+for preset in default asan tsan; do
+  echo "=== ${preset}: build"
+  bash scripts/build.sh "$preset"
+  echo "=== ${preset}: tests"
+  ctest --preset "$preset" || status=1
+done
+
+echo "=== fuzz: build"
+bash scripts/build.sh fuzz
+shopt -s nullglob
+for f in build/fuzz/bin/fuzz_*; do
+  name=$(basename "$f")
+  corpus="fuzz/corpus/${name#fuzz_}"
+  mkdir -p "build/fuzz/corpus/$name"
+  echo "=== fuzz: $name for ${fuzz_seconds}s"
+  if ! "$f" -max_total_time="$fuzz_seconds" -print_final_stats=0 "build/fuzz/corpus/$name" \
+      $( [ -d "$corpus" ] && echo "$corpus" ) >"build/fuzz/$name.log" 2>&1; then
+    echo "fuzz target $name failed:"; tail -40 "build/fuzz/$name.log"; status=1
+  fi
+done
+
+if [ "$status" -eq 0 ]; then echo "=== all test stages passed"; else echo "=== some test stage FAILED"; fi
+exit "$status"
