@@ -47,7 +47,7 @@ TEST(ZamGauge, RunningFiguresFollowTheSentValues) {
     double squares = 0;
     for (std::size_t k = 0; k <= i; ++k) squares += (values[k] - mean) * (values[k] - mean);
     const double sd = i == 0 ? 0.0 : std::sqrt(squares / (n - 1));
-    char count[16];
+    char count[32];
     std::snprintf(count, sizeof count, "     %03zu", i + 1);
     EXPECT_EQ(count, fields[0].second);
     EXPECT_NEAR(values[i], std::stod(fields[1].second), 1e-9);

@@ -126,6 +126,7 @@ void TSimulator::OnClosed() {
   FState = TState::Closed;
   FSendAt.reset();
   FOut.clear();  // whatever the line had not shifted out is lost, as on a real line
+  FHeldBack = false;
   FIn.clear();
 }
 
@@ -142,13 +143,17 @@ void TSimulator::Tick(TClock::time_point now) {
     }
   }
   if (FState == TState::Open && FSendAt && now >= *FSendAt && !CountReached()) {
-    const bool message = FOptions.Messages && (FTelegrams + 1) % 7 == 0;
-    if (message) {
-      Send(TZamGauge::MessageTelegram(TZamGauge::MessageText(FTelegrams / 7)), now);
-    } else {
-      SendValue(now);
+    // While the line holds unsent text (the program has stopped reading and the pty's buffers are
+    // full) values are held back rather than piled up or lost unnoticed; POLLOUT resumes.
+    if (FOut.empty()) {
+      const bool message = FOptions.Messages && (FTelegrams + 1) % 7 == 0;
+      if (message) {
+        Send(TZamGauge::MessageTelegram(TZamGauge::MessageText(FTelegrams / 7)), now);
+      } else {
+        SendValue(now);
+      }
+      FSendAt = std::max(*FSendAt + std::chrono::milliseconds(FOptions.IntervalMs), FLineFreeAt);
     }
-    FSendAt = std::max(*FSendAt + std::chrono::milliseconds(FOptions.IntervalMs), FLineFreeAt);
   }
   while (!FPending.empty() && now >= FPending.front().Deadline) {
     FLog.Event(FPending.front().Text + " not acknowledged within 1 s");
@@ -187,16 +192,22 @@ void TSimulator::Flush() {
       OnClosed();
       return;
     }
-    if (n == 0) return;  // the program is not reading; POLLOUT resumes
+    if (n == 0) {
+      if (!FHeldBack) FLog.Event("the port is not being read; sending held back");
+      FHeldBack = true;
+      return;
+    }
     FOut.erase(0, static_cast<std::size_t>(n));
   }
+  if (FHeldBack) FLog.Event("the port is being read again");
+  FHeldBack = false;
 }
 
 std::optional<TSimulator::TClock::time_point> TSimulator::NextDeadline() const {
   std::optional<TClock::time_point> next;
   const auto consider = [&next](TClock::time_point t) { next = next ? std::min(*next, t) : t; };
   if (FState == TState::Settling) consider(FSettleAt);
-  if (FState == TState::Open && FSendAt && !CountReached()) consider(*FSendAt);
+  if (FState == TState::Open && FSendAt && !CountReached() && FOut.empty()) consider(*FSendAt);
   if (!FPending.empty()) consider(FPending.front().Deadline);
   if (FFinishAt) consider(*FFinishAt);
   return next;

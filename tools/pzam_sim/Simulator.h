@@ -62,6 +62,7 @@ class TSimulator {
   std::optional<TClock::time_point> FFinishAt;
   std::deque<TPending> FPending;  // values waiting for "STO0\r"
   std::string FOut;               // sent text the line has not taken yet
+  bool FHeldBack = false;         // the line has refused text; values wait
   std::string FIn;                // received text up to its next CR
   std::uint64_t FValuesSent = 0;
   std::uint64_t FTelegrams = 0;
