@@ -41,29 +41,27 @@ TEST(ProfileText, LookupFollowsTheProfileRules) {
     const char* section;
     const char* key;
     const char* expected;
-  } cases[] = {
-      {"Serial", "COM", "abc"},
-      {"SERIAL", "com", "abc"},
-      {" Serial ", " COM ", "abc"},
-      {"Select", "ReqMode", "2"},  // first occurrence in the file wins
-      {"Select", "Quoted", "  keeps inner blanks  "},
-      {"Select", "Single", " single "},
-      {"Select", "OneQuote", "\"open"},
-      {"Select", "Mixed", "\"a'"},
-      {"Select", "Inner", "a \"b\" c"},
-      {"Select", "Twice", "\"x\""},  // only one pair is removed
-      {"Select", "Empty", ""},
-      {"Select", "EmptyQuotes", ""},
-      {"Select", "NoEquals", "<default>"},
-      {"Select", "Commented", "<default>"},
-      {"Select", ";Commented", "<default>"},
-      {"Select", "Eq", "a=b"},
-      {"Select", "Late", "found in a second section of the same name"},
-      {"Other", "ReqMode", "7"},
-      {"Serial", "ReqMode", "<default>"},
-      {"Missing", "COM", "<default>"},
-      {"", "Top", "<default>"},
-  };
+  } cases[] = {{"Serial", "COM", "abc"},
+               {"SERIAL", "com", "abc"},
+               {" Serial ", " COM ", "abc"},
+               {"Select", "ReqMode", "2"},  // first occurrence in the file wins
+               {"Select", "Quoted", "  keeps inner blanks  "},
+               {"Select", "Single", " single "},
+               {"Select", "OneQuote", "\"open"},
+               {"Select", "Mixed", "\"a'"},
+               {"Select", "Inner", "a \"b\" c"},
+               {"Select", "Twice", "\"x\""},  // only one pair is removed
+               {"Select", "Empty", ""},
+               {"Select", "EmptyQuotes", ""},
+               {"Select", "NoEquals", "<default>"},
+               {"Select", "Commented", "<default>"},
+               {"Select", ";Commented", "<default>"},
+               {"Select", "Eq", "a=b"},
+               {"Select", "Late", "found in a second section of the same name"},
+               {"Other", "ReqMode", "7"},
+               {"Serial", "ReqMode", "<default>"},
+               {"Missing", "COM", "<default>"},
+               {"", "Top", "<default>"}};
   for (const auto& c : cases)
     EXPECT_EQ(c.expected, Read(file, c.section, c.key)) << c.section << "/" << c.key;
 }

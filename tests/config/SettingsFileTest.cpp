@@ -11,47 +11,31 @@ namespace {
 TEST(SettingsFile, IntegerForms) {
   struct {
     const char* text;
-    bool ok;
     int value;
-  } cases[] = {
-      {"0", true, 0},
-      {"2", true, 2},
-      {"+3", true, 3},
-      {"-5", true, -5},
-      {"007", true, 7},
-      {"2147483647", true, 2147483647},
-      {"-2147483648", true, -2147483647 - 1},
-      {"2147483648", false, 0},
-      {"-2147483649", false, 0},
-      {"99999999999999999999", false, 0},
-      {"0x2", true, 2},
-      {"0X1f", true, 31},
-      {"x10", true, 16},
-      {"X10", true, 16},
-      {"$FF", true, 255},
-      {"$7FFFFFFF", true, 2147483647},
-      {"$FFFFFFFF", true, -1},
-      {"$100000000", false, 0},
-      {"0x", false, 0},
-      {"$", false, 0},
-      {"-$1", false, 0},
-      {"-0x1", false, 0},
-      {"0xg", false, 0},
-      {"abc", false, 0},
-      {"", false, 0},
-      {"-", false, 0},
-      {"+", false, 0},
-      {"1.0", false, 0},
-      {"1e3", false, 0},
-      {"1 2", false, 0},
-      {"12a", false, 0},
-  };
-  for (const auto& c : cases) {
+  } good[] = {{"0", 0},
+              {"2", 2},
+              {"+3", 3},
+              {"-5", -5},
+              {"007", 7},
+              {"2147483647", 2147483647},
+              {"-2147483648", -2147483647 - 1},
+              {"0x2", 2},
+              {"0X1f", 31},
+              {"x10", 16},
+              {"X10", 16},
+              {"$FF", 255},
+              {"$7FFFFFFF", 2147483647},
+              {"$FFFFFFFF", -1}};
+  for (const auto& c : good) {
     int value = 12345;
-    EXPECT_EQ(c.ok, ParseProfileInteger(c.text, value)) << c.text;
-    if (c.ok) {
-      EXPECT_EQ(c.value, value) << c.text;
-    }
+    EXPECT_TRUE(ParseProfileInteger(c.text, value)) << c.text;
+    EXPECT_EQ(c.value, value) << c.text;
+  }
+  for (const char* bad :
+       {"2147483648", "-2147483649", "99999999999999999999", "$100000000", "0x", "$", "-$1", "-0x1",
+        "0xg", "abc", "", "-", "+", "1.0", "1e3", "1 2", "12a", " 1"}) {
+    int value = 12345;
+    EXPECT_FALSE(ParseProfileInteger(bad, value)) << bad;
   }
 }
 
@@ -73,22 +57,20 @@ TEST(SettingsFile, ReadIntegerFromTheFile) {
 TEST(SettingsFile, SelectionIndexIsClampedByItsGroup) {
   struct {
     int index, items, expected;
-  } cases[] = {
-      {9, 4, 3},
-      {4, 4, 3},
-      {3, 4, 3},
-      {0, 4, 0},
-      {-1, 4, -1},
-      {-5, 4, -1},
-      {3, 3, 2},
-      {2, 2, 1},
-      {1, 2, 1},
-      {-2, 2, -1},
-      {0, 0, -1},
-      {5, 0, -1},
-      {-2147483647 - 1, 4, -1},
-      {2147483647, 3, 2},
-  };
+  } cases[] = {{9, 4, 3},
+               {4, 4, 3},
+               {3, 4, 3},
+               {0, 4, 0},
+               {-1, 4, -1},
+               {-5, 4, -1},
+               {3, 3, 2},
+               {2, 2, 1},
+               {1, 2, 1},
+               {-2, 2, -1},
+               {0, 0, -1},
+               {5, 0, -1},
+               {-2147483647 - 1, 4, -1},
+               {2147483647, 3, 2}};
   for (const auto& c : cases)
     EXPECT_EQ(c.expected, ClampSelectionIndex(c.index, c.items)) << c.index << " of " << c.items;
 }

@@ -31,17 +31,15 @@ TEST(PzamTool, TextPrintsEachIdAsShown) {
     const char* args;
     int status;
     const char* out;
-  } cases[] = {
-      {"text 1008 20011 4711", 0, "Datensätze\n sendet\n0\n"},
-      {"text --language english 2006 20013", 0, "Close\n Sylvac mode\n"},
-      {"text --language klingon 1000", 0, "0\n"},
-      {"text 9004", 0, "Schnittstelle %s kann nicht geöffnet werden: %s\n"},
-      {"text", 2, ""},
-      {"text 10a", 2, ""},
-      {"version /nonexistent/file", 1, ""},
-      {"version /dev/null", 0, "\n"},
-      {"version", 0, "V1.10 Build 3\n"},
-  };
+  } cases[] = {{"text 1008 20011 4711", 0, "Datensätze\n sendet\n0\n"},
+               {"text --language english 2006 20013", 0, "Close\n Sylvac mode\n"},
+               {"text --language klingon 1000", 0, "0\n"},
+               {"text 9004", 0, "Schnittstelle %s kann nicht geöffnet werden: %s\n"},
+               {"text", 2, ""},
+               {"text 10a", 2, ""},
+               {"version /nonexistent/file", 1, ""},
+               {"version /dev/null", 0, "\n"},
+               {"version", 0, "V1.10 Build 3\n"}};
   for (const auto& c : cases) {
     const TRun run = Tool(c.args);
     EXPECT_EQ(c.status, run.Status) << c.args;
