@@ -156,7 +156,7 @@ TEST(SimInstrument, SylvacSimplexSendsOneValueOnEachReopen) {
     std::this_thread::sleep_for(300ms);
     port = std::make_unique<TProgramPort>(sim.Process.Device());
     ASSERT_TRUE(port->IsOpen());
-    values.push_back(port->ReadUntil('\r', 500ms));
+    values.push_back(port->ReadUntil('\r', 2000ms));
     EXPECT_TRUE(std::regex_match(values.back(), std::regex(R"([+-]\d{3}\.\d{3}\r)")));
     port->Write("STO0\r");
     EXPECT_EQ("", port->ReadFor(150ms));  // exactly one value per reopening
