@@ -16,6 +16,8 @@ std::string FormatGaugeValue(double value);
 // Unsigned deviation in eight characters with four decimals ("000.0050"), capped at 999.9999.
 std::string FormatGaugeDeviation(double value);
 
+// Normally distributed values. std::normal_distribution is implementation-defined, so a seed
+// repeats its values with the same standard library only; that is all the tests rely on.
 class TValueSource {
  public:
   TValueSource(double mean, double sd, std::uint32_t seed);
