@@ -79,6 +79,10 @@ void TSimulator::ReadLine() {
     FIn.erase(0, cr + 1);
     HandleRequest(request);
   }
+  if (FIn.size() > 4096) {  // no CR in sight: not a request, do not let it grow
+    FLog.Event("received unexpected " + TSimLog::Printable(FIn.substr(0, 64)) + "...");
+    FIn.clear();
+  }
   if (!up && FState != TState::Closed) OnClosed();
 }
 
