@@ -106,6 +106,11 @@ bool FakeCommApi::WaitForWaiters(int n, std::chrono::milliseconds timeout) {
   return changed_.wait_for(lock, timeout, [&] { return waiters_ >= n; });
 }
 
+bool FakeCommApi::WaitForWaitCall(size_t calls, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return waitCalls_ >= calls && waiters_ > 0; });
+}
+
 bool FakeCommApi::Enter(std::unique_lock<std::mutex>&, const std::string& name,
                         const std::string& args) {
   calls_.push_back(name + "(" + args + ")");
@@ -211,6 +216,7 @@ bool FakeCommApi::WaitCommEvent(HANDLE h, uint32_t& eventMask, OVERLAPPED*) {
   TPort* port = Find(h);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   const uint64_t generation = port->MaskGeneration;
+  ++waitCalls_;
   ++waiters_;
   changed_.notify_all();
   changed_.wait(lock, [&] {

@@ -44,6 +44,9 @@ class FakeCommApi : public ICommApi {
   size_t OpenHandleCount() const;
   // Waits until `n` threads are blocked in WaitCommEvent; false on time-out.
   bool WaitForWaiters(int n, std::chrono::milliseconds timeout);
+  // Waits until WaitCommEvent has been entered `calls` times in all and a thread is blocked in
+  // it (the event thread is back waiting after a dispatch); false on time-out.
+  bool WaitForWaitCall(size_t calls, std::chrono::milliseconds timeout);
 
   HANDLE CreateFile(const std::string& name, uint32_t access, uint32_t shareMode, uint32_t creation,
                     uint32_t flags) override;
@@ -92,6 +95,7 @@ class FakeCommApi : public ICommApi {
   uint32_t readLimit_ = UINT32_MAX;
   bool pending_ = false;
   int waiters_ = 0;
+  size_t waitCalls_ = 0;
   DCB lastDcb_;
   COMMTIMEOUTS lastTimeouts_;
 };
