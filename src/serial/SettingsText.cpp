@@ -17,12 +17,14 @@ unsigned Code(char c) {
   return static_cast<unsigned char>(c);
 }
 
-// Decimal text of v filled with "0" to width; longer texts keep their leftmost characters.
+// Decimal text of v filled with "0" to width (after the sign of a negative number, so that it
+// reads back); longer texts keep their leftmost characters.
 void Put(std::string& out, int64_t v, size_t width) {
+  const std::string sign = v < 0 ? "-" : "";
   std::string digits = std::to_string(v < 0 ? -v : v);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-  if (v < 0) digits.insert(0, 1, '-');
-  out += digits.substr(0, width);
+  if (sign.size() + digits.size() < width)
+    digits.insert(0, width - sign.size() - digits.size(), '0');
+  out += (sign + digits).substr(0, width);
 }
 
 class TReader {

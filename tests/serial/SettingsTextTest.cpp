@@ -154,7 +154,7 @@ TEST(SettingsText, EveryFieldRoundTrips) {
   s.EventChar = 13;
   s.UseErrorChar = s.AbortOnError = true;
   s.RecTimeOut = 2147483647;
-  s.TrmTimeOut = 1;
+  s.TrmTimeOut = -123456789;  // negative numbers keep their sign in front of the zeros
   TSerialSettings read;
   TextToSettings(SettingsToText(s), read);
   EXPECT_EQ(read, s);
