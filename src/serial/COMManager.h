@@ -96,4 +96,8 @@ class TCOMManager {
   std::vector<TListener> listeners_;
 };
 
+// The program's port manager on the platform's comm layer (created on first use, ports 1 to 4
+// scanned). Use it from the window thread only.
+TCOMManager& ComManager();
+
 }  // namespace pzam::serial

@@ -16,10 +16,6 @@ std::mutex gThreadsMutex;
 std::condition_variable gThreadsDone;
 int gThreads = 0;
 
-// A failed wait (a line gone, a handle closed under it) is retried after this pause, so a
-// dead line costs no CPU.
-constexpr std::chrono::milliseconds kRetryPause{50};
-
 // Best effort: lowering works for everyone, raising only with the right privileges.
 void ApplyPriority(TThreadPriority p) {
   if (p == TThreadPriority::tpIdle) {
@@ -71,9 +67,8 @@ void RunDispatch(TSerialShared& shared, const TPortSession& session, uint32_t ma
   shared.HandlerDone.notify_all();
 }
 
-void Body(std::shared_ptr<TSerialShared> shared, std::shared_ptr<TPortSession> session,
-          TThreadPriority priority) {
-  ApplyPriority(priority);
+void Body(const std::shared_ptr<TSerialShared>& shared,
+          const std::shared_ptr<TPortSession>& session) {
   while (!session->Terminated()) {
     uint32_t mask = 0;
     if (!session->Api.WaitCommEvent(session->Handle, mask, nullptr)) {
@@ -88,9 +83,6 @@ void Body(std::shared_ptr<TSerialShared> shared, std::shared_ptr<TPortSession> s
       RunDispatch(*shared, *session, mask);
     }
   }
-  std::lock_guard lock(gThreadsMutex);
-  --gThreads;
-  gThreadsDone.notify_all();
 }
 
 }  // namespace
@@ -108,13 +100,24 @@ void TPortSession::Pause(std::chrono::milliseconds d) {
   wake_.wait_for(lock, d, [&] { return terminated_.load(); });
 }
 
-void TSerThread::Start(std::shared_ptr<TSerialShared> shared, std::shared_ptr<TPortSession> session,
-                       TThreadPriority priority) {
+void StartPortThread(std::function<void()> body, TThreadPriority priority) {
   {
     std::lock_guard lock(gThreadsMutex);
     ++gThreads;
   }
-  std::thread(Body, std::move(shared), std::move(session), priority).detach();
+  std::thread([body = std::move(body), priority]() mutable {
+    ApplyPriority(priority);
+    body();
+    body = nullptr;  // what the body holds goes before the thread counts as ended
+    std::lock_guard lock(gThreadsMutex);
+    --gThreads;
+    gThreadsDone.notify_all();
+  }).detach();
+}
+
+void TSerThread::Start(std::shared_ptr<TSerialShared> shared, std::shared_ptr<TPortSession> session,
+                       TThreadPriority priority) {
+  StartPortThread([shared, session] { Body(shared, session); }, priority);
 }
 
 int RunningEventThreads() {

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -54,6 +55,11 @@ class TSerThread {
   static void Start(std::shared_ptr<TSerialShared> shared, std::shared_ptr<TPortSession> session,
                     TThreadPriority priority);
 };
+
+// Starts a detached thread with the priority, counted among the event threads until body ends.
+void StartPortThread(std::function<void()> body, TThreadPriority priority);
+// The pause after a failed wait: a dead line costs no CPU.
+inline constexpr std::chrono::milliseconds kRetryPause{50};
 
 // Number of event threads still running.
 int RunningEventThreads();

@@ -56,6 +56,8 @@ class TSerial : public TCustomSerial {
   // dispatcher: the window thread, for SyncEventHandling (without one, handlers run on the
   // event thread). api, manager and dispatcher must outlive every event thread.
   TSerial(comm::ICommApi& api, TCOMManager& manager, IDispatcher* dispatcher = nullptr);
+  // On the platform's comm layer and the program's port manager.
+  explicit TSerial(IDispatcher* dispatcher = nullptr);
   ~TSerial() override;
 
   // Line settings (taking effect at the next opening).
