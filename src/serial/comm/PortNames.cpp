@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,12 +41,6 @@ std::string Canonical(const std::string& path) {
   std::error_code ec;
   fs::path p = fs::canonical(path, ec);
   return ec ? path : p.string();
-}
-
-long long DirStamp(const std::string& root) {
-  struct stat st {};
-  if (stat(root.c_str(), &st) != 0) return 0;
-  return static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
 }
 
 }  // namespace
@@ -89,7 +82,6 @@ void TPortNames::SetExplicitMap(const std::map<int, std::string>& map) {
   FExplicit.clear();
   for (const auto& [n, path] : map)
     if (n >= 1 && n <= 99 && !path.empty()) FExplicit[n] = path;
-  FCacheStamp = -1;
 }
 
 std::map<int, std::string> TPortNames::ExplicitMap() const {
@@ -105,12 +97,13 @@ std::string TPortNames::Resolve(int number) const {
 
 std::map<int, std::string> TPortNames::Table() const {
   std::lock_guard lock(FMutex);
-  long long stamp = DirStamp(FDevRoot);
-  if (stamp != FCacheStamp || stamp == 0) {
-    FCache = Build();
-    FCacheStamp = stamp;
-  }
-  return FCache;
+  return Build();
+}
+
+bool TPortNames::HasUartLocked(const std::string& device) const {
+  auto it = FUarts.find(device);
+  if (it == FUarts.end()) it = FUarts.emplace(device, FUartTest(device)).first;
+  return it->second;
 }
 
 std::map<int, std::string> TPortNames::Build() const {
@@ -120,7 +113,7 @@ std::map<int, std::string> TPortNames::Build() const {
   for (int i = 0; i < 4; ++i) {
     std::string dev = FDevRoot + "/ttyS" + std::to_string(i);
     if (table.count(i + 1) || taken.count(Canonical(dev))) continue;
-    if (access(dev.c_str(), F_OK) == 0 && FUartTest(dev)) table[i + 1] = dev;
+    if (access(dev.c_str(), F_OK) == 0 && HasUartLocked(dev)) table[i + 1] = dev;
   }
   int next = 5;
   for (const char* kind : {"ttyUSB", "ttyACM"}) {

@@ -38,14 +38,14 @@ class TPortNames {
 
  private:
   std::map<int, std::string> Build() const;
+  bool HasUartLocked(const std::string& device) const;
 
   std::string FDevRoot;
   TUartTest FUartTest;
   mutable std::mutex FMutex;
   std::map<int, std::string> FExplicit;
-  // The table is built again only when the device directory or the explicit map changed.
-  mutable std::map<int, std::string> FCache;
-  mutable long long FCacheStamp = -1;
+  // Whether a ttyS node has a UART does not change while the system runs: asked once each.
+  mutable std::map<std::string, bool> FUarts;
 };
 
 // The process-wide names the platform backend resolves with.

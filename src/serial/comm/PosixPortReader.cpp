@@ -44,6 +44,11 @@ void TPosixPort::ReaderLoop() {
       (void)!::read(FWakeFd, &v, sizeof v);
     }
     if (fds[2].revents & POLLIN) {
+      {
+        std::lock_guard lock(FMutex);  // SetupComm may have made the queue smaller meanwhile
+        room = FQueueLimit > FQueue.size() ? FQueueLimit - FQueue.size() : 0;
+      }
+      if (room == 0) continue;
       ssize_t n = ::read(FFd, buf, std::min(room, kChunk));
       if (n > 0) {
         Deliver(buf, static_cast<size_t>(n));

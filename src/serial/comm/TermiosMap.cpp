@@ -1,6 +1,8 @@
 #include "serial/comm/TermiosMap.h"
 
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -22,7 +24,22 @@ void SetModemLine(int fd, int line, bool on) {
   (void)ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &line);
 }
 
+// Sets tio; a pseudo-terminal keeps 8 data bits without parity whatever is asked (the C library
+// then reports EINVAL although the rest was applied), which is accepted for it.
+int SetTermios(int fd, const termios& tio) {
+  if (tcsetattr(fd, TCSANOW, &tio) == 0) return 0;
+  int err = errno;
+  return err == EINVAL && IsPseudoTerminal(fd) ? 0 : err;
+}
+
 }  // namespace
+
+bool IsPseudoTerminal(int fd) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+  unsigned m = major(st.st_rdev);
+  return m >= 136 && m <= 143;  // Unix98 pty slaves
+}
 
 void MakeRaw(termios& tio) {
   cfmakeraw(&tio);
@@ -132,8 +149,8 @@ uint32_t ApplyDcb(int fd, const DCB& dcb) {
   if (uint32_t rc = DcbToTermios(dcb, tio); rc != ERROR_SUCCESS) return rc;
   speed_t code = StandardSpeed(dcb.BaudRate);
   if (code != 0) cfsetspeed(&tio, code);
-  if (tcsetattr(fd, TCSANOW, &tio) != 0) {
-    SetCommErrno(errno);
+  if (int err = SetTermios(fd, tio); err != 0) {
+    SetCommErrno(err);
     return LastCommError();
   }
   if (code == 0) {

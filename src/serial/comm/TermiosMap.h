@@ -23,6 +23,9 @@ uint32_t DcbToTermios(const DCB& dcb, termios& tio);
 // The B-constant for a standard rate, or 0 when the rate needs the termios2 way.
 speed_t StandardSpeed(uint32_t baud);
 
+// True for the slave side of a pseudo-terminal.
+bool IsPseudoTerminal(int fd);
+
 // Applies dcb to the open terminal fd: framing, speed (rates the driver cannot come within 3%
 // of fail with ERROR_INVALID_PARAMETER and leave the line as it was), then DTR and RTS as the
 // DCB's line control says (ignored where the device has no modem lines). Returns an ERROR_
