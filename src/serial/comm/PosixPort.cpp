@@ -1,5 +1,6 @@
 #include "serial/comm/PosixPort.h"
 
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
@@ -73,6 +74,7 @@ TPosixPort::~TPosixPort() {
 bool TPosixPort::Start() {
   FStopFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   FWakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  (void)DriverErrors();  // counts from before the opening are not this handle's errors
   if (FStopFd < 0 || FWakeFd < 0) {
     SetCommErrno(errno);
     return false;
@@ -214,8 +216,9 @@ bool TPosixPort::ClearError(uint32_t& errors, COMSTAT* stat) {
   if (!op.Ok()) return false;
   int outQueue = 0;
   if (ioctl(FFd, TIOCOUTQ, &outQueue) != 0) outQueue = 0;
+  uint32_t driverErrors = DriverErrors();
   std::lock_guard lock(FMutex);
-  errors = FErrors;
+  errors = FErrors | driverErrors;
   FErrors = 0;
   FAborted = false;
   if (stat) {
@@ -223,8 +226,26 @@ bool TPosixPort::ClearError(uint32_t& errors, COMSTAT* stat) {
     stat->cbInQue = static_cast<uint32_t>(FQueue.size());
     stat->cbOutQue = static_cast<uint32_t>(std::max(outQueue, 0));
   }
-  if (FHungUp) return !FailIfUnusableLocked();
+  // Also after a hang-up: the bytes that reached the queue can still be read.
   return true;
+}
+
+// Line errors the driver counted since the last look (serial drivers only; a pty has none).
+uint32_t TPosixPort::DriverErrors() {
+  serial_icounter_struct now{};
+  if (ioctl(FFd, TIOCGICOUNT, &now) != 0) return 0;
+  std::lock_guard lock(FMutex);
+  uint32_t errors = 0;
+  if (FHaveCounts) {
+    if (now.overrun != FCounts.overrun) errors |= CE_OVERRUN;
+    if (now.buf_overrun != FCounts.buf_overrun) errors |= CE_RXOVER;
+    if (now.frame != FCounts.frame) errors |= CE_FRAME;
+    if (now.parity != FCounts.parity) errors |= CE_RXPARITY;
+    if (now.brk != FCounts.brk) errors |= CE_BREAK;
+  }
+  FCounts = now;
+  FHaveCounts = true;
+  return errors;
 }
 
 bool TPosixPort::Read(void* buffer, uint32_t count, uint32_t& read) {

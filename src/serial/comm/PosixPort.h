@@ -4,6 +4,8 @@
 // calling thread's last error (CommErrors.h) on failure.
 #pragma once
 
+#include <linux/serial.h>
+
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -60,6 +62,7 @@ class TPosixPort {
   void HangUp();
   void WakeReader();
   bool FailIfUnusableLocked();
+  uint32_t DriverErrors();
 
   int FFd;
   int FStopFd = -1;  // eventfd, readable once the port is closing
@@ -89,6 +92,8 @@ class TPosixPort {
   int FActiveOps = 0;
   int FMarkState = 0;  // parity marking: 0 plain, 1 after 0xFF, 2 after 0xFF 0x00
   uint32_t FLastTransfer = 0;
+  serial_icounter_struct FCounts{};
+  bool FHaveCounts = false;
 };
 
 }  // namespace pzam::comm

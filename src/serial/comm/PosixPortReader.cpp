@@ -174,7 +174,10 @@ void TPosixPort::HangUp() {
   // The device is gone: let a new opener of the same node in at once.
   (void)flock(FFd, LOCK_UN);
   (void)ioctl(FFd, TIOCNXCL);
-  if (FOnHangup) FOnHangup(FPortName);
+  // Copies: the callback may close the handle, and with it destroy this object.
+  THangupFn notify = FOnHangup;
+  std::string name = FPortName;
+  if (notify) notify(name);
 }
 
 }  // namespace pzam::comm

@@ -2,9 +2,12 @@
 // waking waits, hang-up, exclusive opening, transparency and time-outs.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "PtyPair.h"
 
@@ -16,6 +19,20 @@ using test::RunAsync;
 using test::TPtyBackend;
 
 constexpr uint32_t kMaxDword = 0xFFFFFFFFu;
+
+// CPU time (user + system) the whole process used while fn ran.
+template <typename Fn>
+std::chrono::microseconds CpuDuring(Fn fn) {
+  auto cpu = [] {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return std::chrono::seconds(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           std::chrono::microseconds(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+  };
+  auto before = cpu();
+  fn();
+  return std::chrono::duration_cast<std::chrono::microseconds>(cpu() - before);
+}
 
 class PosixPort : public ::testing::Test {
  protected:
@@ -198,6 +215,33 @@ TEST_F(PosixPort, HangUpFailsTheWaitAndCallsTheCallbackOnce) {
   EXPECT_EQ(B.Api->GetLastError(), ERROR_DEVICE_REMOVED);
   std::lock_guard lock(m);
   EXPECT_EQ(calls, std::vector<std::string>{"COM5"});
+}
+
+TEST_F(PosixPort, BytesBeforeAHangUpCanStillBeRead) {
+  std::promise<void> hungUp;
+  B.Api->SetHangupCallback([&](const std::string&) { hungUp.set_value(); });
+  ASSERT_TRUE(B.Api->SetCommMask(H, EV_RXFLAG));
+  ASSERT_TRUE(B.Pty.Send("+1.5\r"));
+  EXPECT_EQ(Wait(), EV_RXFLAG);
+  B.Pty.CloseMaster();
+  ASSERT_EQ(hungUp.get_future().wait_for(std::chrono::seconds(2)), std::future_status::ready);
+  EXPECT_EQ(ReadAll(), "+1.5\r");
+}
+
+TEST_F(PosixPort, IdlePortAndHungUpPortCostNoCpu) {
+  ASSERT_TRUE(B.Api->SetCommMask(H, EV_RXFLAG));
+  auto wait = RunAsync([this] {
+    uint32_t ev = 0;
+    return B.Api->WaitCommEvent(H, ev, nullptr);
+  });
+  auto idle = CpuDuring([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+  EXPECT_LT(idle, std::chrono::milliseconds(30));
+  // After the hang-up the device is no longer watched (its POLLHUP would never end).
+  B.Pty.CloseMaster();
+  ASSERT_TRUE(ReadyWithin(wait, 2000));
+  EXPECT_FALSE(wait.get());
+  auto after = CpuDuring([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+  EXPECT_LT(after, std::chrono::milliseconds(30));
 }
 
 TEST_F(PosixPort, SecondOpenIsASharingViolation) {
