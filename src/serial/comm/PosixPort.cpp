@@ -152,7 +152,7 @@ bool TPosixPort::SetState(const DCB& dcb) {
   if (ApplyDcb(FFd, dcb) != ERROR_SUCCESS) return false;
   std::lock_guard lock(FMutex);
   bool marking = (dcb.Flags & DCB_fParity) && dcb.Parity != NOPARITY;
-  if (!marking) FMarkState = 0;
+  if (!marking) FDecoder.Reset();
   FDcb = dcb;
   return true;
 }

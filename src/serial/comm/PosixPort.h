@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "serial/comm/CommApi.h"
+#include "serial/comm/InputDecoder.h"
 
 namespace pzam::comm {
 
@@ -55,7 +56,6 @@ class TPosixPort {
   void ReaderLoop();
   int ReaderTimeoutLocked();
   void Deliver(const uint8_t* data, size_t size);
-  void PushByteLocked(uint8_t b, uint32_t& events);
   void RaiseLocked(uint32_t events);
   void CheckTxEmptyLocked();
   void CheckModemLinesLocked();
@@ -90,7 +90,7 @@ class TPosixPort {
   bool FNoModemLines = false;
   int FModemLines = -1;
   int FActiveOps = 0;
-  int FMarkState = 0;  // parity marking: 0 plain, 1 after 0xFF, 2 after 0xFF 0x00
+  TInputDecoder FDecoder;
   uint32_t FLastTransfer = 0;
   serial_icounter_struct FCounts{};
   bool FHaveCounts = false;

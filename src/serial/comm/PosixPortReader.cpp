@@ -114,53 +114,19 @@ void TPosixPort::RaiseLocked(uint32_t events) {
   FChanged.notify_all();
 }
 
-// One received byte after the parity marking is undone: fNull, queue, event character.
-void TPosixPort::PushByteLocked(uint8_t b, uint32_t& events) {
-  if (b == 0 && (FDcb.Flags & DCB_fNull)) return;
-  FQueue.push_back(b);
-  events |= EV_RXCHAR;
-  if (b == static_cast<uint8_t>(FDcb.EvtChar)) events |= EV_RXFLAG;
-}
-
 void TPosixPort::Deliver(const uint8_t* data, size_t size) {
   std::lock_guard lock(FMutex);
-  const bool marking = (FDcb.Flags & DCB_fParity) && FDcb.Parity != NOPARITY;
-  uint32_t events = 0;
-  for (size_t i = 0; i < size; ++i) {
-    uint8_t b = data[i];
-    if (!marking) {
-      PushByteLocked(b, events);
-      continue;
-    }
-    // PARMRK: 0xFF 0xFF is a data 0xFF, 0xFF 0x00 0x00 a break, 0xFF 0x00 x a byte x received
-    // with a parity or framing error.
-    if (FMarkState == 0) {
-      if (b == 0xFF)
-        FMarkState = 1;
-      else
-        PushByteLocked(b, events);
-    } else if (FMarkState == 1) {
-      if (b == 0x00) {
-        FMarkState = 2;
-      } else {
-        FMarkState = 0;
-        PushByteLocked(b, events);
-      }
-    } else {
-      FMarkState = 0;
-      if (b == 0x00) {
-        FErrors |= CE_BREAK;
-        events |= EV_BREAK;
-      } else {
-        FErrors |= CE_RXPARITY;
-        events |= EV_ERR;
-        PushByteLocked((FDcb.Flags & DCB_fErrorChar) ? static_cast<uint8_t>(FDcb.ErrorChar) : b,
-                       events);
-      }
-      if (FDcb.Flags & DCB_fAbortOnError) FAborted = true;
-    }
-  }
-  if (events & (EV_RXCHAR | EV_ERR | EV_BREAK)) FChanged.notify_all();  // waiting reads
+  TInputOptions options;
+  options.Marked = (FDcb.Flags & DCB_fParity) && FDcb.Parity != NOPARITY;
+  options.DropNull = FDcb.Flags & DCB_fNull;
+  options.ReplaceErrors = FDcb.Flags & DCB_fErrorChar;
+  options.ErrorChar = static_cast<uint8_t>(FDcb.ErrorChar);
+  options.EventChar = static_cast<uint8_t>(FDcb.EvtChar);
+  uint32_t errors = 0;
+  uint32_t events = FDecoder.Feed(options, data, size, FQueue, errors);
+  FErrors |= errors;
+  if (errors && (FDcb.Flags & DCB_fAbortOnError)) FAborted = true;
+  if (events) FChanged.notify_all();  // waiting reads
   RaiseLocked(events);
 }
 
