@@ -1,5 +1,8 @@
 #include "serial/comm/CommErrors.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 
 #include "common/Errors.h"
@@ -31,6 +34,20 @@ uint32_t LastCommError() {
 
 std::string LastCommErrorText() {
   return tLastText;
+}
+
+std::string OpenErrorText(int err, const std::string& device) {
+  if (err == EBUSY || err == EWOULDBLOCK) return "The port is in use by another program: " + device;
+  std::string text = SystemErrorText(err) + ": " + device;
+  if (err == EACCES || err == EPERM) {
+    struct stat st {};
+    std::string group = "dialout";
+    if (stat(device.c_str(), &st) == 0) {
+      if (const struct group* g = getgrgid(st.st_gid)) group = g->gr_name;
+    }
+    text += " (the user must be a member of the group " + group + ")";
+  }
+  return text;
 }
 
 uint32_t ErrorFromErrno(int err) {

@@ -16,6 +16,10 @@ void ClearCommErrorState();
 uint32_t LastCommError();
 std::string LastCommErrorText();
 
+// The words for a device that could not be opened: the system's text and the device; for
+// permission denied also the group the user must belong to (the device's group, e.g. dialout).
+std::string OpenErrorText(int err, const std::string& device);
+
 // The ERROR_ number a Windows serial driver reports where the system reports errno err.
 uint32_t ErrorFromErrno(int err);
 

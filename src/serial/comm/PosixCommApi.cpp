@@ -1,7 +1,6 @@
 #include "serial/comm/PosixCommApi.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -21,20 +20,8 @@ namespace pzam::comm {
 
 namespace {
 
-// The system's text for a failed open, with what the user can do about permission denied.
 void SetOpenError(int err, const std::string& device) {
-  std::string text = SystemErrorText(err) + ": " + device;
-  if (err == EACCES || err == EPERM) {
-    struct stat st {};
-    std::string group = "dialout";
-    if (stat(device.c_str(), &st) == 0)
-      if (const struct group* g = getgrgid(st.st_gid)) group = g->gr_name;
-    text += " (the user must be a member of the group " + group + ")";
-  } else if (err == EBUSY || err == EWOULDBLOCK) {
-    text = "The port is in use by another program: " + device;
-    err = EBUSY;
-  }
-  SetCommError(ErrorFromErrno(err), text);
+  SetCommError(ErrorFromErrno(err == EWOULDBLOCK ? EBUSY : err), OpenErrorText(err, device));
 }
 
 void FillDefaultConfig(COMMCONFIG& config) {
