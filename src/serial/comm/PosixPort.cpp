@@ -11,10 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 
 #include "serial/comm/CommErrors.h"
-#include "serial/comm/LineSpeed.h"
 #include "serial/comm/TermiosMap.h"
 
 namespace pzam::comm {

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "serial/comm/LineSpeed.h"
 #include "serial/comm/PosixPort.h"
 
 namespace pzam::comm {
