@@ -74,10 +74,18 @@ void TCOMManager::RemoveListener(const TListener& listener) {
 }
 
 void TCOMManager::NotifyListeners() {
-  // A listener may add or remove listeners while it runs: notify the chain as it was.
+  // A listener may add or remove listeners while it runs: notify the chain as it was, leaving
+  // out those removed meanwhile (their object may be gone).
   const std::vector<TListener> chain = listeners_;
+  auto registered = [&](const TListener& l) {
+    return std::any_of(listeners_.begin(), listeners_.end(), [&](const TListener& r) {
+      return r.Code == l.Code && r.Object == l.Object;
+    });
+  };
   try {
-    for (const TListener& l : chain) l.Code(l.Object);
+    for (const TListener& l : chain) {
+      if (registered(l)) l.Code(l.Object);
+    }
   } catch (...) {
     // A failing listener ends this pass only.
   }

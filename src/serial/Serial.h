@@ -58,6 +58,9 @@ class TSerial : public TCustomSerial {
   TSerial(comm::ICommApi& api, TCOMManager& manager, IDispatcher* dispatcher = nullptr);
   // On the platform's comm layer and the program's port manager.
   explicit TSerial(IDispatcher* dispatcher = nullptr);
+  // Closes the port. A handler running on an event thread at that moment is waited for, since
+  // it holds the component as its sender: such a handler must not wait for the window thread
+  // (post to it instead). Closing alone never waits.
   ~TSerial() override;
 
   // Line settings (taking effect at the next opening).

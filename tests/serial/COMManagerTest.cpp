@@ -97,6 +97,28 @@ TEST(COMManager, ListenersToldApartByCode) {
   m.RemoveListener({&TCounter::Count, &a});  // nothing registered: nothing happens
 }
 
+// A listener that removes another one (whose object goes away with it) during a pass.
+struct TRemover {
+  TCOMManager* Manager = nullptr;
+  TCounter* Victim = nullptr;
+  static void Remove(void* self) {
+    auto* r = static_cast<TRemover*>(self);
+    r->Manager->RemoveListener({&TCounter::Other, r->Victim});
+  }
+};
+
+TEST(COMManager, ListenerRemovedDuringAPassIsNotCalled) {
+  FakeCommApi api;
+  TCOMManager m(api, 0);
+  TCounter victim;
+  TRemover remover{&m, &victim};
+  m.AddListener({&TRemover::Remove, &remover});
+  m.AddListener({&TCounter::Other, &victim});
+  m.ScanPorts(1);
+  EXPECT_EQ(victim.Calls, 0);
+  EXPECT_FALSE(m.HasListener({&TCounter::Other, nullptr}));
+}
+
 TEST(COMManager, FailingListenerEndsOnlyThatPass) {
   FakeCommApi api;
   TCOMManager m(api, 0);

@@ -160,14 +160,5 @@ TEST(SettingsText, EveryFieldRoundTrips) {
   EXPECT_EQ(read, s);
 }
 
-TEST(SettingsText, FieldsInRecordOrder) {
-  const auto fields = SettingsFields(ExampleRecord());
-  ASSERT_EQ(fields.size(), 26u);
-  EXPECT_EQ(fields[0], (std::pair<std::string, std::string>{"Valid", "1"}));
-  EXPECT_EQ(fields[4], (std::pair<std::string, std::string>{"ParityBit", "2"}));
-  EXPECT_EQ(fields[13], (std::pair<std::string, std::string>{"XOnChar", "17"}));
-  EXPECT_EQ(fields[25].first, "TrmTimeOut");
-}
-
 }  // namespace
 }  // namespace pzam::serial
