@@ -1,5 +1,6 @@
 // TSerial on the real POSIX backend, a pseudo-terminal playing the instrument (mapped as COM5).
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <condition_variable>
 #include <deque>
@@ -134,6 +135,21 @@ TEST_F(SerialPty, CloseWhileWaitingEndsTheThread) {
   std::this_thread::sleep_for(20ms);  // let the thread reach its wait
   serial.ClosePort();
   EXPECT_TRUE(WaitForEventThreads(2s));
+}
+
+// CPU time of the whole process, user and system.
+std::chrono::microseconds ProcessCpu() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return std::chrono::seconds(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         std::chrono::microseconds(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+}
+
+TEST_F(SerialPty, IdleOpenPortCostsNoCpu) {
+  ASSERT_TRUE(serial.OpenPort());
+  const auto before = ProcessCpu();
+  std::this_thread::sleep_for(500ms);
+  EXPECT_LT(ProcessCpu() - before, 25ms);
 }
 
 TEST_F(SerialPty, HangUpRemovesThePortThroughTheManager) {
