@@ -1,9 +1,7 @@
 #include "measurement/RecordFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "TempDir.h"
@@ -14,6 +12,7 @@ namespace pzam::measurement {
 namespace {
 
 using test::ReadBytes;
+using test::TFileSizeLimit;
 using test::TTempDir;
 
 const std::string kBof("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12);
@@ -154,22 +153,6 @@ TEST(RecordFile, CreationFailureTexts) {
   }
   EXPECT_EQ(CreateRecordFile(kSaveNone, missing, "r", kZeros), nullptr);
 }
-
-// Lets writes fail past `bytes` in this process, as a full disk does.
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &FOld);
-    rlimit lim = FOld;
-    lim.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lim);
-  }
-  ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &FOld); }
-
- private:
-  rlimit FOld{};
-};
 
 TEST(RecordFile, FailedRowLeavesTheRowsBeforeComplete) {
   for (int mode : {kSaveExcel, kSaveText}) {

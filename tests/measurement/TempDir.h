@@ -1,6 +1,9 @@
 // A fresh folder under the system's temporary folder, removed with everything in it.
 #pragma once
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,5 +30,21 @@ inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// Lets writes fail past `bytes` in this process, as a full disk does.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    rlimit lim = FOld;
+    lim.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lim);
+  }
+  ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &FOld); }
+
+ private:
+  rlimit FOld{};
+};
 
 }  // namespace pzam::measurement::test
