@@ -2,13 +2,18 @@
 
 #include <thread>
 
-#include "measurement/TextIds.h"
+#include "config/TextIds.h"
 #include "measurement/TraceFile.h"
 #include "measurement/ValueProcessing.h"
 
 namespace pzam::measurement {
 
 using namespace std::chrono_literals;
+
+namespace {
+// The caption of Bu_MeasStart in operating mode 1 (a fixed text, not a language text).
+constexpr const char* kTakeValueModeOne = "Messung starten";
+}  // namespace
 
 std::string FormatText(const std::string& text, std::initializer_list<std::string> args) {
   std::string out;
@@ -20,7 +25,10 @@ std::string FormatText(const std::string& text, std::initializer_list<std::strin
     from = at + 2;
   }
   out += text.substr(from);
-  for (; arg != args.end(); ++arg) out += ": " + *arg;
+  for (; arg != args.end(); ++arg) {
+    out += (!out.empty() && out.back() == ':') ? " " : ": ";
+    out += *arg;
+  }
   return out;
 }
 
@@ -43,7 +51,7 @@ void TMeasurementRun::ApplySignFactor() {
 void TMeasurementRun::Initialise() {
   if (FRunning) return;
   const int mode = FChoices.OperatingMode();
-  if (mode < 0 || mode > 3) throw ERunError(Text(kTextNoOperatingMode));
+  if (mode < 0 || mode > 3) throw ERunError(Text(textid::kNoOperatingMode));
   ++FGeneration;  // texts read from here on belong to this run
   FView.EnableControl(EControl::Ed_CharNum, false);
   FView.EnableControl(EControl::Bu_Config, false);
@@ -65,12 +73,12 @@ void TMeasurementRun::Initialise() {
   std::string reason;
   if (!FPort.Open(reason)) {
     BackToIdle();
-    throw ERunError(FormatText(Text(kTextPortNotOpened), {FPort.Name(), reason}));
+    throw ERunError(FormatText(Text(textid::kPortOpenFailed), {FPort.Name(), reason}));
   }
   try {
     if (!fileName.empty()) {
       TRecordRow headers;
-      for (int i = 0; i < 8; ++i) headers[i] = Text(kTextFirstHeader + i);
+      for (int i = 0; i < 8; ++i) headers[i] = Text(textid::kHeader0 + i);
       FRecord = CreateRecordFile(FSaveMode, FOptions.Directory, fileName, headers);
     }
     CreateTraceFile(FOptions.Directory);
@@ -90,7 +98,7 @@ void TMeasurementRun::SetRunButtons(int mode) {
   FView.EnableControl(EControl::Bu_MeasStop, true);
   if (mode == 0) return;
   FTelegramCounter = 0;
-  FView.SetTakeValueCaption(mode == 1 ? kTakeValueModeOne : Text(kTextTakeValue));
+  FView.SetTakeValueCaption(mode == 1 ? kTakeValueModeOne : Text(textid::kTakeValue));
 }
 
 void TMeasurementRun::BackToIdle() {
@@ -114,7 +122,7 @@ void TMeasurementRun::TakeValue() {
     FOptions.Wait(300ms);
     std::string reason;
     if (!FPort.Open(reason))
-      FView.AddMemoLine(FormatText(Text(kTextPortNotOpened), {FPort.Name(), reason}));
+      FView.AddMemoLine(FormatText(Text(textid::kPortOpenFailed), {FPort.Name(), reason}));
     FOptions.Wait(200ms);
   }
   FView.EnableControl(EControl::Bu_MeasStart, true);
@@ -125,7 +133,7 @@ void TMeasurementRun::End() {
   FPort.Close();
   FRunning = false;
   ++FGeneration;  // nothing read before this point is processed any more
-  FView.AddMemoLine(Text(kTextRunEnded));
+  FView.AddMemoLine(Text(textid::kRunEnded));
   FView.EnableControl(EControl::Ed_CharNum, true);
   FView.EnableControl(EControl::Bu_Config, true);
   FOptions.Wait(100ms);
@@ -171,7 +179,7 @@ void TMeasurementRun::HandleSignedText(const std::string& text) {
 
 void TMeasurementRun::ProcessAndRecord() {
   if (FStats.Full()) {
-    FView.AddMemoLine(Text(kTextValueRefused));
+    FView.AddMemoLine(Text(textid::kValueLimit));
     return;
   }
   const TFormatSettings fs = FChoices.FormatSettings();
@@ -194,7 +202,7 @@ void TMeasurementRun::ProcessAndRecord() {
   try {
     FRecord->WriteRow(row);
   } catch (const Exception& e) {
-    FView.AddMemoLine(FormatText(Text(kTextRowNotWritten), {e.what()}));
+    FView.AddMemoLine(FormatText(Text(textid::kRowWriteFailed), {e.what()}));
   }
 }
 

@@ -92,7 +92,8 @@ class TMeasurementRun {
 };
 
 // Puts `args` in place of the "%s" marks of a language text, in order; arguments without a
-// mark are appended after ": " (so a missing text "0" still carries the reason).
+// mark are appended after ": " (after a blank when the text ends in ":"), so a missing text "0"
+// still carries the reason.
 std::string FormatText(const std::string& text, std::initializer_list<std::string> args);
 
 }  // namespace pzam::measurement

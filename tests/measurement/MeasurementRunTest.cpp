@@ -6,7 +6,6 @@
 
 #include "RunFakes.h"
 #include "TempDir.h"
-#include "measurement/TextIds.h"
 
 namespace pzam::measurement {
 namespace {
@@ -367,6 +366,8 @@ TEST_F(MeasurementRunTest, EndClosesPortAndFile) {
 TEST(FormatText, MarksAndMissingTexts) {
   EXPECT_EQ(FormatText("Port %s: %s", {"COM3", "busy"}), "Port COM3: busy");
   EXPECT_EQ(FormatText("0", {"COM3", "busy"}), "0: COM3: busy");
+  EXPECT_EQ(FormatText("Zeile nicht gespeichert:", {"Stream-Schreibfehler"}),
+            "Zeile nicht gespeichert: Stream-Schreibfehler");
   EXPECT_EQ(FormatText("%s %s %s", {"a"}), "a %s %s");
   EXPECT_EQ(FormatText("100%", {}), "100%");
 }
