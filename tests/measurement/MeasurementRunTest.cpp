@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "RunFakes.h"
-#include "TempDir.h"
+#include "TestFiles.h"
 
 namespace pzam::measurement {
 namespace {

@@ -4,28 +4,19 @@
 
 #include <filesystem>
 
-#include "TempDir.h"
+#include "TestFiles.h"
 #include "common/Errors.h"
 #include "measurement/Cp1252.h"
 
 namespace pzam::measurement {
 namespace {
 
+using test::kBof;
+using test::kEof;
+using test::Label;
 using test::ReadBytes;
 using test::TFileSizeLimit;
 using test::TTempDir;
-
-const std::string kBof("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12);
-const std::string kEof("\x0A\x00\x00\x00", 4);
-
-// A LABEL record written out by hand: id, length, row, column, format 0, text length, text.
-std::string Label(int row, int col, const std::string& text) {
-  const int n = static_cast<int>(text.size());
-  const char head[] = {
-      0x04, 0x02, static_cast<char>(8 + n), 0, static_cast<char>(row), 0, static_cast<char>(col), 0,
-      0,    0,    static_cast<char>(n),     0};
-  return std::string(head, 12) + text;
-}
 
 const TRecordRow kZeros{"0", "0", "0", "0", "0", "0", "0", "0"};
 const TRecordRow kRow1{"-----",    "09:05:03", "001",      "  12,345",
