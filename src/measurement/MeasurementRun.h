@@ -39,7 +39,7 @@ class TMeasurementRun {
                   TRunOptions options = {});
 
   // The sign factor as the operating mode sets it: -1.0 in mode 3 with sign swap, +1.0 in the
-  // other modes; unchanged when no mode is selected. Part of applying the operating mode.
+  // other modes; unchanged when no mode is selected. Called whenever the operating mode is applied.
   void ApplySignFactor();
 
   // Idle to running: resets figures, memo and statistics, names and creates the record file,
