@@ -74,6 +74,8 @@ void TSimulator::Poll(int stopFd, bool& stop) {
 
 void TSimulator::ReadLine() {
   const bool up = FLine.Read(FIn);
+  // Whoever writes to the port has really opened it: no need to wait for the settle time.
+  if (FState == TState::Settling && !FIn.empty()) OnOpened(TClock::now());
   for (auto cr = FIn.find('\r'); cr != std::string::npos; cr = FIn.find('\r')) {
     const std::string request = FIn.substr(0, cr);
     FIn.erase(0, cr + 1);
