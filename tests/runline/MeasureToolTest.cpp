@@ -54,7 +54,8 @@ class MeasureTool : public ::testing::Test {
     fs::remove(link);
     fs::create_symlink(p.SlavePath(), link);
   }
-  // Starts the tool; with `opened`, returns once the port is open (its echo is switched off).
+  // Starts the tool; with `opened`, returns once the port is open: raw, the mode's speed set
+  // (the last step the line shows), and a moment more for the event mask.
   std::unique_ptr<TMeasureProcess> Start(const std::string& options, bool opened = true) {
     std::vector<std::string> args{"--port", "COM7", "--config", "cfg.ini", "--language", "english"};
     std::istringstream words(options);
@@ -62,15 +63,17 @@ class MeasureTool : public ::testing::Test {
     started = SecondsOfDay();
     auto tool = std::make_unique<TMeasureProcess>(dir.Path.string(), args);
     if (opened) {
-      EXPECT_TRUE(WaitRaw(*pty));
+      EXPECT_TRUE(WaitOpen(*pty, options.find("--mode 0") == 0 ? B9600 : B4800));
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return tool;
   }
-  // The slave's settings as the master sees them: raw once the tool has opened the port.
-  static bool WaitRaw(const comm::test::TPtyPair& p) {
+  // The slave's settings as the master sees them.
+  static bool WaitOpen(const comm::test::TPtyPair& p, speed_t speed) {
     for (int i = 0; i < 500; ++i) {
       termios t{};
-      if (tcgetattr(p.Master(), &t) == 0 && !(t.c_lflag & ECHO)) return true;
+      if (tcgetattr(p.Master(), &t) == 0 && !(t.c_lflag & ECHO) && cfgetospeed(&t) == speed)
+        return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
