@@ -46,11 +46,32 @@ std::vector<std::string> TSim::Sent() const {
 }
 
 std::unique_ptr<TChildProcess> StartMeasure(const TTestDirs& dirs, const std::string& port,
-                                            std::vector<std::string> args) {
+                                            std::vector<std::string> args,
+                                            const std::string& workDir) {
   std::vector<std::string> all{"measure", "--port", port, "--config", dirs.Config()};
   all.insert(all.end(), args.begin(), args.end());
   return std::make_unique<TChildProcess>(
-      TChildSpec{BinPath("pzam-tool"), all, dirs.Work(), {"LC_ALL=C"}});
+      TChildSpec{BinPath("pzam-tool"), all, workDir.empty() ? dirs.Work() : workDir, {"LC_ALL=C"}});
+}
+
+int ValueLines(const std::string& output, const std::string& batch) {
+  int n = 0;
+  for (const auto& line : Lines(output)) {
+    // batch, blank, "HH:MM:SS", blank
+    if (line.rfind(batch + " ", 0) == 0 && line.size() > batch.size() + 10 &&
+        line[batch.size() + 3] == ':' && line[batch.size() + 6] == ':')
+      ++n;
+  }
+  return n;
+}
+
+bool WaitForValues(TChildProcess& program, const std::string& batch, int count, TMillis timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (ValueLines(program.Stdout(), batch) < count) {
+    if (std::chrono::steady_clock::now() >= deadline || program.Exited()) return false;
+    program.WaitForStdout("\n", 50ms, CountOf(program.Stdout(), "\n") + 1);
+  }
+  return true;
 }
 
 std::string ReadFile(const std::string& path) {

@@ -50,7 +50,12 @@ class TSim {
 
 // pzam-tool measure in the working folder against the given port.
 std::unique_ptr<TChildProcess> StartMeasure(const TTestDirs& dirs, const std::string& port,
-                                            std::vector<std::string> args);
+                                            std::vector<std::string> args,
+                                            const std::string& workDir = "");
+
+// Waits until the output holds `count` value lines (memo lines of `batch` with a clock text).
+bool WaitForValues(TChildProcess& program, const std::string& batch, int count, TMillis timeout);
+int ValueLines(const std::string& output, const std::string& batch);
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
