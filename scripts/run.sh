@@ -3,4 +3,4 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh default
-exec build/default/bin/pzam-tool --help
+exec build/default/bin/pzam-tool text --language deutsch --all

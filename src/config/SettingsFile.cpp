@@ -1,0 +1,75 @@
+#include "config/SettingsFile.h"
+
+#include <cstdint>
+
+#include "common/Paths.h"
+#include "config/Profile.h"
+
+namespace pzam {
+
+std::string SettingsFilePath() {
+  return ExecutableDir() + settings::kFileName;
+}
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool ParseHex(std::string_view digits, int& value) {
+  if (digits.empty()) return false;
+  std::uint32_t v = 0;
+  for (char c : digits) {
+    const int d = HexDigit(c);
+    if (d < 0 || (v >> 28) != 0) return false;  // not a digit, or more than 32 bits
+    v = (v << 4) | static_cast<std::uint32_t>(d);
+  }
+  value = static_cast<int>(static_cast<std::int32_t>(v));
+  return true;
+}
+
+bool ParseDecimal(std::string_view text, int& value) {
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  if (text.empty()) return false;
+  std::int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+    if (v > std::int64_t{INT32_MAX} + 1) return false;
+  }
+  if (negative) v = -v;
+  if (v > INT32_MAX || v < INT32_MIN) return false;
+  value = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+bool ParseProfileInteger(std::string_view text, int& value) {
+  if (text.starts_with("0x") || text.starts_with("0X")) return ParseHex(text.substr(2), value);
+  if (text.starts_with('x') || text.starts_with('X') || text.starts_with('$'))
+    return ParseHex(text.substr(1), value);
+  return ParseDecimal(text, value);
+}
+
+int ReadProfileInteger(const std::string& path, const std::string& section, const std::string& key,
+                       int defaultValue) {
+  int value = 0;
+  const std::string text = ReadProfileString(path, section, key, "");
+  return ParseProfileInteger(text, value) ? value : defaultValue;
+}
+
+int ClampSelectionIndex(int index, int itemCount) {
+  if (index >= itemCount) index = itemCount - 1;
+  return index < -1 ? -1 : index;
+}
+
+}  // namespace pzam

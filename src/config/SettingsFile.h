@@ -1,0 +1,38 @@
+// The settings file "PZAMConfig.ini" beside the executable: its names and its typed values.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pzam {
+
+namespace settings {
+inline constexpr char kFileName[] = "PZAMConfig.ini";
+inline constexpr char kSerial[] = "Serial";
+inline constexpr char kCom[] = "COM";
+inline constexpr char kSelect[] = "Select";
+inline constexpr char kReqMode[] = "ReqMode";
+inline constexpr char kFileMode[] = "FileMode";
+inline constexpr char kCableType[] = "CableType";
+inline constexpr char kQuorvMode[] = "QuorvMode";
+inline constexpr char kLanguage[] = "Language";
+inline constexpr char kLastLanguage[] = "LastLanguage";
+}  // namespace settings
+
+// The settings file's path: the executable's directory and "PZAMConfig.ini".
+std::string SettingsFilePath();
+
+// Reads a whole number: decimal with an optional sign, or hexadecimal after "0x", "0X", "x", "X"
+// or "$" (up to 8 digits, taken as a 32-bit pattern, so "$FFFFFFFF" is -1). False for anything
+// else, blanks and decimal numbers outside the 32-bit range included.
+bool ParseProfileInteger(std::string_view text, int& value);
+
+// The integer value of key in section; defaultValue when it is missing or not a whole number.
+int ReadProfileInteger(const std::string& path, const std::string& section, const std::string& key,
+                       int defaultValue);
+
+// A selection index as a radio group of itemCount items takes it: above the last item selects
+// the last, below -1 selects none (-1).
+int ClampSelectionIndex(int index, int itemCount);
+
+}  // namespace pzam

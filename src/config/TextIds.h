@@ -1,0 +1,32 @@
+// Text ids: the keys of the language files and the tags of the controls that show the texts.
+#pragma once
+
+#include <array>
+
+namespace pzam::textid {
+
+inline constexpr int kTitle = 1000;            // main window title, before the version text
+inline constexpr int kTakeValue = 1101;        // take-value button (modes 2 and 3)
+inline constexpr int kPollValue = 11011;       // take-value button in mode 1
+inline constexpr int kSettingsCaption = 2000;  // settings window caption
+inline constexpr int kModeItem0 = 20011;       // operating-mode items 0 to 3: 20011 to 20014
+inline constexpr int kSignSwap = 20015;        // sign swap check box
+inline constexpr int kSaveItem0 = 20031;       // save-mode items 0 to 2: 20031 to 20033
+inline constexpr int kNoRecordFile = 9001;     // file name field in save mode 0
+inline constexpr int kRunEnded = 9002;         // message list line at End
+inline constexpr int kValueLimit = 9003;       // a run's 10000th value is refused
+inline constexpr int kPortOpenFailed = 9004;   // format: %s port name, %s reason
+inline constexpr int kPortRemoved = 9005;      // the port was removed during the run
+inline constexpr int kPortReopened = 9006;     // the port is back and the run reopened it
+inline constexpr int kNoOperatingMode = 9007;  // Initialise refused: no operating mode selected
+inline constexpr int kRowWriteFailed = 9008;   // a record row failed; the reason follows
+inline constexpr int kHeader0 = 9010;          // record file header cells: 9010 to 9017
+
+// Every id the language files hold, in the order of the files.
+inline constexpr std::array kAll = {
+    1000,  1001,  1002,  1003,  1004,  1005,  1006,  1007, 1008, 1009, 1010, 1011,
+    1100,  1101,  1102,  1103,  11011, 2000,  2001,  2003, 2004, 2005, 2006, 20011,
+    20012, 20013, 20014, 20015, 20031, 20032, 20033, 9001, 9002, 9003, 9004, 9005,
+    9006,  9007,  9008,  9010,  9011,  9012,  9013,  9014, 9015, 9016, 9017};
+
+}  // namespace pzam::textid

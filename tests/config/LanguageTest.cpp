@@ -1,0 +1,133 @@
+#include "config/Language.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+
+#include "TempDir.h"
+#include "common/Paths.h"
+#include "config/TextEncoding.h"
+#include "config/TextIds.h"
+
+namespace pzam {
+namespace {
+
+using test::TTempDir;
+using test::WriteFile;
+
+TEST(TextEncoding, Utf8Validity) {
+  for (const char* good : {"", "plain", "Datensätze", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                           "\xEF\xBF\xBF", "\xF4\x8F\xBF\xBF"})
+    EXPECT_TRUE(IsValidUtf8(good)) << good;
+  for (const char* bad : {"Datens\xE4tze", "\x80", "\xC3", "\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF",
+                          "\xED\xA0\x80", "\xF0\x80\x80\xAF", "\xF4\x90\x80\x80",
+                          "\xF5\x80\x80\x80", "\xFF", "\xE2\x82", "a\xE2\x28\xA1"})
+    EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+}
+
+TEST(TextEncoding, Windows1252Conversion) {
+  EXPECT_EQ("Datensätze Schließen", Windows1252ToUtf8("Datens\xE4tze Schlie\xDF"
+                                                      "en"));
+  EXPECT_EQ("€ ‚ ƒ „ … Ÿ ÿ", Windows1252ToUtf8("\x80 \x82 \x83 \x84 \x85 \x9F \xFF"));
+  EXPECT_EQ("\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D", Windows1252ToUtf8("\x81\x8D\x8F\x90\x9D"));
+  EXPECT_EQ("\xC2\xA0", Windows1252ToUtf8("\xA0"));
+  EXPECT_EQ("ä", AsUtf8("ä"));  // valid UTF-8 stays as it is
+  EXPECT_EQ("ä", AsUtf8("\xE4"));
+}
+
+TEST(LanguageTexts, LookupInTheCurrentLanguageFile) {
+  TTempDir dir;
+  WriteFile(dir.File("lng_deutsch.lng"), "[deutsch]\n1008=Datensätze\n20011=\" sendet\"\n");
+  WriteFile(dir.File("lng_alt.lng"),
+            "[ALT]\r\n1008=Datens\xE4tze\r\n2006=Schlie\xDF"
+            "en\r\n");
+  TLanguageTexts texts;
+  EXPECT_EQ("0", texts.Text(1008));  // before the first Load
+  texts.Load(dir.Path(), "deutsch");
+  EXPECT_EQ(dir.Path() + "lng_deutsch.lng", texts.FilePath());
+  EXPECT_EQ("deutsch", texts.Language());
+  EXPECT_EQ("Datensätze", texts.Text(1008));
+  EXPECT_EQ(" sendet", texts.Text(20011));
+  EXPECT_EQ("0", texts.Text(2001));
+
+  texts.Load(dir.Path(), "alt");  // section matched without regard to case, Windows-1252 file
+  EXPECT_EQ("Datensätze", texts.Text(1008));
+  EXPECT_EQ("Schließen", texts.Text(2006));
+
+  WriteFile(dir.File("lng_alt.lng"), "[alt]\n1008=new\n");  // read afresh on every lookup
+  EXPECT_EQ("new", texts.Text(1008));
+
+  for (const char* partial : {"e", "en", "eng", "0", ""}) {
+    texts.Load(dir.Path(), partial);
+    EXPECT_EQ("0", texts.Text(1008)) << partial;
+  }
+}
+
+TEST(LanguageTexts, NamesWithPathSeparatorsReadNoFile) {
+  TTempDir dir;
+  std::filesystem::create_directory(dir.File("lng_x"));
+  WriteFile(dir.File("lng_x/y.lng"), "[x/y]\n1=found\n");
+  TLanguageTexts texts;
+  texts.Load(dir.Path(), "x/y");
+  EXPECT_EQ(dir.Path() + "lng_x/y.lng", texts.FilePath());
+  EXPECT_EQ("0", texts.Text(1));
+  EXPECT_EQ("found", LanguageText(texts.FilePath(), "x/y", 1));  // the file itself is readable
+}
+
+// The shipped language files, installed beside the executables.
+std::string ShippedFile(const char* language) {
+  return LanguageFilePath(ExecutableDir(), language);
+}
+
+std::set<int> IdsIn(const std::string& path) {
+  std::ifstream in(path);
+  std::set<int> ids;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == ';' || line[0] == '[') continue;
+    ids.insert(std::stoi(line.substr(0, line.find('='))));
+  }
+  return ids;
+}
+
+TEST(LanguageFiles, BothFilesHoldEveryIdAndNothingElse) {
+  const std::set<int> expected(textid::kAll.begin(), textid::kAll.end());
+  EXPECT_EQ(textid::kAll.size(), expected.size());
+  for (const char* language : {"deutsch", "english"}) {
+    const auto path = ShippedFile(language);
+    std::string content;
+    ASSERT_TRUE(std::filesystem::exists(path)) << path;
+    EXPECT_TRUE(IsValidUtf8(test::FileContent(path))) << path;
+    EXPECT_EQ(expected, IdsIn(path)) << path;
+    for (int id : textid::kAll) {
+      const std::string text = LanguageText(path, language, id);
+      EXPECT_NE("0", text) << language << " " << id;
+      EXPECT_FALSE(text.empty()) << language << " " << id;
+      // Only 9004 carries placeholders: the port and the reason.
+      const auto placeholders = std::count(text.begin(), text.end(), '%');
+      EXPECT_EQ(id == textid::kPortOpenFailed ? 2 : 0, placeholders) << language << " " << id;
+    }
+  }
+}
+
+TEST(LanguageFiles, QuotedBlanksAndUmlautsComeThrough) {
+  const auto path = ShippedFile("deutsch");
+  struct {
+    int id;
+    const char* text;
+  } cases[] = {{1008, "Datensätze"},
+               {2006, "Schließen"},
+               {20011, " sendet"},
+               {20014, " Quorvant"},
+               {20032, "Excel-Datei     \"Datum_Charge\" .xls   anlegen"},
+               {20033, "CSV-  Datei     \"Datum_Charge\".csv  anlegen"}};
+  for (const auto& c : cases) EXPECT_EQ(c.text, LanguageText(path, "deutsch", c.id)) << c.id;
+  // The operating-mode items keep their leading blank in English too.
+  for (int id = textid::kModeItem0; id < textid::kModeItem0 + 4; ++id)
+    EXPECT_EQ(' ', LanguageText(ShippedFile("english"), "english", id).front()) << id;
+}
+
+}  // namespace
+}  // namespace pzam

@@ -1,0 +1,84 @@
+#include "config/SettingsFile.h"
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "common/Paths.h"
+
+namespace pzam {
+namespace {
+
+TEST(SettingsFile, IntegerForms) {
+  struct {
+    const char* text;
+    int value;
+  } good[] = {{"0", 0},
+              {"2", 2},
+              {"+3", 3},
+              {"-5", -5},
+              {"007", 7},
+              {"2147483647", 2147483647},
+              {"-2147483648", -2147483647 - 1},
+              {"0x2", 2},
+              {"0X1f", 31},
+              {"x10", 16},
+              {"X10", 16},
+              {"$FF", 255},
+              {"$7FFFFFFF", 2147483647},
+              {"$FFFFFFFF", -1}};
+  for (const auto& c : good) {
+    int value = 12345;
+    EXPECT_TRUE(ParseProfileInteger(c.text, value)) << c.text;
+    EXPECT_EQ(c.value, value) << c.text;
+  }
+  for (const char* bad :
+       {"2147483648", "-2147483649", "99999999999999999999", "$100000000", "0x", "$", "-$1", "-0x1",
+        "0xg", "abc", "", "-", "+", "1.0", "1e3", "1 2", "12a", " 1"}) {
+    int value = 12345;
+    EXPECT_FALSE(ParseProfileInteger(bad, value)) << bad;
+  }
+}
+
+TEST(SettingsFile, ReadIntegerFromTheFile) {
+  test::TTempDir dir;
+  const auto ini = dir.File(settings::kFileName);
+  test::WriteFile(ini,
+                  "[Select]\nReqMode=9\nFileMode=0x2\nCableType=abc\nQuorvMode= \"2\" \n"
+                  "Neg=-5\n");
+  EXPECT_EQ(9, ReadProfileInteger(ini, "Select", "ReqMode", 0));
+  EXPECT_EQ(2, ReadProfileInteger(ini, "Select", "FileMode", 0));
+  EXPECT_EQ(0, ReadProfileInteger(ini, "Select", "CableType", 0));
+  EXPECT_EQ(2, ReadProfileInteger(ini, "Select", "QuorvMode", 0));  // blanks and quotes removed
+  EXPECT_EQ(-5, ReadProfileInteger(ini, "Select", "Neg", 0));
+  EXPECT_EQ(7, ReadProfileInteger(ini, "Select", "Missing", 7));
+  EXPECT_EQ(0, ReadProfileInteger(dir.File("none.ini"), "Select", "ReqMode", 0));
+}
+
+TEST(SettingsFile, SelectionIndexIsClampedByItsGroup) {
+  struct {
+    int index, items, expected;
+  } cases[] = {{9, 4, 3},
+               {4, 4, 3},
+               {3, 4, 3},
+               {0, 4, 0},
+               {-1, 4, -1},
+               {-5, 4, -1},
+               {3, 3, 2},
+               {2, 2, 1},
+               {1, 2, 1},
+               {-2, 2, -1},
+               {0, 0, -1},
+               {5, 0, -1},
+               {-2147483647 - 1, 4, -1},
+               {2147483647, 3, 2}};
+  for (const auto& c : cases)
+    EXPECT_EQ(c.expected, ClampSelectionIndex(c.index, c.items)) << c.index << " of " << c.items;
+}
+
+TEST(SettingsFile, PathIsBesideTheExecutable) {
+  EXPECT_EQ(ExecutableDir() + "PZAMConfig.ini", SettingsFilePath());
+  EXPECT_EQ('/', ExecutableDir().back());
+}
+
+}  // namespace
+}  // namespace pzam
