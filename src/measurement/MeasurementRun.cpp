@@ -1,0 +1,209 @@
+#include "measurement/MeasurementRun.h"
+
+#include <thread>
+
+#include "config/TextIds.h"
+#include "measurement/TraceFile.h"
+#include "measurement/ValueProcessing.h"
+
+namespace pzam::measurement {
+
+using namespace std::chrono_literals;
+
+namespace {
+// The caption of Bu_MeasStart in operating mode 1 (a fixed text, not a language text).
+constexpr const char* kTakeValueModeOne = "Messung starten";
+}  // namespace
+
+std::string FormatText(const std::string& text, std::initializer_list<std::string> args) {
+  std::string out;
+  auto arg = args.begin();
+  std::size_t from = 0;
+  for (std::size_t at; arg != args.end() && (at = text.find("%s", from)) != std::string::npos;
+       ++arg) {
+    out += text.substr(from, at - from) + *arg;
+    from = at + 2;
+  }
+  out += text.substr(from);
+  for (; arg != args.end(); ++arg) {
+    out += (!out.empty() && out.back() == ':') ? " " : ": ";
+    out += *arg;
+  }
+  return out;
+}
+
+TMeasurementRun::TMeasurementRun(IRunView& view, const IRunChoices& choices, IRunPort& port,
+                                 TRunOptions options)
+    : FView(view), FChoices(choices), FPort(port), FOptions(std::move(options)) {
+  if (!FOptions.Wait)
+    FOptions.Wait = [](std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); };
+}
+
+void TMeasurementRun::ApplySignFactor() {
+  const int mode = FChoices.OperatingMode();
+  if (mode == 3) {
+    FStats.SetSignFactor(FChoices.SignSwap() ? -1.0 : 1.0);
+  } else if (mode >= 0 && mode <= 2) {
+    FStats.SetSignFactor(1.0);
+  }
+}
+
+void TMeasurementRun::Initialise() {
+  if (FRunning) return;
+  const int mode = FChoices.OperatingMode();
+  if (mode < 0 || mode > 3) throw ERunError(Text(textid::kNoOperatingMode));
+  ++FGeneration;  // texts read from here on belong to this run
+  FView.EnableControl(EControl::Ed_CharNum, false);
+  FView.EnableControl(EControl::Bu_Config, false);
+  FView.ShowPanel(EPanel::Pa_Anz, "000");
+  for (EPanel p : {EPanel::Pa_Ist, EPanel::Pa_Mwt, EPanel::Pa_Stw, EPanel::Pa_Max, EPanel::Pa_Min})
+    FView.ShowPanel(p, "0,000");
+  FView.ClearMemo();
+  FStats.Reset();
+  FSaveMode = FChoices.SaveMode();
+  std::string fileName;
+  if (FSaveMode == kSaveExcel || FSaveMode == kSaveText) {
+    fileName = RecordFileName(FChoices.Clock(), FChoices.BatchNumber(), FSaveMode);
+    FView.ShowFilename(fileName);
+  }
+  FMode = mode;
+  SetRunButtons(mode);
+  FGaugeFramer.Clear();
+  FLineFramer.Clear();
+  std::string reason;
+  if (!FPort.Open(reason)) {
+    BackToIdle();
+    throw ERunError(FormatText(Text(textid::kPortOpenFailed), {FPort.Name(), reason}));
+  }
+  try {
+    if (!fileName.empty()) {
+      TRecordRow headers;
+      for (int i = 0; i < 8; ++i) headers[i] = Text(textid::kHeader0 + i);
+      FRecord = CreateRecordFile(FSaveMode, FOptions.Directory, fileName, headers);
+    }
+    CreateTraceFile(FOptions.Directory);
+  } catch (...) {
+    if (FRecord) FRecord->Close();
+    FRecord.reset();
+    FPort.Close();
+    BackToIdle();
+    throw;
+  }
+  FRunning = true;
+}
+
+void TMeasurementRun::SetRunButtons(int mode) {
+  FView.EnableControl(EControl::Bu_MeasInit, false);
+  FView.EnableControl(EControl::Bu_MeasStart, mode == 1 || mode == 2);
+  FView.EnableControl(EControl::Bu_MeasStop, true);
+  if (mode == 0) return;
+  FTelegramCounter = 0;
+  FView.SetTakeValueCaption(mode == 1 ? kTakeValueModeOne : Text(textid::kTakeValue));
+}
+
+void TMeasurementRun::BackToIdle() {
+  FRunning = false;
+  ++FGeneration;
+  FView.EnableControl(EControl::Bu_MeasInit, true);
+  FView.EnableControl(EControl::Bu_MeasStart, false);
+  FView.EnableControl(EControl::Bu_MeasStop, false);
+  FView.EnableControl(EControl::Ed_CharNum, true);
+  FView.EnableControl(EControl::Bu_Config, true);
+}
+
+void TMeasurementRun::TakeValue() {
+  if (!FRunning || FMode != 2) return;
+  FView.EnableControl(EControl::Bu_MeasStart, false);
+  const int cable = FChoices.CableType();
+  if (cable == 0) {
+    FPort.WriteText("PRI\r");
+  } else if (cable == 1) {
+    FPort.Close();
+    FOptions.Wait(300ms);
+    std::string reason;
+    if (!FPort.Open(reason))
+      FView.AddMemoLine(FormatText(Text(textid::kPortOpenFailed), {FPort.Name(), reason}));
+    FOptions.Wait(200ms);
+  }
+  FView.EnableControl(EControl::Bu_MeasStart, true);
+}
+
+void TMeasurementRun::End() {
+  if (!FRunning) return;
+  FPort.Close();
+  FRunning = false;
+  ++FGeneration;  // nothing read before this point is processed any more
+  FView.AddMemoLine(Text(textid::kRunEnded));
+  FView.EnableControl(EControl::Ed_CharNum, true);
+  FView.EnableControl(EControl::Bu_Config, true);
+  FOptions.Wait(100ms);
+  if (FRecord) FRecord->Close();
+  FRecord.reset();
+  FView.EnableControl(EControl::Bu_MeasInit, true);
+  FView.EnableControl(EControl::Bu_MeasStart, false);
+  FView.EnableControl(EControl::Bu_MeasStop, false);
+}
+
+void TMeasurementRun::Received(const std::string& bytes, std::uint64_t generation) {
+  if (!FRunning || generation != FGeneration.load()) return;
+  if (FMode == 0) {
+    for (const std::string& body : FGaugeFramer.Feed(bytes)) HandleGaugeTelegram(body);
+  } else if (FMode == 2 || FMode == 3) {
+    for (const std::string& text : FLineFramer.Feed(bytes)) HandleSignedText(text);
+  }
+}
+
+void TMeasurementRun::HandleGaugeTelegram(const std::string& body) {
+  DecodeGaugeTelegram(body, FTexts, FTelegram);
+  const std::string line = GaugeLine(FTexts);
+  FView.AddMemoLine(line);
+  try {
+    AppendTraceLine(FOptions.Directory, line);
+  } catch (const Exception& e) {
+    FView.AddMemoLine(e.what());
+  }
+  if (FTelegram.FieldCode == "MSG") {
+    FView.AddMemoLine(GaugeMessageLine(FTelegram.Message));
+    return;
+  }
+  ProcessAndRecord();
+}
+
+void TMeasurementRun::HandleSignedText(const std::string& text) {
+  if (!IsSignedValueText(text)) return;
+  ++FTelegramCounter;
+  DecodeSignedValue(text, FTelegramCounter, FTexts);
+  FPort.WriteText("STO0\r");
+  ProcessAndRecord();
+}
+
+void TMeasurementRun::ProcessAndRecord() {
+  if (FStats.Full()) {
+    FView.AddMemoLine(Text(textid::kValueLimit));
+    return;
+  }
+  const TFormatSettings fs = FChoices.FormatSettings();
+  try {
+    if (ProcessValue(FTexts, FStats, fs.DecimalSeparator, FView) != EValueOutcome::Accepted) return;
+  } catch (const Exception& e) {
+    FView.AddMemoLine(e.what());
+    return;
+  }
+  FView.AddMemoLine(ValueLine(FChoices.BatchNumber(), TimeToText(FChoices.Clock(), fs), FTexts));
+  if (!FRecord) return;
+  const TRecordRow row{FChoices.BatchNumber(),
+                       TimeToText(FChoices.Clock(), fs),
+                       FTexts.Count,
+                       FTexts.Value,
+                       FTexts.Mean,
+                       FTexts.Deviation,
+                       FTexts.Maximum,
+                       FTexts.Minimum};
+  try {
+    FRecord->WriteRow(row);
+  } catch (const Exception& e) {
+    FView.AddMemoLine(FormatText(Text(textid::kRowWriteFailed), {e.what()}));
+  }
+}
+
+}  // namespace pzam::measurement

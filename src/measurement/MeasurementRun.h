@@ -1,0 +1,99 @@
+// The measuring run without windows: Initialise, take value, End, and the decoding, processing
+// and recording of every text the port reads. It runs on the window thread; the port's event
+// thread hands its texts over tagged with Generation(), and texts of another run are ignored.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "common/Errors.h"
+#include "measurement/RecordFile.h"
+#include "measurement/RunInterfaces.h"
+#include "measurement/SharedTexts.h"
+#include "measurement/Statistics.h"
+#include "measurement/Telegram.h"
+
+namespace pzam::measurement {
+
+// A run that cannot start: no operating mode, or the port cannot be opened. The text is the
+// language text 9007 or 9004 (with the port name and the reason).
+class ERunError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+struct TRunOptions {
+  // Folder of the record and trace files; empty: the current directory.
+  std::string Directory;
+  // The plain waits of take value (Simplex) and End; sleeps by default.
+  std::function<void(std::chrono::milliseconds)> Wait;
+};
+
+class TMeasurementRun {
+ public:
+  TMeasurementRun(IRunView& view, const IRunChoices& choices, IRunPort& port,
+                  TRunOptions options = {});
+
+  // The sign factor as the operating mode sets it: -1.0 in mode 3 with sign swap, +1.0 in the
+  // other modes; unchanged when no mode is selected. Called whenever the operating mode is applied.
+  void ApplySignFactor();
+
+  // Idle to running: resets figures, memo and statistics, names and creates the record file,
+  // opens the port, recreates the trace file. Throws ERunError (no operating mode, port not
+  // opened) or the file's error; in every failure the run stays idle and the port closed.
+  void Initialise();
+  // Operating mode 2 only: sends "PRI\r" (Duplex) or closes and reopens the port (Simplex).
+  void TakeValue();
+  // Running to idle: closes the port, adds text 9002, waits 100 ms, closes the record file.
+  void End();
+
+  // A text the port read, for the run that was current when it was read. Every complete
+  // telegram in it is decoded and processed in order; an unfinished tail waits for the next read.
+  // Errors of a single value become memo lines; nothing is thrown.
+  void Received(const std::string& bytes, std::uint64_t generation);
+  void Received(const std::string& bytes) { Received(bytes, Generation()); }
+
+  bool Running() const { return FRunning; }
+  // Changes at every Initialise and End; may be read from any thread.
+  std::uint64_t Generation() const { return FGeneration.load(); }
+  const TRunStatistics& Statistics() const { return FStats; }
+  const TSharedTexts& Texts() const { return FTexts; }
+  int TelegramCounter() const { return FTelegramCounter; }
+
+ private:
+  std::string Text(int id) const { return FChoices.LanguageText(id); }
+  void SetRunButtons(int mode);
+  void BackToIdle();
+  void OpenFiles();
+  void HandleGaugeTelegram(const std::string& body);
+  void HandleSignedText(const std::string& text);
+  void ProcessAndRecord();
+
+  IRunView& FView;
+  const IRunChoices& FChoices;
+  IRunPort& FPort;
+  TRunOptions FOptions;
+
+  bool FRunning = false;
+  std::atomic<std::uint64_t> FGeneration{0};
+  int FMode = -1;
+  int FSaveMode = kSaveNone;
+  int FTelegramCounter = 0;
+  TRunStatistics FStats;
+  TSharedTexts FTexts;
+  TGaugeTelegram FTelegram;
+  TGaugeFramer FGaugeFramer;
+  TLineFramer FLineFramer;
+  std::unique_ptr<IRecordFile> FRecord;
+};
+
+// Puts `args` in place of the "%s" marks of a language text, in order; arguments without a
+// mark are appended after ": " (after a blank when the text ends in ":"), so a missing text "0"
+// still carries the reason.
+std::string FormatText(const std::string& text, std::initializer_list<std::string> args);
+
+}  // namespace pzam::measurement

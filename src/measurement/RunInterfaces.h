@@ -1,0 +1,62 @@
+// What the measuring run needs from outside: the window that shows it, the operator's choices and
+// the serial port. The main window implements all three; pzam-tool and the tests their own.
+#pragma once
+
+#include <string>
+
+#include "common/FormatSettings.h"
+
+namespace pzam::measurement {
+
+// The six display panels of the figure row.
+enum class EPanel { Pa_Anz, Pa_Ist, Pa_Mwt, Pa_Stw, Pa_Max, Pa_Min };
+
+// The controls whose enabled state the run switches.
+enum class EControl { Bu_MeasInit, Bu_MeasStart, Bu_MeasStop, Ed_CharNum, Bu_Config };
+
+class IRunView {
+ public:
+  virtual ~IRunView() = default;
+  virtual void ShowPanel(EPanel panel, const std::string& text) = 0;
+  virtual void ClearMemo() = 0;
+  virtual void AddMemoLine(const std::string& line) = 0;
+  // The record file name field Ed_Filename.
+  virtual void ShowFilename(const std::string& text) = 0;
+  virtual void EnableControl(EControl control, bool enabled) = 0;
+  // Caption of the take-value button Bu_MeasStart.
+  virtual void SetTakeValueCaption(const std::string& text) = 0;
+};
+
+// The operator's choices, read when they are needed (never copied by the run).
+class IRunChoices {
+ public:
+  virtual ~IRunChoices() = default;
+  // -1 none, 0 gauge sends, 1 gauge polled, 2 Sylvac, 3 Quorvant.
+  virtual int OperatingMode() const = 0;
+  // 0 no file, 1 Excel file, 2 text file.
+  virtual int SaveMode() const = 0;
+  // 0 Duplex, 1 Simplex.
+  virtual int CableType() const = 0;
+  virtual bool SignSwap() const = 0;
+  // The text of Ed_CharNum.
+  virtual std::string BatchNumber() const = 0;
+  // The language text of an id in the current language, "0" when missing.
+  virtual std::string LanguageText(int id) const = 0;
+  virtual TDateTime Clock() const = 0;
+  virtual TFormatSettings FormatSettings() const = 0;
+};
+
+// The serial port as the run uses it.
+class IRunPort {
+ public:
+  virtual ~IRunPort() = default;
+  // The port's name for messages ("COM3").
+  virtual std::string Name() const = 0;
+  // Opens the port; on failure returns false with the system's reason.
+  virtual bool Open(std::string& reason) = 0;
+  virtual void Close() = 0;
+  // Sends a text; returns the count of bytes sent.
+  virtual int WriteText(const std::string& text) = 0;
+};
+
+}  // namespace pzam::measurement

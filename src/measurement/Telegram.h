@@ -1,0 +1,72 @@
+// Decoding of what the instruments send: the "@"-tagged telegrams of the gauge (operating mode 0,
+// ended by character 23) and the signed numbers of the Sylvac and Quorvant instruments (modes 2
+// and 3, ended by a carriage return). Reads are framed first, so several telegrams in one read
+// are each decoded and a telegram split over two reads is completed by the second.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "measurement/SharedTexts.h"
+
+namespace pzam::measurement {
+
+inline constexpr char kGaugeFrameEnd = 23;
+inline constexpr char kSignedFrameEnd = 13;
+// An unfinished tail longer than the port's receive buffer is not a telegram; it is dropped.
+inline constexpr std::size_t kMaxTail = 16384;
+
+// Mode 0 framing. Bytes before an "@" are ignored; a telegram runs from its first "@" up to the
+// next character 23. An "@" without a following 23 is kept until a later read completes it.
+class TGaugeFramer {
+ public:
+  // Returns the bodies of the telegrams completed by `bytes`, in arrival order, each from its
+  // first "@" up to (not including) the character 23.
+  std::vector<std::string> Feed(const std::string& bytes);
+  void Clear() { FTail.clear(); }
+  const std::string& Tail() const { return FTail; }
+
+ private:
+  std::string FTail;
+};
+
+// Modes 2 and 3 framing: each text up to and including its carriage return; bytes after the last
+// carriage return wait for theirs.
+class TLineFramer {
+ public:
+  std::vector<std::string> Feed(const std::string& bytes);
+  void Clear() { FTail.clear(); }
+  const std::string& Tail() const { return FTail; }
+
+ private:
+  std::string FTail;
+};
+
+// What one gauge telegram held besides the shared texts.
+struct TGaugeTelegram {
+  std::string FieldCode;  // code of the telegram's last field, empty when it has none
+  std::string Message;    // text of the last "MSG" field, unchanged when there is none
+};
+
+// Decodes a telegram body (as TGaugeFramer gives it): ANZ, IST, MWT and STW set the count, value,
+// mean and deviation texts from the 8 characters after their code; MSG sets the message to the
+// rest of the body; maximum and minimum texts become "0".
+void DecodeGaugeTelegram(const std::string& body, TSharedTexts& texts, TGaugeTelegram& telegram);
+
+// The memo and trace line of a decoded gauge telegram: count, value, mean and deviation texts
+// joined by three blanks.
+std::string GaugeLine(const TSharedTexts& texts);
+
+// The memo line of a gauge message.
+std::string GaugeMessageLine(const std::string& message);
+
+// True when a mode-2/3 text carries a value: not empty and not beginning with "S".
+bool IsSignedValueText(const std::string& text);
+
+// Decodes a mode-2/3 text: the value text runs from the first "+" (else the first "-") up to the
+// carriage return; count text = `counter`; mean and deviation texts "0"; maximum and minimum
+// texts untouched.
+void DecodeSignedValue(const std::string& text, int counter, TSharedTexts& texts);
+
+}  // namespace pzam::measurement

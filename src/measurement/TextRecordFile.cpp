@@ -1,0 +1,37 @@
+#include "measurement/TextRecordFile.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+
+#include "common/Errors.h"
+
+namespace pzam::measurement {
+
+std::unique_ptr<TTextRecordFile> TTextRecordFile::Create(const std::string& path,
+                                                         const TRecordRow& headers) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) throw EInOutError(EInOutError::CodeFromErrno(errno));
+  std::unique_ptr<TTextRecordFile> file(new TTextRecordFile(fd));
+  file->AppendLine(headers);
+  return file;
+}
+
+void TTextRecordFile::AppendLine(const TRecordRow& row) {
+  std::string line = row[0];
+  for (std::size_t i = 1; i < row.size(); ++i) line += ";" + row[i];
+  line += "\n\r";
+  if (!FFile.WriteAt(FSize, line)) {
+    const int err = errno;
+    FFile.Truncate(FSize);
+    throw EInOutError(EInOutError::CodeFromErrno(err));
+  }
+  FSize += static_cast<long long>(line.size());
+}
+
+void TTextRecordFile::WriteRow(const TRecordRow& row) {
+  if (!FFile.IsOpen()) throw EInOutError(EInOutError::CodeFromErrno(EBADF));
+  AppendLine(row);
+}
+
+}  // namespace pzam::measurement

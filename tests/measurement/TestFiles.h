@@ -1,0 +1,72 @@
+// Test helpers for files: a temporary folder, reading a file whole, a file size limit, and the
+// BIFF records of the Excel record file written out by hand.
+#pragma once
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace pzam::measurement::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "pzam-XXXXXX").string();
+    Path = mkdtemp(pattern.data());
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(Path, ec);
+  }
+  std::string File(const std::string& name) const { return (Path / name).string(); }
+
+  std::filesystem::path Path;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Lets writes fail past `bytes` in this process, as a full disk does.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &FOld);
+    rlimit lim = FOld;
+    lim.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lim);
+  }
+  ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &FOld); }
+
+ private:
+  rlimit FOld{};
+};
+
+inline const std::string kBof("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12);
+inline const std::string kEof("\x0A\x00\x00\x00", 4);
+
+// A LABEL record: id, length, row, column, format 0, text length, text (short texts only).
+inline std::string Label(int row, int col, const std::string& text) {
+  const int n = static_cast<int>(text.size());
+  const char head[] = {
+      0x04, 0x02, static_cast<char>(8 + n), 0, static_cast<char>(row), 0, static_cast<char>(col), 0,
+      0,    0,    static_cast<char>(n),     0};
+  return std::string(head, 12) + text;
+}
+
+// The LABELs of one row, columns 1 to 8.
+template <class Row>
+std::string Labels(int row, const Row& cells) {
+  std::string out;
+  for (int c = 1; c <= 8; ++c) out += Label(row, c, cells[c - 1]);
+  return out;
+}
+
+}  // namespace pzam::measurement::test
