@@ -1,0 +1,57 @@
+// The base of the port components: port number, handle, queue sizes, event thread priority and
+// the removal of an open port.
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+#include "serial/COMManager.h"
+#include "serial/SerialTypes.h"
+#include "serial/comm/CommApi.h"
+
+namespace pzam::serial {
+
+class TCustomSerial {
+ public:
+  using TRemovedEvent = std::function<void(TCustomSerial& sender)>;
+
+  // COMPort starts as the first port the manager lists (0 when none).
+  explicit TCustomSerial(TCOMManager& manager);
+  virtual ~TCustomSerial();
+  TCustomSerial(const TCustomSerial&) = delete;
+  TCustomSerial& operator=(const TCustomSerial&) = delete;
+
+  bool Active() const { return active_.load(); }
+  int COMPort() const { return comPort_; }
+  // 0 is always taken; another number only when the manager lists it.
+  void SetCOMPort(int port);
+  // The port of the manager's entry at index; nothing when there is no such entry.
+  void SetCOMPortIndex(int index);
+  // Sets the number without asking the manager (settings texts written for another machine).
+  void SetCOMPortUnchecked(int port) { comPort_ = port; }
+
+  int BufSizeTrm() const { return bufSizeTrm_; }
+  int BufSizeRec() const { return bufSizeRec_; }
+  TThreadPriority ThreadPriority() const { return priority_; }
+  void SetThreadPriority(TThreadPriority p) { priority_ = p; }
+
+  const TRemovedEvent& OnCOMRemoved() const { return onCOMRemoved_; }
+  void SetOnCOMRemoved(TRemovedEvent fn) { onCOMRemoved_ = std::move(fn); }
+
+  // Called by the port manager when this component's open port has disappeared.
+  virtual void COMRemoved();
+
+  TCOMManager& Manager() const { return manager_; }
+
+ protected:
+  TCOMManager& manager_;
+  std::atomic<bool> active_{false};
+  int comPort_ = 0;
+  std::atomic<comm::HANDLE> handle_{comm::INVALID_HANDLE_VALUE};
+  int bufSizeTrm_ = 16384;
+  int bufSizeRec_ = 16384;
+  TThreadPriority priority_ = TThreadPriority::tpIdle;
+  TRemovedEvent onCOMRemoved_;
+};
+
+}  // namespace pzam::serial

@@ -1,0 +1,133 @@
+#include "serial/SerThread.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <exception>
+
+namespace pzam::serial {
+namespace {
+
+std::mutex gThreadsMutex;
+std::condition_variable gThreadsDone;
+int gThreads = 0;
+
+// Best effort: lowering works for everyone, raising only with the right privileges.
+void ApplyPriority(TThreadPriority p) {
+  if (p == TThreadPriority::tpIdle) {
+    sched_param param{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
+    return;
+  }
+  static constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};
+  const int nice = kNice[static_cast<int>(p)];
+  if (nice != 0) {
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), nice);
+  }
+}
+
+void Report(TSerialShared& shared, TSerial& owner, const std::string& text) {
+  THandlerErrorEvent report;
+  {
+    std::lock_guard lock(shared.Mutex);
+    report = shared.OnHandlerError;
+  }
+  if (!report) return;
+  try {
+    report(owner, text);
+  } catch (...) {
+    // Nothing is left to tell it to.
+  }
+}
+
+// One dispatch, on whichever thread runs it: skipped when the component is gone or its session
+// ended; an error out of a handler is reported and does not end the thread.
+void RunDispatch(TSerialShared& shared, const TPortSession& session, uint32_t mask) {
+  TSerial* owner = nullptr;
+  {
+    std::lock_guard lock(shared.Mutex);
+    if (!shared.Owner || session.Terminated()) return;
+    owner = shared.Owner;
+    shared.InHandler.push_back(std::this_thread::get_id());
+  }
+  try {
+    owner->DispatchEvents(mask);
+  } catch (const std::exception& e) {
+    Report(shared, *owner, e.what());
+  } catch (...) {
+    Report(shared, *owner, "unknown error in a serial event handler");
+  }
+  std::lock_guard lock(shared.Mutex);
+  auto& ids = shared.InHandler;
+  ids.erase(std::find(ids.begin(), ids.end(), std::this_thread::get_id()));
+  shared.HandlerDone.notify_all();
+}
+
+void Body(const std::shared_ptr<TSerialShared>& shared,
+          const std::shared_ptr<TPortSession>& session) {
+  while (!session->Terminated()) {
+    uint32_t mask = 0;
+    if (!session->Api.WaitCommEvent(session->Handle, mask, nullptr)) {
+      session->Pause(kRetryPause);
+      continue;
+    }
+    if (session->Terminated()) break;
+    if (mask == 0) continue;
+    if (shared->SyncEventHandling && shared->Dispatcher) {
+      shared->Dispatcher->Send([shared, session, mask] { RunDispatch(*shared, *session, mask); });
+    } else {
+      RunDispatch(*shared, *session, mask);
+    }
+  }
+}
+
+}  // namespace
+
+void TPortSession::Terminate() {
+  {
+    std::lock_guard lock(mutex_);
+    terminated_ = true;
+  }
+  wake_.notify_all();
+}
+
+void TPortSession::Pause(std::chrono::milliseconds d) {
+  std::unique_lock lock(mutex_);
+  wake_.wait_for(lock, d, [&] { return terminated_.load(); });
+}
+
+void StartPortThread(std::function<void()> body, TThreadPriority priority) {
+  {
+    std::lock_guard lock(gThreadsMutex);
+    ++gThreads;
+  }
+  std::thread([body = std::move(body), priority]() mutable {
+    ApplyPriority(priority);
+    body();
+    body = nullptr;  // what the body holds goes before the thread counts as ended
+    std::lock_guard lock(gThreadsMutex);
+    --gThreads;
+    gThreadsDone.notify_all();
+  }).detach();
+}
+
+void TSerThread::Start(std::shared_ptr<TSerialShared> shared, std::shared_ptr<TPortSession> session,
+                       TThreadPriority priority) {
+  StartPortThread([shared, session] { Body(shared, session); }, priority);
+}
+
+int RunningEventThreads() {
+  std::lock_guard lock(gThreadsMutex);
+  return gThreads;
+}
+
+bool WaitForEventThreads(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(gThreadsMutex);
+  return gThreadsDone.wait_for(lock, timeout, [] { return gThreads == 0; });
+}
+
+}  // namespace pzam::serial

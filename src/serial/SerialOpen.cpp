@@ -1,0 +1,130 @@
+// TSerial: opening, closing, removal of the port, and the dispatch of line events.
+#include "serial/LineBlocks.h"
+#include "serial/SerThread.h"
+#include "serial/Serial.h"
+
+namespace pzam::serial {
+
+using namespace pzam::comm;
+
+namespace {
+
+// Mask bit of each event, in TSerialEventKind order.
+constexpr uint32_t kEventBits[kSerialEventCount] = {EV_BREAK,  EV_CTS,    EV_DSR,    EV_ERR,
+                                                    EV_RING,   EV_RLSD,   EV_RXCHAR, EV_RXCHAR,
+                                                    EV_RXFLAG, EV_TXEMPTY};
+
+}  // namespace
+
+uint32_t TSerial::EventMaskFromHandlers() const {
+  std::lock_guard lock(shared_->Mutex);
+  uint32_t mask = 0;
+  for (size_t i = 0; i < kSerialEventCount; ++i) {
+    if (shared_->Handlers[i]) mask |= kEventBits[i];
+  }
+  return mask;
+}
+
+void TSerial::CloseHandleAndCapture(HANDLE& h) {
+  lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
+  api_.CloseHandle(h);
+  h = INVALID_HANDLE_VALUE;
+}
+
+bool TSerial::OpenPort() {
+  if (Active() || comPort_ <= 0) return false;
+  lastOpenError_ = {};
+  if (comPort_ > TCOMManager::kMaxPort) {
+    lastOpenError_ = {ERROR_FILE_NOT_FOUND, "no port number above 99"};
+    return false;
+  }
+  HANDLE h = api_.CreateFile(OpenDeviceName(comPort_), GENERIC_READ | GENERIC_WRITE, 0,
+                             OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL);
+  if (h == INVALID_HANDLE_VALUE) {
+    lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
+  } else if (!api_.SetupComm(h, static_cast<uint32_t>(bufSizeRec_),
+                             static_cast<uint32_t>(bufSizeTrm_))) {
+    CloseHandleAndCapture(h);
+  }
+  if (h != INVALID_HANDLE_VALUE) {
+    DCB dcb;
+    TSerialSettings settings;
+    GetSettings(settings);
+    if (!api_.BuildCommDCB(kBaseModeText, dcb) ||
+        !api_.SetCommState(h, DcbFromSettings(settings, dcb))) {
+      CloseHandleAndCapture(h);
+    }
+  }
+  if (h != INVALID_HANDLE_VALUE) {
+    // A refused time-out block does not stop the opening.
+    if (auto t = TimeoutsFor(s_.RecTimeOut, s_.TrmTimeOut, s_.Baudrate)) {
+      api_.SetCommTimeouts(h, *t);
+    }
+  }
+  uint32_t mask = 0;
+  if (h != INVALID_HANDLE_VALUE) {
+    mask = EventMaskFromHandlers();
+    if (!api_.SetCommMask(h, mask)) CloseHandleAndCapture(h);
+  }
+  if (h == INVALID_HANDLE_VALUE) return false;
+
+  // Bound and active before the thread starts, so a handler raised at once can read.
+  handle_ = h;
+  session_ = std::make_shared<TPortSession>(api_, h);
+  variant_ = ntPlatform_ ? TIoVariant::Waiting : TIoVariant::Direct;
+  active_ = true;
+  if (mask != 0) TSerThread::Start(shared_, session_, priority_);
+  manager_.UpdateOwner(*this);
+  return true;
+}
+
+void TSerial::ClosePort() {
+  if (!Active()) return;
+  const HANDLE h = handle_;
+  // The thread is not waited for: it finds its session terminated when its wait returns.
+  session_->Terminate();
+  api_.SetCommMask(h, 0);
+  api_.CloseHandle(h);
+  handle_ = INVALID_HANDLE_VALUE;
+  variant_ = TIoVariant::Closed;
+  session_.reset();
+  active_ = false;
+  manager_.UpdateOwner(*this);
+}
+
+void TSerial::COMRemoved() {
+  if (session_) {
+    session_->Terminate();
+    // The device is gone; the handle is released so that a returning device can be opened.
+    api_.CloseHandle(session_->Handle);
+    session_.reset();
+  }
+  handle_ = INVALID_HANDLE_VALUE;
+  variant_ = TIoVariant::Closed;
+  TCustomSerial::COMRemoved();
+}
+
+void TSerial::Fire(TSerialEventKind kind) {
+  if (TSerialEvent handler = Event(kind)) handler(*this);
+}
+
+void TSerial::DispatchEvents(uint32_t m) {
+  if (!EnableEvents()) return;
+  if (m & EV_BREAK) Fire(TSerialEventKind::Break);
+  if (m & EV_CTS) Fire(TSerialEventKind::Cts);
+  if (m & EV_DSR) Fire(TSerialEventKind::Dsr);
+  if (m & EV_ERR) Fire(TSerialEventKind::Error);
+  if (m & EV_RING) Fire(TSerialEventKind::Ring);
+  if (m & EV_RLSD) Fire(TSerialEventKind::Dcd);
+  if (m & EV_RXCHAR) {
+    Fire(TSerialEventKind::RxChar);
+    const int dataSize = DataSize();
+    if (dataSize > 0 && Event(TSerialEventKind::Data) &&
+        InQueCount() >= static_cast<uint32_t>(dataSize))
+      Fire(TSerialEventKind::Data);
+  }
+  if (m & EV_RXFLAG) Fire(TSerialEventKind::EventChar);
+  if (m & EV_TXEMPTY) Fire(TSerialEventKind::TxEmpty);
+}
+
+}  // namespace pzam::serial

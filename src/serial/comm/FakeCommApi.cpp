@@ -1,0 +1,325 @@
+#include "serial/comm/FakeCommApi.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace pzam::comm {
+namespace {
+
+thread_local uint32_t tLastError = ERROR_SUCCESS;
+constexpr uint32_t ERROR_IO_INCOMPLETE = 996;
+
+std::string Hex(uint32_t v) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "0x%X", v);
+  return buf;
+}
+
+std::string Join(std::initializer_list<std::string> parts) {
+  std::string out;
+  for (const auto& p : parts) out += (out.empty() ? "" : ",") + p;
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::string> FakeCommApi::Calls() const {
+  std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+std::vector<std::string> FakeCommApi::CallNames() const {
+  std::vector<std::string> names = Calls();
+  for (auto& c : names) c = c.substr(0, c.find('('));
+  return names;
+}
+
+size_t FakeCommApi::CountOf(const std::string& name) const {
+  const auto names = CallNames();
+  return static_cast<size_t>(std::count(names.begin(), names.end(), name));
+}
+
+void FakeCommApi::ClearCalls() {
+  std::lock_guard lock(mutex_);
+  calls_.clear();
+}
+
+void FakeCommApi::FailCall(const std::string& name, uint32_t error, int times) {
+  std::lock_guard lock(mutex_);
+  failures_[name] = {error, times};
+}
+
+void FakeCommApi::SetPresent(std::set<std::string> names) {
+  std::lock_guard lock(mutex_);
+  present_ = std::move(names);
+}
+
+void FakeCommApi::Receive(const std::string& bytes) {
+  std::lock_guard lock(mutex_);
+  TPort* port = Find(lastOpened_);
+  if (!port || bytes.empty()) return;
+  port->Rx += bytes;
+  uint32_t events = EV_RXCHAR;
+  if (bytes.find(port->EvtChar) != std::string::npos) events |= EV_RXFLAG;
+  port->Pending |= events & port->Mask;
+  changed_.notify_all();
+}
+
+void FakeCommApi::RaiseEvents(uint32_t events) {
+  std::lock_guard lock(mutex_);
+  if (TPort* port = Find(lastOpened_)) port->Pending |= events & port->Mask;
+  changed_.notify_all();
+}
+
+void FakeCommApi::LimitNextRead(uint32_t n) {
+  std::lock_guard lock(mutex_);
+  readLimit_ = n;
+}
+
+void FakeCommApi::SetPendingTransfers(bool on) {
+  std::lock_guard lock(mutex_);
+  pending_ = on;
+}
+
+std::string FakeCommApi::Written() const {
+  std::lock_guard lock(mutex_);
+  return written_;
+}
+
+DCB FakeCommApi::LastDcb() const {
+  std::lock_guard lock(mutex_);
+  return lastDcb_;
+}
+
+COMMTIMEOUTS FakeCommApi::LastTimeouts() const {
+  std::lock_guard lock(mutex_);
+  return lastTimeouts_;
+}
+
+size_t FakeCommApi::OpenHandleCount() const {
+  std::lock_guard lock(mutex_);
+  return ports_.size();
+}
+
+bool FakeCommApi::WaitForWaiters(int n, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return waiters_ >= n; });
+}
+
+bool FakeCommApi::WaitForWaitCall(size_t calls, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return waitCalls_ >= calls && waiters_ > 0; });
+}
+
+bool FakeCommApi::Enter(std::unique_lock<std::mutex>&, const std::string& name,
+                        const std::string& args) {
+  calls_.push_back(name + "(" + args + ")");
+  auto it = failures_.find(name);
+  if (it == failures_.end() || it->second.second == 0) {
+    tLastError = ERROR_SUCCESS;
+    return true;
+  }
+  if (it->second.second > 0) --it->second.second;
+  return Fail(it->second.first);
+}
+
+FakeCommApi::TPort* FakeCommApi::Find(HANDLE h) {
+  auto it = ports_.find(h);
+  return it == ports_.end() ? nullptr : &it->second;
+}
+
+bool FakeCommApi::Fail(uint32_t error) {
+  tLastError = error;
+  return false;
+}
+
+HANDLE FakeCommApi::CreateFile(const std::string& name, uint32_t access, uint32_t shareMode,
+                               uint32_t creation, uint32_t flags) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "CreateFile",
+             Join({name, Hex(access), std::to_string(shareMode), std::to_string(creation),
+                   Hex(flags)})))
+    return INVALID_HANDLE_VALUE;
+  const HANDLE h = nextHandle_++;
+  ports_[h].Name = name;
+  lastOpened_ = h;
+  return h;
+}
+
+bool FakeCommApi::CloseHandle(HANDLE h) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "CloseHandle", std::to_string(h))) return false;
+  if (ports_.erase(h) == 0) return Fail(ERROR_INVALID_HANDLE);
+  changed_.notify_all();
+  return true;
+}
+
+bool FakeCommApi::SetupComm(HANDLE h, uint32_t inQueue, uint32_t outQueue) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "SetupComm",
+             Join({std::to_string(h), std::to_string(inQueue), std::to_string(outQueue)})))
+    return false;
+  return Find(h) ? true : Fail(ERROR_INVALID_HANDLE);
+}
+
+bool FakeCommApi::BuildCommDCB(const std::string& def, DCB& dcb) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "BuildCommDCB", def)) return false;
+  // Only the base text the component uses is understood.
+  if (def != "baud=9600 parity=N data=8 stop=1") return Fail(ERROR_INVALID_PARAMETER);
+  dcb.BaudRate = 9600;
+  dcb.Flags = DCB_fBinary | (1u << DCB_fDtrControlShift) | (1u << DCB_fRtsControlShift);
+  dcb.ByteSize = 8;
+  dcb.Parity = NOPARITY;
+  dcb.StopBits = ONESTOPBIT;
+  dcb.wReserved = 0x5A5A;  // to see that the component leaves the reserved words alone
+  dcb.wReserved1 = 0xA5A5;
+  return true;
+}
+
+bool FakeCommApi::SetCommState(HANDLE h, const DCB& dcb) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "SetCommState",
+             Join({std::to_string(h), std::to_string(dcb.BaudRate), Hex(dcb.Flags)})))
+    return false;
+  TPort* port = Find(h);
+  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  port->EvtChar = dcb.EvtChar;
+  lastDcb_ = dcb;
+  return true;
+}
+
+bool FakeCommApi::SetCommTimeouts(HANDLE h, const COMMTIMEOUTS& t) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "SetCommTimeouts", std::to_string(h))) return false;
+  if (!Find(h)) return Fail(ERROR_INVALID_HANDLE);
+  lastTimeouts_ = t;
+  return true;
+}
+
+bool FakeCommApi::SetCommMask(HANDLE h, uint32_t mask) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "SetCommMask", Join({std::to_string(h), Hex(mask)}))) return false;
+  TPort* port = Find(h);
+  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  port->Mask = mask;
+  port->Pending &= mask;
+  ++port->MaskGeneration;
+  changed_.notify_all();
+  return true;
+}
+
+bool FakeCommApi::WaitCommEvent(HANDLE h, uint32_t& eventMask, OVERLAPPED*) {
+  std::unique_lock lock(mutex_);
+  eventMask = 0;
+  if (!Enter(lock, "WaitCommEvent", std::to_string(h))) return false;
+  TPort* port = Find(h);
+  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  const uint64_t generation = port->MaskGeneration;
+  ++waitCalls_;
+  ++waiters_;
+  changed_.notify_all();
+  changed_.wait(lock, [&] {
+    port = Find(h);
+    return !port || port->Pending != 0 || port->MaskGeneration != generation;
+  });
+  --waiters_;
+  if (!port) return Fail(ERROR_OPERATION_ABORTED);
+  // A changed mask ends the wait with no events, as the driver does.
+  eventMask = port->Pending;
+  port->Pending = 0;
+  return true;
+}
+
+bool FakeCommApi::ClearCommError(HANDLE h, uint32_t& errors, COMSTAT* stat) {
+  std::unique_lock lock(mutex_);
+  errors = 0;
+  if (!Enter(lock, "ClearCommError", std::to_string(h))) return false;
+  TPort* port = Find(h);
+  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  if (stat) {
+    stat->cbInQue = static_cast<uint32_t>(port->Rx.size());
+    stat->cbOutQue = 0;
+  }
+  return true;
+}
+
+bool FakeCommApi::ReadFile(HANDLE h, void* buffer, uint32_t count, uint32_t& read, OVERLAPPED* ov) {
+  std::unique_lock lock(mutex_);
+  read = 0;
+  if (!Enter(lock, "ReadFile", Join({std::to_string(h), std::to_string(count)}))) return false;
+  TPort* port = Find(h);
+  if (!port) return Fail(ERROR_INVALID_HANDLE);
+  const uint32_t n = std::min({count, readLimit_, static_cast<uint32_t>(port->Rx.size())});
+  readLimit_ = UINT32_MAX;
+  std::memcpy(buffer, port->Rx.data(), n);
+  port->Rx.erase(0, n);
+  if (pending_ && ov) {
+    ov->InternalHigh = n;
+    return Fail(ERROR_IO_PENDING);
+  }
+  read = n;
+  return true;
+}
+
+bool FakeCommApi::WriteFile(HANDLE h, const void* buffer, uint32_t count, uint32_t& written,
+                            OVERLAPPED* ov) {
+  std::unique_lock lock(mutex_);
+  written = 0;
+  const std::string data(static_cast<const char*>(buffer), count);
+  if (!Enter(lock, "WriteFile", Join({std::to_string(h), data}))) return false;
+  if (!Find(h)) return Fail(ERROR_INVALID_HANDLE);
+  written_ += data;
+  if (pending_ && ov) {
+    ov->InternalHigh = count;
+    return Fail(ERROR_IO_PENDING);
+  }
+  written = count;
+  return true;
+}
+
+bool FakeCommApi::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, uint32_t& transferred, bool wait) {
+  std::unique_lock lock(mutex_);
+  transferred = 0;
+  if (!Enter(lock, "GetOverlappedResult", Join({std::to_string(h), wait ? "1" : "0"})))
+    return false;
+  if (!Find(h) || !ov) return Fail(ERROR_INVALID_HANDLE);
+  // Without waiting a pending transfer is still under way.
+  if (!wait) return Fail(ERROR_IO_INCOMPLETE);
+  transferred = static_cast<uint32_t>(ov->InternalHigh);
+  return true;
+}
+
+bool FakeCommApi::GetCommModemStatus(HANDLE h, uint32_t& status) {
+  std::unique_lock lock(mutex_);
+  status = 0;
+  if (!Enter(lock, "GetCommModemStatus", std::to_string(h))) return false;
+  return Find(h) ? true : Fail(ERROR_INVALID_HANDLE);
+}
+
+bool FakeCommApi::EscapeCommFunction(HANDLE h, uint32_t function) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "EscapeCommFunction", Join({std::to_string(h), std::to_string(function)})))
+    return false;
+  return Find(h) ? true : Fail(ERROR_INVALID_HANDLE);
+}
+
+bool FakeCommApi::GetDefaultCommConfig(const std::string& name, COMMCONFIG* config,
+                                       uint32_t& size) {
+  std::unique_lock lock(mutex_);
+  if (!Enter(lock, "GetDefaultCommConfig", Join({name, std::to_string(size)}))) return false;
+  if (!present_.contains(name)) return Fail(ERROR_FILE_NOT_FOUND);
+  if (size < sizeof(COMMCONFIG)) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  *config = COMMCONFIG{};
+  return true;
+}
+
+uint32_t FakeCommApi::GetLastError() const {
+  return tLastError;
+}
+
+std::string FakeCommApi::LastErrorText() const {
+  return "fake error " + std::to_string(tLastError);
+}
+
+}  // namespace pzam::comm
