@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -26,6 +27,13 @@ class TF_Config : public QWidget {
  public:
   explicit TF_Config(TF_Main* main, QWidget* parent = nullptr);
   ~TF_Config() override;
+
+  // The window's components in order of creation.
+  std::vector<QWidget*> Components() const;
+  // The sign swap box is ticked.
+  bool SignSwap() const;
+  // The choices are fixed while a measuring run lasts (the close button stays usable).
+  void SetChoicesEnabled(bool enabled);
 
   // Handlers (window thread).
   void FormActivate();

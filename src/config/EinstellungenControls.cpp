@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "config/Einstellungen.h"
+#include "measurement/Main.h"
 #include "serial/SerDlgs.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
@@ -44,7 +45,8 @@ void TF_Config::CreateControls() {
             {"keine Messwertdatei anlegen", "Excel-Datei     \"Datum_Charge\" .xls   anlegen",
              "CSV-  Datei     \"Datum_Charge\".csv  anlegen"});
   Panel1 = Place(new ui::TFramePanel(this, true), "Panel1", {10, 282, 341, 65});
-  SerPortComboBox1 = Place(new TSerPortComboBox(Panel1), "SerPortComboBox1", {192, 7, 145, 21});
+  SerPortComboBox1 =
+      Place(new TSerPortComboBox(Panel1, &FMain->Manager()), "SerPortComboBox1", {192, 7, 145, 21});
   Label17 = Place(new QLabel("2004 Serielle Schnittstelle Nr.", Panel1), "Label17", {8, 9, 171, 16},
                   2004);
   RG_CableType = Group(this, "RG_CableType", 0, "", {144, 76, 205, 48}, {"Duplex", "Simplex"});
@@ -68,6 +70,11 @@ void TF_Config::CreateControls() {
   setTabOrder(SerPortComboBox1, CbB_Sprachwahl);
   setTabOrder(CbB_Sprachwahl, RG_CableType);
   setTabOrder(RG_CableType, Cb_QuorvMode);
+}
+
+std::vector<QWidget*> TF_Config::Components() const {
+  return {RG_REQMode,   Bu_Close,       RG_SaveData, Panel1, SerPortComboBox1, Label17,
+          RG_CableType, CbB_Sprachwahl, Label1,      Panel2, Cb_QuorvMode};
 }
 
 }  // namespace pzam

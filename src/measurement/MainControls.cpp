@@ -122,4 +122,12 @@ void TF_Main::CreateControls() {
   setTabOrder(Memo1, Bu_Config);
 }
 
+std::vector<QWidget*> TF_Main::Components() const {
+  return {Im_Logo,     La_Firma1,    La_Firma2,   La_Firma3, Shape1,  Label7,   Label6,
+          Label8,      Label9,       Label10,     Label11,   Label12, Pa_Anz,   Ed_CharNum,
+          Pa_Ist,      Pa_Mwt,       Pa_Stw,      Pa_Max,    Pa_Min,  Label1,   Memo1,
+          Bu_MeasInit, Bu_MeasStart, Bu_MeasStop, Panel1,    Label3,  Ed_Modus, Label2,
+          Ed_Filename, Label17,      Ed_ComNum,   Bu_Config};
+}
+
 }  // namespace pzam

@@ -10,9 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "QtApp.h"
-#include "config/Einstellungen.h"
-#include "measurement/Main.h"
+#include "WindowsFixture.h"
 #include "serial/SerDlgs.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
@@ -45,13 +43,17 @@ const QWidget* NextTabStop(const QWidget* w) {
   return nullptr;
 }
 
-class FreshWindowsTest : public ::testing::Test {
+class FreshWindowsTest : public test::WindowsTest {
  protected:
-  void SetUp() override { test::QtApp(); }
+  void SetUp() override {
+    WindowsTest::SetUp();
+    Create();
+    Main->Ti_Startup->stop();
+  }
 };
 
 TEST_F(FreshWindowsTest, MainWindowControlsAreAsDefined) {
-  TF_Main main;
+  TF_Main& main = *Main;
   const TControlRow rows[] = {
       {"Im_Logo", "QLabel", 0, nullptr, {612, 5, 176, 56}},
       {"Shape1", "QFrame", 0, nullptr, {0, 64, 793, 1}},
@@ -119,15 +121,13 @@ TEST_F(FreshWindowsTest, MainWindowControlsAreAsDefined) {
   EXPECT_TRUE(main.Pa_Ist->font().bold());
   EXPECT_EQ(main.Label7->font().pixelSize(), 13);
   EXPECT_TRUE(main.Label7->wordWrap());
-  EXPECT_FALSE(main.Ti_Startup->isActive());
   EXPECT_EQ(main.Ti_Startup->interval(), 100);
   EXPECT_FALSE(main.La_Firma1->text().isEmpty());
   EXPECT_FALSE(main.Im_Logo->pixmap().isNull());
 }
 
 TEST_F(FreshWindowsTest, SettingsWindowControlsAreAsDefined) {
-  TF_Main main;
-  TF_Config config(&main);
+  TF_Config& config = *Config;
   const TControlRow rows[] = {
       {"RG_REQMode", "pzam::ui::TRadioGroup", 2001, "2001 ZAM 2000 ....", {10, 5, 341, 162}},
       {"Bu_Close", "QPushButton", 2006, "2006 Schließen", {10, 354, 343, 25}},
@@ -181,8 +181,6 @@ TEST_F(FreshWindowsTest, SettingsWindowControlsAreAsDefined) {
   for (size_t i = 0; i + 1 < std::size(order); ++i) {
     EXPECT_EQ(NextTabStop(order[i]), order[i + 1]) << i;
   }
-  main.grab().save("/tmp/main.png");
-  config.grab().save("/tmp/config.png");
 }
 
 }  // namespace

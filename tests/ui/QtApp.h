@@ -1,17 +1,22 @@
-// One QApplication for a test program, on the offscreen platform.
+// The test programs' QApplication (made by TestMain.cpp on the offscreen platform) and a wait
+// that keeps the event loop running.
 #pragma once
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <functional>
 
 namespace pzam::test {
 
-inline QApplication& QtApp() {
-  static int argc = 1;
-  static char name[] = "ui_test";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+inline QApplication& QtApp() { return *qApp; }
+
+// Runs the event loop until done() holds or ms milliseconds have passed; done() at the end.
+inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {
+  QDeadlineTimer deadline(ms);
+  while (!done() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return done();
 }
 
 }  // namespace pzam::test

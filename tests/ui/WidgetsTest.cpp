@@ -185,7 +185,7 @@ TEST_F(WidgetsTest, DispatcherRunsWorkOnTheWindowThread) {
     dispatcher.Send([&] { sentOn = QThread::currentThreadId(); });
     sendReturned = true;
   });
-  QTRY_VERIFY_WITH_TIMEOUT(sendReturned.load(), 5000);
+  ASSERT_TRUE(pzam::test::WaitUntil([&] { return sendReturned.load(); }, 5000));
   worker.join();
   EXPECT_EQ(posted.load(), 1) << "posted work runs before later sent work";
   EXPECT_EQ(sentOn, windowThread);
