@@ -148,6 +148,9 @@ class TF_Main : public QWidget {
   void ConnectHandlers();
   void CreateRun(const TMainSetup& setup);
   void BindSerialEvents();
+  // The port of a running run was removed; when it is listed again, the run reopens it.
+  void PortRemoved();
+  static void PortListChanged(void* self);
   void WriteSettingsFile();
 
   TF_Config* FConfig = nullptr;
@@ -156,6 +159,7 @@ class TF_Main : public QWidget {
   std::string FVersionText;
   TFormatSettings FFormat;
   std::function<TDateTime()> FClock;
+  bool FPortLost = false;
   TLanguageTexts FLanguage;
   serial::TCOMManager* FManager;
   std::unique_ptr<ui::TQtDispatcher> FDispatcher;

@@ -3,6 +3,7 @@
 // reads; its text reaches the run on the window thread.
 #include <thread>
 
+#include "config/TextIds.h"
 #include "measurement/MainAdapters.h"
 #include "measurement/MeasurementRun.h"
 #include "serial/comm/PlatformCommApi.h"
@@ -51,9 +52,35 @@ void TF_Main::BindSerialEvents() {
       ui::Guard([&] { FRun->Received(text, generation); });
     });
   });
+  s.SetOnCOMRemoved([this](serial::TCustomSerial&) { PortRemoved(); });
+  FManager->AddListener({&TF_Main::PortListChanged, this});
   s.SetOnHandlerError([this](serial::TSerial&, const std::string& message) {
     FDispatcher->Post([this, message] { FRunView->AddMemoLine(message); });
   });
+}
+
+// Window thread (the port manager's device-change handling): the run goes on with its record
+// file valid and says so; nothing is received until the port is back.
+void TF_Main::PortRemoved() {
+  if (!FRun->Running()) return;
+  FPortLost = true;
+  FRunView->AddMemoLine(LanguageText(textid::kPortRemoved));
+}
+
+// After every scan of the port manager: a lost port that is listed again is reopened with the
+// line parameters it had.
+void TF_Main::PortListChanged(void* self) {
+  auto& main = *static_cast<TF_Main*>(self);
+  if (!main.FPortLost) return;
+  if (!main.FRun->Running()) {
+    main.FPortLost = false;
+    return;
+  }
+  if (!main.FManager->HasPort(main.FSerial1->COMPort())) return;
+  main.FSerial1->SetActive(true);
+  if (!main.FSerial1->Active()) return;
+  main.FPortLost = false;
+  main.FRunView->AddMemoLine(main.LanguageText(textid::kPortReopened));
 }
 
 }  // namespace pzam

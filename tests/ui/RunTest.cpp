@@ -198,6 +198,32 @@ TEST_F(RunTest, ClosingDuringARunEndsItFirst) {
   EXPECT_EQ(ReadProfileString(SettingsPath(), "Select", "FileMode", ""), "1");
 }
 
+TEST_F(RunTest, ARemovedPortIsReportedAndReopenedWhenItComesBack) {
+  Begin("ReqMode=0\nFileMode=2");
+  Main->Bu_MeasInit->click();
+  Comm.SetPresent({"COM1", "COM4"});
+  Manager->PortDeviceChanged(false);
+  EXPECT_FALSE(Main->Serial1().Active());
+  EXPECT_TRUE(Main->Running());
+  EXPECT_TRUE(Memo().ends_with(Text(9005))) << Memo();
+  Comm.SetPresent({"COM1", "COM3", "COM4"});
+  Manager->PortDeviceChanged(true);
+  EXPECT_TRUE(Main->Serial1().Active());
+  EXPECT_TRUE(Memo().ends_with(Text(9006))) << Memo();
+  Comm.Receive("@ANZ     001@IST   1,000@MWT   1,000@STW   0,000\x17");
+  AwaitCount("001");
+  Main->Bu_MeasStop->click();
+  EXPECT_TRUE(Idle());
+  // A port that comes back after the run has ended is left closed.
+  Main->Bu_MeasInit->click();
+  Comm.SetPresent({"COM1"});
+  Manager->PortDeviceChanged(false);
+  Main->Bu_MeasStop->click();
+  Comm.SetPresent({"COM1", "COM3"});
+  Manager->PortDeviceChanged(true);
+  EXPECT_FALSE(Main->Serial1().Active());
+}
+
 TEST_F(RunTest, ASecondInitialiseStartsFromCleanFigures) {
   Begin("ReqMode=2");
   Main->Bu_MeasInit->click();
