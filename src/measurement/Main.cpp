@@ -40,6 +40,7 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
 
 // The port goes first: its event thread must not outlive the run it hands texts to.
 TF_Main::~TF_Main() {
+  FManager->RemoveListener({&TF_Main::PortListChanged, this});
   FSerial1.reset();
 }
 
@@ -125,6 +126,7 @@ void TF_Main::ApplyOperatingMode() {
 }
 
 void TF_Main::Bu_MeasInitClick() {
+  FPortLost = false;
   FRun->Initialise();
 }
 

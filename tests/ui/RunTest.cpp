@@ -199,6 +199,10 @@ TEST_F(RunTest, ClosingDuringARunEndsItFirst) {
 }
 
 TEST_F(RunTest, ARemovedPortIsReportedAndReopenedWhenItComesBack) {
+  // Windows made and destroyed before leave nothing registered with the port manager.
+  Start(SettingsText("ReqMode=0", "deutsch"));
+  Config.reset();
+  Main.reset();
   Begin("ReqMode=0\nFileMode=2");
   Main->Bu_MeasInit->click();
   Comm.SetPresent({"COM1", "COM4"});

@@ -46,6 +46,7 @@ bool Shoot(const std::string& language, const QString& outDir) {
   setup.Comm = &comm;
   setup.Manager = &manager;
   setup.Format = pzam::TFormatSettings{',', "%H:%M:%S"};
+  setup.Clock = [] { return pzam::TDateTime{2026, 12, 8, 9, 5, 3}; };
   pzam::TF_Main main(setup);
   pzam::TF_Config config(&main);
   main.SetConfig(&config);
