@@ -1,0 +1,122 @@
+#include "config/Einstellungen.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "measurement/Main.h"
+#include "serial/SerDlgs.h"
+#include "serial/Serial.h"
+#include "ui/MessageBoxes.h"
+#include "ui/RadioGroup.h"
+
+namespace pzam {
+
+using serial::TDataBits;
+using serial::TParityBit;
+using serial::TStopBits;
+
+TF_Config::TF_Config(TF_Main* main, QWidget* parent) : QWidget(parent, Qt::Window), FMain(main) {
+  CreateControls();
+  SerPortComboBox1->SetSerial(&main->Serial1());
+  SerPortComboBox1->Loaded();
+  ConnectHandlers();
+  // Closing the main window ends the program even while this window is shown.
+  setAttribute(Qt::WA_QuitOnClose, false);
+  if (const QScreen* screen = this->screen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+TF_Config::~TF_Config() = default;
+
+void TF_Config::ConnectHandlers() {
+  using ui::Guarded;
+  connect(RG_REQMode, &ui::TRadioGroup::Click, this, Guarded([this] { RG_REQModeClick(); }));
+  connect(RG_CableType, &ui::TRadioGroup::Click, this, Guarded([this] { RG_REQModeClick(); }));
+  connect(RG_SaveData, &ui::TRadioGroup::Click, this, Guarded([this] { RG_SaveDataClick(); }));
+  connect(SerPortComboBox1, &TSerPortComboBox::OnChange, this,
+          Guarded([this] { SerPortComboBox1Change(); }));
+  // Picking an entry and every keystroke in the text field load the language named there.
+  connect(CbB_Sprachwahl, &QComboBox::activated, this, Guarded([this] { CbB_SprachwahlChange(); }));
+  connect(CbB_Sprachwahl->lineEdit(), &QLineEdit::textEdited, this,
+          Guarded([this] { CbB_SprachwahlChange(); }));
+  connect(Bu_Close, &QPushButton::clicked, this, Guarded([this] { Bu_CloseClick(); }));
+}
+
+bool TF_Config::SignSwap() const {
+  return Cb_QuorvMode->isChecked();
+}
+
+void TF_Config::SetChoicesEnabled(bool enabled) {
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           RG_REQMode, RG_CableType, Cb_QuorvMode, RG_SaveData, SerPortComboBox1, CbB_Sprachwahl}) {
+    w->setEnabled(enabled);
+  }
+}
+
+bool TF_Config::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) ui::Guard([this] { FormActivate(); });
+  return QWidget::event(event);
+}
+
+// Between runs the port is closed whenever this window becomes active; during a run it stays
+// open, so the run keeps receiving.
+void TF_Config::FormActivate() {
+  if (!FMain->Running()) FMain->Serial1().ClosePort();
+}
+
+// Puts the line parameters of the chosen operating mode and cable type on Serial1. Mode 1 is
+// not available: a message, then mode 0 (whose selection runs this handler again).
+void TF_Config::RG_REQModeClick() {
+  serial::TSerial& s = FMain->Serial1();
+  switch (RG_REQMode->ItemIndex()) {
+    case 0:
+      s.SetEventChar(23);
+      s.SetBaudrate(9600);
+      s.SetDataBits(TDataBits::db_8);
+      s.SetParityBit(TParityBit::none);
+      s.SetStopBits(TStopBits::sb_1);
+      s.SetDTRActive(false);
+      break;
+    case 2:
+    case 3: {
+      s.SetEventChar(13);
+      s.SetBaudrate(4800);
+      s.SetDataBits(TDataBits::db_7);
+      s.SetParityBit(TParityBit::even);
+      s.SetStopBits(TStopBits::sb_2);
+      s.SetDTRActive(true);
+      const int cable = RG_CableType->ItemIndex();
+      if (cable == 0) s.SetRTSActive(false);
+      if (cable == 1) s.SetRTSActive(true);
+      break;
+    }
+    case 1:
+      ui::ShowMessageBox(ui::TBoxKind::Information, "Informationen",
+                         "Die Funktion ist noch nicht implementiert");
+      RG_REQMode->SetItemIndex(0);
+      break;
+    default:
+      break;
+  }
+}
+
+void TF_Config::SerPortComboBox1Change() {
+  FMain->ShowComPort();
+}
+
+void TF_Config::CbB_SprachwahlChange() {
+  FMain->LoadLanguage();
+}
+
+// Applies the choices to the main window, then hides this window.
+void TF_Config::Bu_CloseClick() {
+  FMain->ApplyOperatingMode();
+  close();
+}
+
+}  // namespace pzam

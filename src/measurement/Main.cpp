@@ -1,0 +1,160 @@
+#include "measurement/Main.h"
+
+#include <QCloseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include "common/Paths.h"
+#include "config/Einstellungen.h"
+#include "config/SettingsFile.h"
+#include "config/TextIds.h"
+#include "config/VersionText.h"
+#include "measurement/MainAdapters.h"
+#include "measurement/MeasurementRun.h"
+#include "serial/Serial.h"
+#include "serial/comm/PlatformCommApi.h"
+#include "ui/Controls.h"
+#include "ui/LanguageWindows.h"
+#include "ui/MessageBoxes.h"
+#include "ui/QtDispatcher.h"
+#include "ui/RadioGroup.h"
+
+namespace pzam {
+
+TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
+    : QWidget(parent),
+      FProgramDir(setup.ProgramDir.empty() ? ExecutableDir() : setup.ProgramDir),
+      FExecutablePath(setup.ExecutablePath.empty() ? ExecutablePath() : setup.ExecutablePath),
+      FManager(setup.Manager != nullptr ? setup.Manager : &serial::ComManager()),
+      FDispatcher(std::make_unique<ui::TQtDispatcher>()) {
+  CreateControls();
+  CreateRun(setup);
+  ConnectHandlers();
+  if (const QScreen* screen = this->screen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  FormCreate();
+}
+
+// The port goes first: its event thread must not outlive the run it hands texts to.
+TF_Main::~TF_Main() {
+  FManager->RemoveListener({&TF_Main::PortListChanged, this});
+  FSerial1.reset();
+}
+
+void TF_Main::ConnectHandlers() {
+  using ui::Guarded;
+  connect(Bu_MeasInit, &QPushButton::clicked, this, Guarded([this] { Bu_MeasInitClick(); }));
+  connect(Bu_MeasStart, &QPushButton::clicked, this, Guarded([this] { Bu_MeasStartClick(); }));
+  connect(Bu_MeasStop, &QPushButton::clicked, this, Guarded([this] { Bu_MeasStopClick(); }));
+  connect(Bu_Config, &QPushButton::clicked, this, Guarded([this] { Bu_ConfigClick(); }));
+  connect(Ti_Startup, &QTimer::timeout, this, Guarded([this] { Ti_StartupTimer(); }));
+}
+
+std::string TF_Main::SettingsPath() const {
+  return FProgramDir + settings::kFileName;
+}
+
+bool TF_Main::Running() const {
+  return FRun->Running();
+}
+
+// Ports scanned to 40, the version text built, then the start-up step 100 ms later.
+void TF_Main::FormCreate() {
+  ui::SetBackground(this, ui::clSkyBlue);
+  FManager->ScanPorts(40);
+  FVersionText = ReadVersionText(FExecutablePath);
+  Ti_Startup->start();
+}
+
+void TF_Main::LoadLanguage() {
+  ui::TLanguageWindows windows(*this, *FConfig);
+  pzam::LoadLanguage(windows, FLanguage, FProgramDir);
+}
+
+void TF_Main::ShowComPort() {
+  Ed_ComNum->setText(QStringLiteral("Com%1").arg(FSerial1->COMPort()));
+}
+
+void TF_Main::ApplyOperatingMode() {
+  const int mode = FConfig->RG_REQMode->ItemIndex();
+  const auto text = [this](int id) { return QString::fromStdString(LanguageText(id)); };
+  switch (mode) {
+    case 0:
+      Ed_Modus->setText(text(textid::kModeItem0));
+      Bu_MeasStart->setText(QString());
+      break;
+    case 1:
+      Ed_Modus->setText(text(textid::kModeItem0 + 1));
+      Bu_MeasStart->setText(text(textid::kPollValue));
+      break;
+    case 2: {
+      const int cable = FConfig->RG_CableType->ItemIndex();
+      if (cable == 0) Ed_Modus->setText("Sylvac duplex");
+      if (cable == 1) Ed_Modus->setText("Sylvac simplex");
+      Bu_MeasStart->setText(text(textid::kTakeValue));
+      break;
+    }
+    case 3:
+      Ed_Modus->setText(FConfig->SignSwap() ? "Quorvant --> x (-1)" : "Quorvant --> x (+1)");
+      Bu_MeasStart->setText(text(textid::kTakeValue));
+      break;
+    default:
+      break;
+  }
+  if (mode >= 0 && mode <= 3) {
+    Pa_Stw->setVisible(mode != 2);
+    Pa_Max->setVisible(mode != 1);
+    Pa_Min->setVisible(mode != 1);
+  }
+  FRun->ApplySignFactor();
+  switch (FConfig->RG_SaveData->ItemIndex()) {
+    case 0:
+      Ed_Filename->setText(text(textid::kNoRecordFile));
+      break;
+    case 1:
+      Ed_Filename->setText("??????.xls");
+      break;
+    case 2:
+      Ed_Filename->setText("??????.csv");
+      break;
+    default:
+      break;
+  }
+}
+
+void TF_Main::Bu_MeasInitClick() {
+  FPortLost = false;
+  FRun->Initialise();
+}
+
+void TF_Main::Bu_MeasStartClick() {
+  FRun->TakeValue();
+}
+
+void TF_Main::Bu_MeasStopClick() {
+  FRun->End();
+}
+
+// Shown modeless; the main window stays usable.
+void TF_Main::Bu_ConfigClick() {
+  if (FConfig == nullptr) return;
+  FConfig->show();
+  FConfig->raise();
+  FConfig->activateWindow();
+}
+
+void TF_Main::closeEvent(QCloseEvent* event) {
+  bool close = false;
+  ui::Guard([&] { close = FormClose(); });
+  if (!close) {
+    event->ignore();
+    return;
+  }
+  if (FConfig != nullptr) FConfig->hide();
+  event->accept();
+}
+
+}  // namespace pzam

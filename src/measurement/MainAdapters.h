@@ -1,0 +1,89 @@
+// The main window's adapters of the run core: the view over its controls, the choices of the
+// settings window and Serial1 as the run's port. Private to the main window's sources.
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "config/Einstellungen.h"
+#include "measurement/Main.h"
+#include "measurement/RunInterfaces.h"
+#include "serial/Serial.h"
+#include "ui/Controls.h"
+#include "ui/RadioGroup.h"
+
+namespace pzam {
+
+using measurement::EControl;
+using measurement::EPanel;
+
+class TF_Main::TRunView : public measurement::IRunView {
+ public:
+  explicit TRunView(TF_Main& main) : F(main) {}
+
+  void ShowPanel(EPanel panel, const std::string& text) override {
+    ui::TPanel* panels[] = {F.Pa_Anz, F.Pa_Ist, F.Pa_Mwt, F.Pa_Stw, F.Pa_Max, F.Pa_Min};
+    panels[static_cast<int>(panel)]->setText(QString::fromStdString(text));
+  }
+  void ClearMemo() override { F.Memo1->clear(); }
+  void AddMemoLine(const std::string& line) override {
+    F.Memo1->appendPlainText(QString::fromStdString(line));
+  }
+  void ShowFilename(const std::string& text) override {
+    F.Ed_Filename->setText(QString::fromStdString(text));
+  }
+  void EnableControl(EControl control, bool enabled) override {
+    QWidget* controls[] = {F.Bu_MeasInit, F.Bu_MeasStart, F.Bu_MeasStop, F.Ed_CharNum, F.Bu_Config};
+    controls[static_cast<int>(control)]->setEnabled(enabled);
+    // The settings window's choices follow the settings button: fixed while a run lasts.
+    if (control == EControl::Bu_Config && F.FConfig != nullptr) {
+      F.FConfig->SetChoicesEnabled(enabled);
+    }
+  }
+  void SetTakeValueCaption(const std::string& text) override {
+    F.Bu_MeasStart->setText(QString::fromStdString(text));
+  }
+
+ private:
+  TF_Main& F;
+};
+
+class TF_Main::TRunChoices : public measurement::IRunChoices {
+ public:
+  explicit TRunChoices(TF_Main& main) : F(main) {}
+
+  int OperatingMode() const override { return F.FConfig->RG_REQMode->ItemIndex(); }
+  int SaveMode() const override { return F.FConfig->RG_SaveData->ItemIndex(); }
+  int CableType() const override { return F.FConfig->RG_CableType->ItemIndex(); }
+  bool SignSwap() const override { return F.FConfig->SignSwap(); }
+  std::string BatchNumber() const override { return F.Ed_CharNum->text().toStdString(); }
+  std::string LanguageText(int id) const override { return F.LanguageText(id); }
+  TDateTime Clock() const override { return F.FClock ? F.FClock() : Now(); }
+  TFormatSettings FormatSettings() const override { return F.FFormat; }
+
+ private:
+  TF_Main& F;
+};
+
+class TF_Main::TRunPort : public measurement::IRunPort {
+ public:
+  explicit TRunPort(TF_Main& main) : F(main) {}
+
+  std::string Name() const override { return "COM" + std::to_string(F.FSerial1->COMPort()); }
+  bool Open(std::string& reason) override {
+    F.FSerial1->SetActive(true);
+    if (F.FSerial1->Active()) return true;
+    reason = F.FSerial1->LastOpenError().Text;
+    return false;
+  }
+  void Close() override { F.FSerial1->SetActive(false); }
+  int WriteText(const std::string& text) override {
+    return static_cast<int>(F.FSerial1->WriteText(text));
+  }
+
+ private:
+  TF_Main& F;
+};
+
+}  // namespace pzam

@@ -1,0 +1,76 @@
+// Start-up and close of the main window: the settings file is read once by the start-up step and
+// written once when the window closes.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QTimer>
+
+#include "common/Errors.h"
+#include "config/Einstellungen.h"
+#include "config/Profile.h"
+#include "config/SettingsFile.h"
+#include "config/TextIds.h"
+#include "measurement/Main.h"
+#include "measurement/MeasurementRun.h"
+#include "serial/SerDlgs.h"
+#include "serial/Serial.h"
+#include "ui/MessageBoxes.h"
+#include "ui/RadioGroup.h"
+
+namespace pzam {
+
+// The order matters: rebuilding and selecting the mode items runs the settings window's mode
+// handler, which puts that mode's line parameters on Serial1.
+void TF_Main::Ti_StartupTimer() {
+  using namespace settings;
+  Ti_Startup->stop();
+  const std::string path = SettingsPath();
+  FConfig->CbB_Sprachwahl->setEditText(
+      QString::fromStdString(ReadProfileString(path, kLanguage, kLastLanguage, "0")));
+  LoadLanguage();
+
+  serial::TSerialSettings stored;
+  FSerial1->TextToSettings(ReadProfileString(path, kSerial, kCom, "0"), stored);
+  FSerial1->SetSettings(stored);
+  FConfig->SerPortComboBox1->UpdateList();
+  setWindowTitle(QString::fromStdString(LanguageText(textid::kTitle) + " " + FVersionText));
+
+  FConfig->RG_REQMode->SetItemIndex(ReadProfileInteger(path, kSelect, kReqMode, 0));
+  FConfig->RG_SaveData->SetItemIndex(ReadProfileInteger(path, kSelect, kFileMode, 0));
+  FConfig->RG_CableType->SetItemIndex(ReadProfileInteger(path, kSelect, kCableType, 0));
+  if (ReadProfileInteger(path, kSelect, kQuorvMode, 0) == 1)
+    FConfig->Cb_QuorvMode->setChecked(true);
+  if (ReadProfileInteger(path, kSelect, kQuorvMode, 0) == 0) {
+    FConfig->Cb_QuorvMode->setChecked(false);
+  }
+  ShowComPort();
+  ApplyOperatingMode();
+}
+
+// A run still in progress is ended first, so its record file is complete. A settings file that
+// cannot be written keeps the program running.
+bool TF_Main::FormClose() {
+  if (FRun->Running()) ui::Guard([this] { FRun->End(); });
+  try {
+    WriteSettingsFile();
+  } catch (const std::exception& e) {
+    ui::ShowErrorBox(e.what());
+    return false;
+  }
+  return true;
+}
+
+void TF_Main::WriteSettingsFile() {
+  using namespace settings;
+  const std::string path = SettingsPath();
+  serial::TSerialSettings current;
+  FSerial1->GetSettings(current);
+  WriteProfileString(path, kSerial, kCom, FSerial1->SettingsToText(current));
+  WriteProfileString(path, kSelect, kReqMode, std::to_string(FConfig->RG_REQMode->ItemIndex()));
+  WriteProfileString(path, kSelect, kFileMode, std::to_string(FConfig->RG_SaveData->ItemIndex()));
+  WriteProfileString(path, kSelect, kCableType, std::to_string(FConfig->RG_CableType->ItemIndex()));
+  WriteProfileString(path, kSelect, kQuorvMode, FConfig->SignSwap() ? "1" : "0");
+  WriteProfileString(path, kLanguage, kLastLanguage,
+                     FConfig->CbB_Sprachwahl->currentText().toStdString());
+}
+
+}  // namespace pzam

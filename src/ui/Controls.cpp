@@ -1,0 +1,62 @@
+#include "ui/Controls.h"
+
+#include <QPalette>
+#include <QVariant>
+#include <QWidget>
+
+namespace pzam::ui {
+
+namespace {
+
+QFont MakeFont(const char* family, QFont::StyleHint hint, int pixels, bool bold) {
+  QFont font(family);
+  font.setStyleHint(hint);
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  return font;
+}
+
+}  // namespace
+
+QFont SansSerifFont(int pixels, bool bold) {
+  return MakeFont("Liberation Sans", QFont::SansSerif, pixels, bold);
+}
+
+QFont ArialFont(int pixels, bool bold) {
+  return MakeFont("Liberation Sans", QFont::Helvetica, pixels, bold);
+}
+
+QFont CourierNewFont(int pixels, bool bold) {
+  QFont font = MakeFont("Liberation Mono", QFont::TypeWriter, pixels, bold);
+  font.setFixedPitch(true);
+  return font;
+}
+
+void SetTag(QObject* control, int tag) {
+  control->setProperty("tag", tag);
+}
+
+int Tag(const QObject* control) {
+  return control->property("tag").toInt();
+}
+
+void SetBackground(QWidget* widget, const QColor& colour) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Window, colour);
+  palette.setColor(QPalette::Base, colour);
+  widget->setPalette(palette);
+  widget->setAutoFillBackground(true);
+}
+
+TPanel::TPanel(QWidget* parent) : QLabel(parent) {
+  setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  setLineWidth(1);
+  setAlignment(Qt::AlignCenter);
+}
+
+TFramePanel::TFramePanel(QWidget* parent, bool raisedInner) : QFrame(parent) {
+  setFrameStyle(QFrame::Panel | (raisedInner ? QFrame::Raised : QFrame::Sunken));
+  setLineWidth(1);
+}
+
+}  // namespace pzam::ui

@@ -1,0 +1,89 @@
+// Saves pictures of both windows, German and English, for the documentation:
+//   ui_screenshots DIR
+// Runs on the offscreen platform with a recording comm layer (COM1, COM3, COM4 present), so the
+// pictures do not depend on the machine's ports.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "common/Paths.h"
+#include "config/Einstellungen.h"
+#include "measurement/Main.h"
+#include "serial/COMManager.h"
+#include "serial/comm/FakeCommApi.h"
+#include "ui/Controls.h"
+
+namespace {
+
+void WaitFor(const std::function<bool()>& done) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < 5000) QApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+bool Shoot(const std::string& language, const QString& outDir) {
+  namespace fs = std::filesystem;
+  const fs::path work = fs::temp_directory_path() / ("pzam_shots_" + language);
+  fs::remove_all(work);
+  fs::create_directories(work);
+  for (const char* lng : {"lng_deutsch.lng", "lng_english.lng"}) {
+    fs::copy_file(fs::path(pzam::ExecutableDir()) / lng, work / lng);
+  }
+  std::ofstream(work / "PZAMConfig.ini")
+      << "[Select]\nReqMode=0\nFileMode=1\n[Language]\nLastLanguage=" << language << "\n";
+
+  pzam::comm::FakeCommApi comm;
+  comm.SetPresent({"COM1", "COM3", "COM4"});
+  pzam::serial::TCOMManager manager(comm, 4);
+  pzam::TMainSetup setup;
+  setup.ProgramDir = work.string() + "/";
+  setup.RunDirectory = work.string() + "/";
+  setup.Comm = &comm;
+  setup.Manager = &manager;
+  setup.Format = pzam::TFormatSettings{',', "%H:%M:%S"};
+  setup.Clock = [] { return pzam::TDateTime{2026, 12, 8, 9, 5, 3}; };
+  pzam::TF_Main main(setup);
+  pzam::TF_Config config(&main);
+  main.SetConfig(&config);
+  main.Ti_StartupTimer();
+  main.Ed_CharNum->setText("4711");
+  main.Bu_MeasInit->click();
+  const char* telegrams[] = {"@ANZ     001@IST  12,345@MWT  12,345@STW   0,000\x17",
+                             "@ANZ     002@IST  12,351@MWT  12,348@STW   0,004\x17",
+                             "@ANZ     003@IST  12,339@MWT  12,345@STW   0,006\x17"};
+  for (const char* t : telegrams) {
+    const QString before = main.Pa_Anz->text();
+    comm.Receive(t);
+    WaitFor([&] { return main.Pa_Anz->text() != before; });
+  }
+  main.Bu_MeasStop->click();
+  config.show();
+  QApplication::processEvents();
+  const QString suffix = language == "deutsch" ? "de" : "en";
+  const bool ok = main.grab().save(outDir + "/main_" + suffix + ".png") &&
+                  config.grab().save(outDir + "/settings_" + suffix + ".png");
+  config.hide();
+  fs::remove_all(work);
+  return ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::cerr << "usage: ui_screenshots DIR\n";
+    return 2;
+  }
+  const QString dir = QString::fromLocal8Bit(argv[1]);
+  QDir().mkpath(dir);
+  const bool ok = Shoot("deutsch", dir) && Shoot("english", dir);
+  if (!ok) std::cerr << "ui_screenshots: cannot write the pictures\n";
+  return ok ? 0 : 1;
+}
