@@ -37,18 +37,26 @@ TChildProcess::TChildProcess(const TChildSpec& spec) {
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  // Prepared before fork: the child only calls async-signal-safe functions.
-  std::vector<std::string> env = spec.Env;
+  // Prepared before fork: between fork and exec the child calls only async-signal-safe
+  // functions (the test may run threads of its own).
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  for (const auto& extra : spec.Env) {
+    const std::string name = extra.substr(0, extra.find('=') + 1);
+    std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
+    env.push_back(extra);
+  }
   std::vector<char*> envp;
   for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
   FPid = fork();
   if (FPid == 0) {
     dup2(in[0], 0);
     dup2(out[1], 1);
     dup2(err[1], 2);
     if (!spec.WorkDir.empty() && chdir(spec.WorkDir.c_str()) != 0) _exit(126);
-    for (char* e : envp) putenv(e);
-    execv(args[0].c_str(), argv.data());
+    signal(SIGPIPE, SIG_DFL);  // the test ignores it; the child gets the usual disposition
+    execve(args[0].c_str(), argv.data(), envp.data());
     _exit(127);
   }
   close(in[0]);
