@@ -2,6 +2,8 @@
 // and to the start-up step done (settings read, language loaded, port shown), on Qt's offscreen
 // platform. Each run starts this program anew in its window role, which builds the windows
 // exactly as the program's start does, and reports when the two moments came.
+// With --idle FOLDER SECONDS it instead starts the windows on FOLDER's settings file, presses
+// "Messung Initialisieren" and reports the CPU time the program uses while nothing arrives.
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -20,10 +22,17 @@
 #include <string>
 #include <vector>
 
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <map>
+
 #include "config/Einstellungen.h"
+#include "config/Profile.h"
 #include "measurement/Main.h"
 #include "serial/COMManager.h"
+#include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"
+#include "serial/comm/PortNames.h"
 #include "serial/comm/PosixCommApi.h"
 #include "ui/DeviceWatch.h"
 #include "ui/QtDispatcher.h"
@@ -80,6 +89,69 @@ int WindowRole(int argc, char** argv, const std::string& folder) {
   std::_Exit(0);  // the figure ends here; tearing the windows down is not part of it
 }
 
+// CPU time of this process in nanoseconds and its voluntary context switches, over all threads.
+std::pair<long long, long long> CpuAndWakeups() {
+  long long ns = 0, wakeups = 0;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    long long run = 0;
+    std::ifstream(task.path() / "schedstat") >> run;
+    ns += run;
+    std::ifstream status(task.path() / "status");
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind("voluntary_ctxt_switches:", 0) == 0) wakeups += std::atoll(line.c_str() + 24);
+    }
+  }
+  return {ns, wakeups};
+}
+
+int IdleRole(int argc, char** argv, const std::string& folder, int seconds) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("P-ZAM");
+  // As the program does: the [Ports] section before the port manager's first scan.
+  std::map<int, std::string> ports;
+  for (int n = 1; n <= 99; ++n) {
+    const auto device =
+        pzam::ReadProfileString(folder + "/PZAMConfig.ini", "Ports", "COM" + std::to_string(n), "");
+    if (!device.empty()) ports[n] = device;
+  }
+  pzam::comm::PlatformPortNames().SetExplicitMap(ports);
+  pzam::ui::TQtDispatcher dispatcher;
+  std::unique_ptr<pzam::ui::TDeviceWatch> devices;
+  if (auto* posix = dynamic_cast<pzam::comm::TPosixCommApi*>(&pzam::comm::PlatformCommApi()))
+    devices =
+        std::make_unique<pzam::ui::TDeviceWatch>(pzam::serial::ComManager(), dispatcher, *posix);
+  pzam::TMainSetup setup;
+  setup.ProgramDir = folder + "/";
+  setup.RunDirectory = folder + "/";
+  pzam::TF_Main main(setup);
+  pzam::TF_Config config(&main);
+  main.SetConfig(&config);
+  main.show();
+  std::pair<long long, long long> before{};
+  QTimer::singleShot(500, [&] { main.Bu_MeasInit->click(); });
+  QTimer::singleShot(2500, [&] { before = CpuAndWakeups(); });
+  std::pair<long long, long long> after{};
+  bool open = false;
+  QTimer::singleShot(2500 + seconds * 1000, [&] {
+    after = CpuAndWakeups();
+    open = main.Running() && main.Serial1().Active();
+    QApplication::quit();
+  });
+  QApplication::exec();
+  std::printf(
+      "program, port %s, %d s with nothing arriving: CPU %.3f ms = %.5f %% of one core, "
+      "%lld wake-ups, %zu threads\n",
+      open ? "open" : "NOT open", seconds, (after.first - before.first) / 1e6,
+      (after.first - before.first) / 1e7 / seconds, after.second - before.second,
+      static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                                             std::filesystem::directory_iterator())));
+  if (!open)
+    std::printf("%s\n%s\n", main.Ed_ComNum->text().toStdString().c_str(),
+                main.Memo1->toPlainText().toStdString().c_str());
+  std::fflush(stdout);
+  std::_Exit(open ? 0 : 1);
+}
+
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
@@ -89,6 +161,10 @@ double Median(std::vector<double> v) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--window") == 0) return WindowRole(argc, argv, argv[2]);
+  if (argc == 4 && std::strcmp(argv[1], "--idle") == 0) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    return IdleRole(argc, argv, argv[2], std::max(1, std::atoi(argv[3])));
+  }
   const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
   const auto bin = std::filesystem::read_symlink("/proc/self/exe").parent_path();
   char pattern[] = "/tmp/pzam-startup-XXXXXX";
