@@ -11,6 +11,14 @@ TCustomSerial::~TCustomSerial() {
   manager_.ForgetOwner(*this);
 }
 
+void TCustomSerial::SetActive(bool active) {
+  if (active && !Active()) {
+    OpenPort();
+  } else if (!active && Active()) {
+    ClosePort();
+  }
+}
+
 void TCustomSerial::SetCOMPort(int port) {
   if (port == 0 || manager_.HasPort(port)) comPort_ = port;
 }

@@ -1,5 +1,5 @@
-// The base of the port components: port number, handle, queue sizes, event thread priority and
-// the removal of an open port.
+// The base of the port components: port number, handle, queue sizes, event thread priority,
+// opening and closing, and the removal of an open port.
 #pragma once
 
 #include <atomic>
@@ -22,6 +22,11 @@ class TCustomSerial {
   TCustomSerial& operator=(const TCustomSerial&) = delete;
 
   bool Active() const { return active_.load(); }
+  // Opens or closes the port when it is not so already.
+  void SetActive(bool active);
+  // Opening and closing; a failed opening raises nothing.
+  virtual bool OpenPort() = 0;
+  virtual void ClosePort() = 0;
   int COMPort() const { return comPort_; }
   // 0 is always taken; another number only when the manager lists it.
   void SetCOMPort(int port);

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "serial/LineBlocks.h"
+#include "serial/RunningHandlers.h"
 #include "serial/SerThread.h"
 
 namespace pzam::serial {
@@ -25,11 +26,10 @@ constexpr uint32_t kWatchMask = EV_CTS | EV_DSR | EV_RLSD | EV_RING;  // 0x0138
 // What the component shares with its line-watch threads.
 struct TSerPortShared {
   std::mutex Mutex;
-  std::condition_variable HandlerDone;
   TSerPort* Owner = nullptr;
   std::array<TSerPort::TEvent, 4> Handlers;
   TSerPort::TErrorEvent OnHandlerError;
-  std::vector<std::thread::id> InHandler;
+  TRunningHandlers Running;
   std::array<std::atomic<bool>, 4> Cache{};  // true: the line is off
 
   void Refresh(uint32_t status) {
@@ -47,7 +47,7 @@ void RaiseEvents(TSerPortShared& shared, const TPortSession& session, uint32_t m
     if (!shared.Owner || session.Terminated()) return;
     owner = shared.Owner;
     handlers = shared.Handlers;
-    shared.InHandler.push_back(std::this_thread::get_id());
+    shared.Running.Enter();
   }
   std::string error;
   try {
@@ -71,9 +71,7 @@ void RaiseEvents(TSerPortShared& shared, const TPortSession& session, uint32_t m
     }
   }
   std::lock_guard lock(shared.Mutex);
-  auto& ids = shared.InHandler;
-  ids.erase(std::find(ids.begin(), ids.end(), std::this_thread::get_id()));
-  shared.HandlerDone.notify_all();
+  shared.Running.Leave();
 }
 
 void WatchLines(const std::shared_ptr<TSerPortShared>& shared,
@@ -107,19 +105,7 @@ TSerPort::~TSerPort() {
   ClosePort();
   std::unique_lock lock(shared_->Mutex);
   shared_->Owner = nullptr;
-  const auto self = std::this_thread::get_id();
-  shared_->HandlerDone.wait(lock, [&] {
-    return std::all_of(shared_->InHandler.begin(), shared_->InHandler.end(),
-                       [&](std::thread::id id) { return id == self; });
-  });
-}
-
-void TSerPort::SetActive(bool active) {
-  if (active && !Active()) {
-    OpenPort();
-  } else if (!active && Active()) {
-    ClosePort();
-  }
+  shared_->Running.WaitForOthers(lock);
 }
 
 void TSerPort::Escape(uint32_t onCode, uint32_t offCode, bool off) {

@@ -25,7 +25,6 @@ class TSerPort : public TCustomSerial {
   TSerPort();
   ~TSerPort() override;
 
-  void SetActive(bool active);
   bool Out_DTR() const { return outDtr_; }
   bool Out_RTS() const { return outRts_; }
   bool Out_TxD() const { return outTxd_; }
@@ -48,8 +47,8 @@ class TSerPort : public TCustomSerial {
   // Raised on the line-watch thread when a handler raised an error; the thread goes on.
   void SetOnHandlerError(TErrorEvent fn);
 
-  virtual bool OpenPort();
-  virtual void ClosePort();
+  bool OpenPort() override;
+  void ClosePort() override;
   void COMRemoved() override;
   const TOpenError& LastOpenError() const { return lastOpenError_; }
 

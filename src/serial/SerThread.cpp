@@ -52,7 +52,7 @@ void RunDispatch(TSerialShared& shared, const TPortSession& session, uint32_t ma
     std::lock_guard lock(shared.Mutex);
     if (!shared.Owner || session.Terminated()) return;
     owner = shared.Owner;
-    shared.InHandler.push_back(std::this_thread::get_id());
+    shared.Running.Enter();
   }
   try {
     owner->DispatchEvents(mask);
@@ -62,9 +62,7 @@ void RunDispatch(TSerialShared& shared, const TPortSession& session, uint32_t ma
     Report(shared, *owner, "unknown error in a serial event handler");
   }
   std::lock_guard lock(shared.Mutex);
-  auto& ids = shared.InHandler;
-  ids.erase(std::find(ids.begin(), ids.end(), std::this_thread::get_id()));
-  shared.HandlerDone.notify_all();
+  shared.Running.Leave();
 }
 
 void Body(const std::shared_ptr<TSerialShared>& shared,

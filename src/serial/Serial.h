@@ -64,7 +64,6 @@ class TSerial : public TCustomSerial {
   ~TSerial() override;
 
   // Line settings (taking effect at the next opening).
-  void SetActive(bool active);
   int Baudrate() const { return s_.Baudrate; }
   void SetBaudrate(int value);
   TDataBits DataBits() const { return s_.DataBits; }
@@ -147,8 +146,8 @@ class TSerial : public TCustomSerial {
   virtual void TextToSettings(const std::string& text, TSerialSettings& settings) const;
 
   // Opening and closing. A failed opening raises nothing; LastOpenError tells why.
-  virtual bool OpenPort();
-  virtual void ClosePort();
+  bool OpenPort() override;
+  void ClosePort() override;
   void COMRemoved() override;
   const TOpenError& LastOpenError() const { return lastOpenError_; }
   // The event mask the handlers assigned now would give.
