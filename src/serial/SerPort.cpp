@@ -1,9 +1,7 @@
 #include "serial/SerPort.h"
 
-#include <algorithm>
 #include <array>
 #include <atomic>
-#include <exception>
 
 #include "serial/LineBlocks.h"
 #include "serial/RunningHandlers.h"
@@ -40,38 +38,16 @@ struct TSerPortShared {
 namespace {
 
 void RaiseEvents(TSerPortShared& shared, const TPortSession& session, uint32_t mask) {
-  TSerPort* owner = nullptr;
-  std::array<TSerPort::TEvent, 4> handlers;
-  {
-    std::lock_guard lock(shared.Mutex);
-    if (!shared.Owner || session.Terminated()) return;
-    owner = shared.Owner;
-    handlers = shared.Handlers;
-    shared.Running.Enter();
-  }
-  std::string error;
-  try {
+  RunHandlerPass(shared, session, [&](TSerPort& owner) {
+    std::array<TSerPort::TEvent, 4> handlers;
+    {
+      std::lock_guard lock(shared.Mutex);
+      handlers = shared.Handlers;
+    }
     for (int i = 0; i < 4; ++i) {
-      if ((mask & kEventBit[i]) && handlers[i]) handlers[i](*owner);
+      if ((mask & kEventBit[i]) && handlers[i]) handlers[i](owner);
     }
-  } catch (const std::exception& e) {
-    error = e.what();
-  } catch (...) {
-    error = "unknown error in a serial event handler";
-  }
-  TSerPort::TErrorEvent report;
-  {
-    std::lock_guard lock(shared.Mutex);
-    if (!error.empty()) report = shared.OnHandlerError;
-  }
-  if (report) {
-    try {
-      report(*owner, error);
-    } catch (...) {
-    }
-  }
-  std::lock_guard lock(shared.Mutex);
-  shared.Running.Leave();
+  });
 }
 
 void WatchLines(const std::shared_ptr<TSerPortShared>& shared,
