@@ -73,7 +73,7 @@ void WatchLines(const std::shared_ptr<TSerPortShared>& shared,
 }  // namespace
 
 TSerPort::TSerPort(ICommApi& api, TCOMManager& manager)
-    : TCustomSerial(manager), api_(api), shared_(std::make_shared<TSerPortShared>()) {
+    : TCustomSerial(api, manager), shared_(std::make_shared<TSerPortShared>()) {
   shared_->Owner = this;
 }
 
@@ -148,12 +148,6 @@ void TSerPort::SetOnHandlerError(TErrorEvent fn) {
   shared_->OnHandlerError = std::move(fn);
 }
 
-void TSerPort::Fail(HANDLE& h) {
-  lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
-  api_.CloseHandle(h);
-  h = INVALID_HANDLE_VALUE;
-}
-
 bool TSerPort::OpenPort() {
   if (Active()) return false;
   lastOpenError_ = {};
@@ -162,20 +156,12 @@ bool TSerPort::OpenPort() {
     lastOpenError_ = {ERROR_FILE_NOT_FOUND, "no port selected"};
     return false;
   }
-  HANDLE h = api_.CreateFile(OpenDeviceName(comPort_), GENERIC_READ | GENERIC_WRITE, 0,
-                             OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL);
-  if (h == INVALID_HANDLE_VALUE) {
-    lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
-    return false;
-  }
-  if (!api_.SetupComm(h, static_cast<uint32_t>(bufSizeRec_), static_cast<uint32_t>(bufSizeTrm_))) {
-    Fail(h);
-    return false;
-  }
+  HANDLE h = OpenDevice();
+  if (h == INVALID_HANDLE_VALUE) return false;
   DCB dcb;
   api_.BuildCommDCB(kBaseModeText, dcb);  // its result is not needed: the DCB has its defaults
   if (!api_.SetCommState(h, dcb)) {
-    Fail(h);
+    FailOpening(h);
     return false;
   }
   pollingInForce_ = pollingMode_;

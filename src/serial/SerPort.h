@@ -50,20 +50,16 @@ class TSerPort : public TCustomSerial {
   bool OpenPort() override;
   void ClosePort() override;
   void COMRemoved() override;
-  const TOpenError& LastOpenError() const { return lastOpenError_; }
 
  private:
   bool ReadInput(uint32_t bit, int cache);
   void Escape(uint32_t onCode, uint32_t offCode, bool off);
-  void Fail(comm::HANDLE& h);
 
-  comm::ICommApi& api_;
   bool outDtr_ = false;
   bool outRts_ = false;
   bool outTxd_ = true;
   bool pollingMode_ = false;
   bool pollingInForce_ = false;
-  TOpenError lastOpenError_;
   std::shared_ptr<TSerPortShared> shared_;
   std::shared_ptr<TPortSession> session_;
 };

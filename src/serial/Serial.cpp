@@ -9,7 +9,7 @@
 namespace pzam::serial {
 
 TSerial::TSerial(comm::ICommApi& api, TCOMManager& manager, IDispatcher* dispatcher)
-    : TCustomSerial(manager), api_(api), shared_(std::make_shared<TSerialShared>()) {
+    : TCustomSerial(api, manager), shared_(std::make_shared<TSerialShared>()) {
   priority_ = TThreadPriority::tpNormal;
   shared_->Owner = this;
   shared_->Dispatcher = dispatcher;
