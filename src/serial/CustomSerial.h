@@ -23,8 +23,8 @@ class TCustomSerial {
  public:
   using TRemovedEvent = std::function<void(TCustomSerial& sender)>;
 
-  // COMPort starts as the first port the manager lists (0 when none).
-  // api and manager must outlive the component.
+  // COMPort starts as the first port the manager lists (0 when none). api and manager must
+  // outlive the component.
   TCustomSerial(comm::ICommApi& api, TCOMManager& manager);
   virtual ~TCustomSerial();
   TCustomSerial(const TCustomSerial&) = delete;
