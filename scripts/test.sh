@@ -10,13 +10,17 @@ fuzz_seconds=${PZAM_FUZZ_SECONDS:-30}
 status=0
 for preset in default asan tsan; do
   echo "=== ${preset}: build"
-  bash scripts/build.sh "$preset"
+  if [ "$preset" = tsan ]; then
+    bash scripts/build.sh tsan pzam_thread_tests
+  else
+    bash scripts/build.sh "$preset"
+  fi
   echo "=== ${preset}: tests"
   ctest --preset "$preset" || status=1
 done
 
 echo "=== fuzz: build"
-bash scripts/build.sh fuzz
+bash scripts/build.sh fuzz pzam_fuzzers
 shopt -s nullglob
 for f in build/fuzz/bin/fuzz_*; do
   name=$(basename "$f")
