@@ -1,0 +1,49 @@
+// Binds a measuring run to its serial port. The event-character handler waits 200 ms on the
+// port's event thread, reads, and posts the text to the window thread tagged with the run it was
+// read for; the run decodes it there. A port removed during a run is reported at once, and
+// reopened with its line parameters when the port manager lists it again.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "common/Dispatcher.h"
+#include "measurement/MeasurementRun.h"
+#include "measurement/RunSerial.h"
+
+namespace pzam::measurement {
+
+class TSerialRunBinding {
+ public:
+  // Assigns the component's event-character, removal and handler-error events, makes its handlers
+  // run on the event thread and listens to its port manager. Create and destroy on the window
+  // thread; serial, run, view, choices and window must outlive the binding. After destruction no
+  // handler touches the run, even one still running on the event thread.
+  TSerialRunBinding(TRunSerial& serial, TMeasurementRun& run, IRunView& view,
+                    const IRunChoices& choices, IDispatcher& window);
+  ~TSerialRunBinding();
+  TSerialRunBinding(const TSerialRunBinding&) = delete;
+  TSerialRunBinding& operator=(const TSerialRunBinding&) = delete;
+
+  // The running run's port was removed and has not been reopened yet.
+  bool PortLost() const;
+
+ private:
+  struct TShared;
+  static void ListChanged(void* self);
+  void Removed();
+  void TryReopen();
+  void PostMemo(int textId);
+
+  TRunSerial& FSerial;
+  TMeasurementRun& FRun;
+  IRunView& FView;
+  const IRunChoices& FChoices;
+  std::shared_ptr<TShared> FShared;
+  bool FLost = false;
+  // The port left the manager's list after its removal; only then does its listing mean return.
+  bool FSeenGone = false;
+  std::uint64_t FLostGeneration = 0;
+};
+
+}  // namespace pzam::measurement

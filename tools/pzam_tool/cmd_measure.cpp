@@ -1,0 +1,220 @@
+// pzam-tool measure: a measuring run on a real serial line without windows, for automated
+// stations and scripts. Memo lines go to stdout as they happen; every line on stdin takes a value
+// (mode 2); end of input, a line "q", SIGINT or SIGTERM end the run. Record file and trace file
+// land in the current directory.
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <map>
+
+#include "Command.h"
+#include "common/EventLoop.h"
+#include "common/FormatSettings.h"
+#include "common/Paths.h"
+#include "config/Language.h"
+#include "config/Profile.h"
+#include "config/SettingsFile.h"
+#include "measurement/MeasurementRun.h"
+#include "measurement/SerialBinding.h"
+#include "measurement/SerialRunPort.h"
+#include "serial/LineParameters.h"
+#include "serial/PortWatch.h"
+#include "serial/SerThread.h"
+#include "serial/comm/PlatformCommApi.h"
+#include "serial/comm/PortNames.h"
+
+namespace pzam::tool {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace pzam::measurement;
+
+constexpr const char* kUsage =
+    "measure --port COMn [--mode 0|2|3] [--cable duplex|simplex] [--sign-swap] [--save 0|1|2] "
+    "[--batch TEXT] [--language NAME] [--config FILE]  a measuring run on a serial port";
+
+struct TMeasureOptions {
+  int Port = 0;
+  int Mode = 0;
+  int Cable = 0;
+  bool SignSwap = false;
+  int Save = 0;
+  std::string Batch = "-----";
+  std::string Language = "deutsch";
+  std::string Config;
+};
+
+std::string ParseArgs(const TArgs& args, TMeasureOptions& o) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--sign-swap") {
+      o.SignSwap = true;
+      continue;
+    }
+    if (a != "--port" && a != "--mode" && a != "--cable" && a != "--save" && a != "--batch" &&
+        a != "--language" && a != "--config")
+      return "unknown argument " + a;
+    if (i + 1 == args.size()) return a + " needs a value";
+    const std::string& v = args[++i];
+    if (a == "--port" && (o.Port = comm::PortNumberFromName(v)) == 0)
+      return "--port must be COM1 to COM99";
+    if (a == "--mode") {
+      if (v != "0" && v != "2" && v != "3") return "--mode must be 0, 2 or 3";
+      o.Mode = v[0] - '0';
+    }
+    if (a == "--cable") {
+      if (v != "duplex" && v != "simplex") return "--cable must be duplex or simplex";
+      o.Cable = v == "simplex" ? 1 : 0;
+    }
+    if (a == "--save") {
+      if (v != "0" && v != "1" && v != "2") return "--save must be 0, 1 or 2";
+      o.Save = v[0] - '0';
+    }
+    if (a == "--batch") o.Batch = v;
+    if (a == "--language") o.Language = v;
+    if (a == "--config") o.Config = v;
+  }
+  return o.Port == 0 ? "--port is required" : "";
+}
+
+class TStdoutView : public IRunView {
+ public:
+  void ShowPanel(EPanel, const std::string&) override {}
+  void ClearMemo() override {}
+  void AddMemoLine(const std::string& line) override { std::cout << line << std::endl; }
+  void ShowFilename(const std::string&) override {}
+  void EnableControl(EControl, bool) override {}
+  void SetTakeValueCaption(const std::string&) override {}
+};
+
+class TMeasureChoices : public IRunChoices {
+ public:
+  explicit TMeasureChoices(const TMeasureOptions& o)
+      : FOptions(o), FFormat(SystemFormatSettings()) {
+    FTexts.Load(ExecutableDir(), o.Language);
+  }
+  int OperatingMode() const override { return FOptions.Mode; }
+  int SaveMode() const override { return FOptions.Save; }
+  int CableType() const override { return FOptions.Cable; }
+  bool SignSwap() const override { return FOptions.SignSwap; }
+  std::string BatchNumber() const override { return FOptions.Batch; }
+  std::string LanguageText(int id) const override { return FTexts.Text(id); }
+  TDateTime Clock() const override { return Now(); }
+  TFormatSettings FormatSettings() const override { return FFormat; }
+
+ private:
+  const TMeasureOptions& FOptions;
+  TFormatSettings FFormat;
+  TLanguageTexts FTexts;
+};
+
+// The [Ports] section of the settings file: COMn=device.
+std::map<int, std::string> ReadPortMap(const std::string& path) {
+  std::map<int, std::string> map;
+  for (int n = 1; n <= serial::TCOMManager::kMaxPort; ++n) {
+    const std::string device =
+        ReadProfileString(path, "Ports", "COM" + std::to_string(n), std::string());
+    if (!device.empty()) map[n] = device;
+  }
+  return map;
+}
+
+// The stored settings text, then the operating mode's line parameters, then the port chosen.
+void ConfigurePort(TRunSerial& serial, const TMeasureOptions& o, const std::string& path) {
+  serial::TSerialSettings settings;
+  serial.TextToSettings(ReadProfileString(path, settings::kSerial, settings::kCom, "0"), settings);
+  serial.SetSettings(settings);
+  serial::ApplyLineParameters(serial, o.Mode, o.Cable);
+  // Unchecked: a port the manager does not list still fails with the system's reason.
+  serial.SetCOMPortUnchecked(o.Port);
+}
+
+// Stdin, line by line: "q" ends the run, any other line takes a value. End of input ends it too.
+class TStdinLines {
+ public:
+  TStdinLines(std::function<void()> takeValue, std::function<void()> end)
+      : FTakeValue(std::move(takeValue)), FEnd(std::move(end)) {}
+  void OnReadable() {
+    char buf[512];
+    const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
+    if (n <= 0) return FEnd();
+    FPending.append(buf, static_cast<std::size_t>(n));
+    for (std::size_t at; (at = FPending.find('\n')) != std::string::npos;) {
+      std::string line = FPending.substr(0, at);
+      FPending.erase(0, at + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line == "q") return FEnd();
+      FTakeValue();
+    }
+  }
+
+ private:
+  std::function<void()> FTakeValue, FEnd;
+  std::string FPending;
+};
+
+int Measure(const TArgs& args) {
+  TMeasureOptions o;
+  if (const std::string error = ParseArgs(args, o); !error.empty()) {
+    std::cerr << "pzam-tool measure: " << error << "\nusage: pzam-tool " << kUsage << '\n';
+    return 2;
+  }
+  const std::string path = o.Config.empty() ? SettingsFilePath() : o.Config;
+  if (!o.Config.empty() && !std::filesystem::is_regular_file(path)) {
+    std::cerr << "pzam-tool measure: cannot read '" << path << "'\n";
+    return 2;
+  }
+  comm::TPortNames& names = comm::PlatformPortNames();
+  names.SetExplicitMap(ReadPortMap(path));
+
+  TEventLoop loop;
+  comm::TPosixCommApi& api = comm::PlatformPosixCommApi();
+  serial::TCOMManager manager(api, serial::TCOMManager::kMaxPort);
+  serial::TPortWatch watch(manager, loop, api);
+  TRunSerial serial(api, manager, &loop);
+  ConfigurePort(serial, o, path);
+
+  TStdoutView view;
+  TMeasureChoices choices(o);
+  TSerialRunPort port(serial);
+  TMeasurementRun run(view, choices, port);
+  TSerialRunBinding binding(serial, run, view, choices, loop);
+  auto end = [&] {
+    run.End();
+    loop.Quit();
+  };
+  // Taken from here on: a signal during Initialise ends the run as soon as the loop runs.
+  loop.OnSignal(SIGINT, end);
+  loop.OnSignal(SIGTERM, end);
+  run.ApplySignFactor();
+  try {
+    run.Initialise();
+  } catch (const ERunError& e) {
+    std::cerr << "pzam-tool measure: " << e.what() << '\n';
+    return 3;
+  } catch (const Exception& e) {
+    std::cerr << "pzam-tool measure: " << e.what() << '\n';
+    return 1;
+  }
+
+  TStdinLines input([&] { run.TakeValue(); }, end);
+  loop.Watch(STDIN_FILENO, [&] { input.OnReadable(); });
+  if (watch.Fd() >= 0) loop.Watch(watch.Fd(), [&] { watch.OnReadable(); });
+  // Ports that return without a device event (a pseudo-terminal, a re-pointed link) are found
+  // by rescanning while the run's port is lost.
+  loop.AddTimer(500ms, [&] {
+    if (binding.PortLost()) manager.RescanPorts();
+  });
+  loop.Run();
+  std::cout.flush();
+  serial::WaitForEventThreads(2s);
+  return 0;
+}
+
+TCommand reg("measure", kUsage, &Measure);
+
+}  // namespace
+}  // namespace pzam::tool
