@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/TextEncoding.h"
 #include "config/ProfileText.h"
-#include "config/TextEncoding.h"
 
 using namespace pzam::profile;
 

@@ -8,6 +8,12 @@ export QT_QPA_PLATFORM=offscreen
 fuzz_seconds=${PZAM_FUZZ_SECONDS:-30}
 
 status=0
+echo "=== format: clang-format over every C++ file"
+bash scripts/setup.sh
+if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
+  echo "some files are not clang-formatted (run: git ls-files '*.cpp' '*.h' | xargs clang-format -i)"
+  status=1
+fi
 for preset in default asan tsan; do
   echo "=== ${preset}: build"
   if [ "$preset" = tsan ]; then

@@ -11,6 +11,7 @@
 #include <iterator>
 
 #include "common/Paths.h"
+#include "common/WriteAll.h"
 
 namespace pzam {
 
@@ -29,19 +30,6 @@ bool FileExists(const std::string& path) {
 }
 
 namespace {
-
-bool WriteAll(int fd, const std::string& content) {
-  std::size_t done = 0;
-  while (done < content.size()) {
-    const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
 
 // The file a write lands in: the target of a link, else the path itself.
 std::string TargetOf(const std::string& path) {

@@ -1,8 +1,8 @@
 #include "config/Language.h"
 
+#include "common/TextEncoding.h"
 #include "config/AtomicFile.h"
 #include "config/ProfileText.h"
-#include "config/TextEncoding.h"
 
 namespace pzam {
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "common/Errors.h"
-#include "measurement/Cp1252.h"
+#include "common/TextEncoding.h"
 
 namespace pzam::measurement {
 
@@ -22,7 +22,7 @@ void Put16(std::string& out, std::uint32_t v) {
 }
 
 void AppendLabel(std::string& out, std::int32_t row, int column, const std::string& utf8) {
-  std::string text = Utf8ToCp1252(utf8);
+  std::string text = Utf8ToWindows1252(utf8);
   if (text.size() > kMaxLabelText) text.resize(kMaxLabelText);
   Put16(out, 0x0204);
   Put16(out, static_cast<std::uint32_t>(8 + text.size()));

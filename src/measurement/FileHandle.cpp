@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "common/WriteAll.h"
+
 namespace pzam::measurement {
 
 bool TFileHandle::WriteAt(long long offset, const std::string& bytes) {
@@ -13,21 +15,7 @@ bool TFileHandle::WriteAt(long long offset, const std::string& bytes) {
     return false;
   }
   const off_t target = offset < 0 ? ::lseek(FFd, 0, SEEK_END) : ::lseek(FFd, offset, SEEK_SET);
-  if (target < 0) return false;
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(FFd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+  return target >= 0 && WriteAll(FFd, bytes);
 }
 
 bool TFileHandle::Truncate(long long size) {

@@ -15,14 +15,11 @@
 
 namespace pzam {
 
-using measurement::EControl;
-using measurement::EPanel;
-
 class TF_Main::TRunView : public measurement::IRunView {
  public:
   explicit TRunView(TF_Main& main) : F(main) {}
 
-  void ShowPanel(EPanel panel, const std::string& text) override {
+  void ShowPanel(measurement::EPanel panel, const std::string& text) override {
     ui::TPanel* panels[] = {F.Pa_Anz, F.Pa_Ist, F.Pa_Mwt, F.Pa_Stw, F.Pa_Max, F.Pa_Min};
     panels[static_cast<int>(panel)]->setText(QString::fromStdString(text));
   }
@@ -33,11 +30,11 @@ class TF_Main::TRunView : public measurement::IRunView {
   void ShowFilename(const std::string& text) override {
     F.Ed_Filename->setText(QString::fromStdString(text));
   }
-  void EnableControl(EControl control, bool enabled) override {
+  void EnableControl(measurement::EControl control, bool enabled) override {
     QWidget* controls[] = {F.Bu_MeasInit, F.Bu_MeasStart, F.Bu_MeasStop, F.Ed_CharNum, F.Bu_Config};
     controls[static_cast<int>(control)]->setEnabled(enabled);
     // The settings window's choices follow the settings button: fixed while a run lasts.
-    if (control == EControl::Bu_Config && F.FConfig != nullptr) {
+    if (control == measurement::EControl::Bu_Config && F.FConfig != nullptr) {
       F.FConfig->SetChoicesEnabled(enabled);
     }
   }

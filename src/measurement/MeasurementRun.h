@@ -56,6 +56,12 @@ class TMeasurementRun {
   // Errors of a single value become memo lines; nothing is thrown.
   void Received(const std::string& bytes, std::uint64_t generation);
   void Received(const std::string& bytes) { Received(bytes, Generation()); }
+  // Forgets a telegram that began but never ended because its line was lost (port removed), so
+  // that it does not spoil the first telegram after the port is back.
+  void DropUnfinished() {
+    FGaugeFramer.Clear();
+    FLineFramer.Clear();
+  }
 
   bool Running() const { return FRunning; }
   // Changes at every Initialise and End; may be read from any thread.

@@ -104,6 +104,7 @@ void TSerialRunBinding::TryReopen() {
   }
   if (!FSeenGone || !FSerial.OpenPort()) return;  // not back yet: the next change tries again
   FLost = false;
+  FRun.DropUnfinished();
   FView.AddMemoLine(FChoices.LanguageText(textid::kPortReopened));
 }
 

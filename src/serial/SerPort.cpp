@@ -1,11 +1,10 @@
 #include "serial/SerPort.h"
 
-#include <algorithm>
 #include <array>
 #include <atomic>
-#include <exception>
 
 #include "serial/LineBlocks.h"
+#include "serial/RunningHandlers.h"
 #include "serial/SerThread.h"
 
 namespace pzam::serial {
@@ -25,11 +24,10 @@ constexpr uint32_t kWatchMask = EV_CTS | EV_DSR | EV_RLSD | EV_RING;  // 0x0138
 // What the component shares with its line-watch threads.
 struct TSerPortShared {
   std::mutex Mutex;
-  std::condition_variable HandlerDone;
   TSerPort* Owner = nullptr;
   std::array<TSerPort::TEvent, 4> Handlers;
   TSerPort::TErrorEvent OnHandlerError;
-  std::vector<std::thread::id> InHandler;
+  TRunningHandlers Running;
   std::array<std::atomic<bool>, 4> Cache{};  // true: the line is off
 
   void Refresh(uint32_t status) {
@@ -40,40 +38,16 @@ struct TSerPortShared {
 namespace {
 
 void RaiseEvents(TSerPortShared& shared, const TPortSession& session, uint32_t mask) {
-  TSerPort* owner = nullptr;
-  std::array<TSerPort::TEvent, 4> handlers;
-  {
-    std::lock_guard lock(shared.Mutex);
-    if (!shared.Owner || session.Terminated()) return;
-    owner = shared.Owner;
-    handlers = shared.Handlers;
-    shared.InHandler.push_back(std::this_thread::get_id());
-  }
-  std::string error;
-  try {
+  RunHandlerPass(shared, session, [&](TSerPort& owner) {
+    std::array<TSerPort::TEvent, 4> handlers;
+    {
+      std::lock_guard lock(shared.Mutex);
+      handlers = shared.Handlers;
+    }
     for (int i = 0; i < 4; ++i) {
-      if ((mask & kEventBit[i]) && handlers[i]) handlers[i](*owner);
+      if ((mask & kEventBit[i]) && handlers[i]) handlers[i](owner);
     }
-  } catch (const std::exception& e) {
-    error = e.what();
-  } catch (...) {
-    error = "unknown error in a serial event handler";
-  }
-  TSerPort::TErrorEvent report;
-  {
-    std::lock_guard lock(shared.Mutex);
-    if (!error.empty()) report = shared.OnHandlerError;
-  }
-  if (report) {
-    try {
-      report(*owner, error);
-    } catch (...) {
-    }
-  }
-  std::lock_guard lock(shared.Mutex);
-  auto& ids = shared.InHandler;
-  ids.erase(std::find(ids.begin(), ids.end(), std::this_thread::get_id()));
-  shared.HandlerDone.notify_all();
+  });
 }
 
 void WatchLines(const std::shared_ptr<TSerPortShared>& shared,
@@ -99,7 +73,7 @@ void WatchLines(const std::shared_ptr<TSerPortShared>& shared,
 }  // namespace
 
 TSerPort::TSerPort(ICommApi& api, TCOMManager& manager)
-    : TCustomSerial(manager), api_(api), shared_(std::make_shared<TSerPortShared>()) {
+    : TCustomSerial(api, manager), shared_(std::make_shared<TSerPortShared>()) {
   shared_->Owner = this;
 }
 
@@ -107,19 +81,7 @@ TSerPort::~TSerPort() {
   ClosePort();
   std::unique_lock lock(shared_->Mutex);
   shared_->Owner = nullptr;
-  const auto self = std::this_thread::get_id();
-  shared_->HandlerDone.wait(lock, [&] {
-    return std::all_of(shared_->InHandler.begin(), shared_->InHandler.end(),
-                       [&](std::thread::id id) { return id == self; });
-  });
-}
-
-void TSerPort::SetActive(bool active) {
-  if (active && !Active()) {
-    OpenPort();
-  } else if (!active && Active()) {
-    ClosePort();
-  }
+  shared_->Running.WaitForOthers(lock);
 }
 
 void TSerPort::Escape(uint32_t onCode, uint32_t offCode, bool off) {
@@ -186,12 +148,6 @@ void TSerPort::SetOnHandlerError(TErrorEvent fn) {
   shared_->OnHandlerError = std::move(fn);
 }
 
-void TSerPort::Fail(HANDLE& h) {
-  lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
-  api_.CloseHandle(h);
-  h = INVALID_HANDLE_VALUE;
-}
-
 bool TSerPort::OpenPort() {
   if (Active()) return false;
   lastOpenError_ = {};
@@ -200,20 +156,12 @@ bool TSerPort::OpenPort() {
     lastOpenError_ = {ERROR_FILE_NOT_FOUND, "no port selected"};
     return false;
   }
-  HANDLE h = api_.CreateFile(OpenDeviceName(comPort_), GENERIC_READ | GENERIC_WRITE, 0,
-                             OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL);
-  if (h == INVALID_HANDLE_VALUE) {
-    lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
-    return false;
-  }
-  if (!api_.SetupComm(h, static_cast<uint32_t>(bufSizeRec_), static_cast<uint32_t>(bufSizeTrm_))) {
-    Fail(h);
-    return false;
-  }
+  HANDLE h = OpenDevice();
+  if (h == INVALID_HANDLE_VALUE) return false;
   DCB dcb;
   api_.BuildCommDCB(kBaseModeText, dcb);  // its result is not needed: the DCB has its defaults
   if (!api_.SetCommState(h, dcb)) {
-    Fail(h);
+    FailOpening(h);
     return false;
   }
   pollingInForce_ = pollingMode_;

@@ -25,7 +25,6 @@ class TSerPort : public TCustomSerial {
   TSerPort();
   ~TSerPort() override;
 
-  void SetActive(bool active);
   bool Out_DTR() const { return outDtr_; }
   bool Out_RTS() const { return outRts_; }
   bool Out_TxD() const { return outTxd_; }
@@ -48,23 +47,19 @@ class TSerPort : public TCustomSerial {
   // Raised on the line-watch thread when a handler raised an error; the thread goes on.
   void SetOnHandlerError(TErrorEvent fn);
 
-  virtual bool OpenPort();
-  virtual void ClosePort();
+  bool OpenPort() override;
+  void ClosePort() override;
   void COMRemoved() override;
-  const TOpenError& LastOpenError() const { return lastOpenError_; }
 
  private:
   bool ReadInput(uint32_t bit, int cache);
   void Escape(uint32_t onCode, uint32_t offCode, bool off);
-  void Fail(comm::HANDLE& h);
 
-  comm::ICommApi& api_;
   bool outDtr_ = false;
   bool outRts_ = false;
   bool outTxd_ = true;
   bool pollingMode_ = false;
   bool pollingInForce_ = false;
-  TOpenError lastOpenError_;
   std::shared_ptr<TSerPortShared> shared_;
   std::shared_ptr<TPortSession> session_;
 };

@@ -6,9 +6,6 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <exception>
-
 namespace pzam::serial {
 namespace {
 
@@ -30,41 +27,9 @@ void ApplyPriority(TThreadPriority p) {
   }
 }
 
-void Report(TSerialShared& shared, TSerial& owner, const std::string& text) {
-  THandlerErrorEvent report;
-  {
-    std::lock_guard lock(shared.Mutex);
-    report = shared.OnHandlerError;
-  }
-  if (!report) return;
-  try {
-    report(owner, text);
-  } catch (...) {
-    // Nothing is left to tell it to.
-  }
-}
-
-// One dispatch, on whichever thread runs it: skipped when the component is gone or its session
-// ended; an error out of a handler is reported and does not end the thread.
+// One dispatch, on whichever thread runs it.
 void RunDispatch(TSerialShared& shared, const TPortSession& session, uint32_t mask) {
-  TSerial* owner = nullptr;
-  {
-    std::lock_guard lock(shared.Mutex);
-    if (!shared.Owner || session.Terminated()) return;
-    owner = shared.Owner;
-    shared.InHandler.push_back(std::this_thread::get_id());
-  }
-  try {
-    owner->DispatchEvents(mask);
-  } catch (const std::exception& e) {
-    Report(shared, *owner, e.what());
-  } catch (...) {
-    Report(shared, *owner, "unknown error in a serial event handler");
-  }
-  std::lock_guard lock(shared.Mutex);
-  auto& ids = shared.InHandler;
-  ids.erase(std::find(ids.begin(), ids.end(), std::this_thread::get_id()));
-  shared.HandlerDone.notify_all();
+  RunHandlerPass(shared, session, [mask](TSerial& owner) { owner.DispatchEvents(mask); });
 }
 
 void Body(const std::shared_ptr<TSerialShared>& shared,

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/Dispatcher.h"
+#include "serial/RunningHandlers.h"
 #include "serial/Serial.h"
 
 namespace pzam::serial {
@@ -20,11 +21,10 @@ namespace pzam::serial {
 // What a component shares with its event threads for its whole life.
 struct TSerialShared {
   std::mutex Mutex;
-  std::condition_variable HandlerDone;
   TSerial* Owner = nullptr;  // none once the component is destroyed
   std::array<TSerialEvent, kSerialEventCount> Handlers;
   THandlerErrorEvent OnHandlerError;
-  std::vector<std::thread::id> InHandler;  // threads running a dispatch of this component
+  TRunningHandlers Running;  // threads running a dispatch of this component
   std::atomic<bool> EnableEvents{true};
   std::atomic<bool> SyncEventHandling{false};
   std::atomic<bool> SyncWait{true};

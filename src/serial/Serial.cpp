@@ -9,7 +9,7 @@
 namespace pzam::serial {
 
 TSerial::TSerial(comm::ICommApi& api, TCOMManager& manager, IDispatcher* dispatcher)
-    : TCustomSerial(manager), api_(api), shared_(std::make_shared<TSerialShared>()) {
+    : TCustomSerial(api, manager), shared_(std::make_shared<TSerialShared>()) {
   priority_ = TThreadPriority::tpNormal;
   shared_->Owner = this;
   shared_->Dispatcher = dispatcher;
@@ -17,23 +17,10 @@ TSerial::TSerial(comm::ICommApi& api, TCOMManager& manager, IDispatcher* dispatc
 
 TSerial::~TSerial() {
   ClosePort();
-  // A handler running on an event thread at this moment still uses this object: wait for it
-  // (unless it is this very thread, destroying the component from inside a handler).
+  // A handler running on an event thread at this moment still uses this object: wait for it.
   std::unique_lock lock(shared_->Mutex);
   shared_->Owner = nullptr;
-  const auto self = std::this_thread::get_id();
-  shared_->HandlerDone.wait(lock, [&] {
-    return std::all_of(shared_->InHandler.begin(), shared_->InHandler.end(),
-                       [&](std::thread::id id) { return id == self; });
-  });
-}
-
-void TSerial::SetActive(bool active) {
-  if (active && !Active()) {
-    OpenPort();
-  } else if (!active && Active()) {
-    ClosePort();
-  }
+  shared_->Running.WaitForOthers(lock);
 }
 
 void TSerial::SetBaudrate(int value) {

@@ -42,12 +42,6 @@ enum class TSerialEventKind : uint8_t {
 };
 inline constexpr size_t kSerialEventCount = 10;
 
-// The system's reason for a failed opening.
-struct TOpenError {
-  uint32_t Code = 0;  // an ERROR_ number, 0 after a successful opening
-  std::string Text;
-};
-
 // Which variant of the four transfer entry points is bound.
 enum class TIoVariant : uint8_t { Closed, Direct, Waiting };
 
@@ -64,7 +58,6 @@ class TSerial : public TCustomSerial {
   ~TSerial() override;
 
   // Line settings (taking effect at the next opening).
-  void SetActive(bool active);
   int Baudrate() const { return s_.Baudrate; }
   void SetBaudrate(int value);
   TDataBits DataBits() const { return s_.DataBits; }
@@ -147,10 +140,9 @@ class TSerial : public TCustomSerial {
   virtual void TextToSettings(const std::string& text, TSerialSettings& settings) const;
 
   // Opening and closing. A failed opening raises nothing; LastOpenError tells why.
-  virtual bool OpenPort();
-  virtual void ClosePort();
+  bool OpenPort() override;
+  void ClosePort() override;
   void COMRemoved() override;
-  const TOpenError& LastOpenError() const { return lastOpenError_; }
   // The event mask the handlers assigned now would give.
   uint32_t EventMaskFromHandlers() const;
   // Raises the events of one wait's mask in their order (the event thread calls it).
@@ -189,13 +181,10 @@ class TSerial : public TCustomSerial {
   // Completes a pending transfer (waiting variants) and gives the count.
   uint32_t Complete(comm::HANDLE h, bool ok, uint32_t count, comm::OVERLAPPED& ov, bool waiting);
   void Fire(TSerialEventKind kind);
-  void CloseHandleAndCapture(comm::HANDLE& h);
 
-  comm::ICommApi& api_;
   TSerialSettings s_;  // the line settings (COMPort and the queue sizes live in the base)
   bool ntPlatform_ = true;
   std::atomic<TIoVariant> variant_{TIoVariant::Closed};
-  TOpenError lastOpenError_;
   std::shared_ptr<TSerialShared> shared_;
   std::shared_ptr<TPortSession> session_;
 };

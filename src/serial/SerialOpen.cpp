@@ -25,12 +25,6 @@ uint32_t TSerial::EventMaskFromHandlers() const {
   return mask;
 }
 
-void TSerial::CloseHandleAndCapture(HANDLE& h) {
-  lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
-  api_.CloseHandle(h);
-  h = INVALID_HANDLE_VALUE;
-}
-
 bool TSerial::OpenPort() {
   if (Active() || comPort_ <= 0) return false;
   lastOpenError_ = {};
@@ -38,21 +32,14 @@ bool TSerial::OpenPort() {
     lastOpenError_ = {ERROR_FILE_NOT_FOUND, "no port number above 99"};
     return false;
   }
-  HANDLE h = api_.CreateFile(OpenDeviceName(comPort_), GENERIC_READ | GENERIC_WRITE, 0,
-                             OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL);
-  if (h == INVALID_HANDLE_VALUE) {
-    lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
-  } else if (!api_.SetupComm(h, static_cast<uint32_t>(bufSizeRec_),
-                             static_cast<uint32_t>(bufSizeTrm_))) {
-    CloseHandleAndCapture(h);
-  }
+  HANDLE h = OpenDevice();
   if (h != INVALID_HANDLE_VALUE) {
     DCB dcb;
     TSerialSettings settings;
     GetSettings(settings);
     if (!api_.BuildCommDCB(kBaseModeText, dcb) ||
         !api_.SetCommState(h, DcbFromSettings(settings, dcb))) {
-      CloseHandleAndCapture(h);
+      FailOpening(h);
     }
   }
   if (h != INVALID_HANDLE_VALUE) {
@@ -64,7 +51,7 @@ bool TSerial::OpenPort() {
   uint32_t mask = 0;
   if (h != INVALID_HANDLE_VALUE) {
     mask = EventMaskFromHandlers();
-    if (!api_.SetCommMask(h, mask)) CloseHandleAndCapture(h);
+    if (!api_.SetCommMask(h, mask)) FailOpening(h);
   }
   if (h == INVALID_HANDLE_VALUE) return false;
 

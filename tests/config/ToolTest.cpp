@@ -1,30 +1,13 @@
 // pzam-tool text and version, run as the operator runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-
-#include "common/Paths.h"
+#include "support/RunTool.h"
 
 namespace pzam {
 namespace {
 
-struct TRun {
-  int Status;
-  std::string Out;
-};
-
-TRun Tool(const std::string& args) {
-  const std::string command = "'" + ExecutableDir() + "pzam-tool' " + args + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return {-1, {}};
-  std::string out;
-  char buf[512];
-  std::size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using test::RunTool;
+using test::TToolRun;
 
 TEST(PzamTool, TextPrintsEachIdAsShown) {
   struct {
@@ -41,14 +24,14 @@ TEST(PzamTool, TextPrintsEachIdAsShown) {
                {"version /dev/null", 0, "\n"},
                {"version", 0, "V1.10 Build 3\n"}};
   for (const auto& c : cases) {
-    const TRun run = Tool(c.args);
+    const TToolRun run = RunTool(c.args);
     EXPECT_EQ(c.status, run.Status) << c.args;
     EXPECT_EQ(c.out, run.Out) << c.args;
   }
 }
 
 TEST(PzamTool, TextAllListsEveryId) {
-  const TRun run = Tool("text --all");
+  const TToolRun run = RunTool("text --all");
   EXPECT_EQ(0, run.Status);
   EXPECT_NE(std::string::npos, run.Out.find("1000\tP-ZAM Messwerterfassung\n"));
   EXPECT_NE(std::string::npos, run.Out.find("9017\tMinimum\n"));

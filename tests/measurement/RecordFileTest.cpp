@@ -6,7 +6,6 @@
 
 #include "TestFiles.h"
 #include "common/Errors.h"
-#include "measurement/Cp1252.h"
 
 namespace pzam::measurement {
 namespace {
@@ -73,22 +72,6 @@ TEST(ExcelRecordFile, LabelTextIsWindows1252) {
   EXPECT_EQ(bytes.substr(12, 15), Label(0, 1, "Ma\xDF"));
   EXPECT_EQ(bytes.substr(27, 18), Label(0, 2, "Zeit \x80"));
   EXPECT_EQ(bytes.substr(45, 13), Label(0, 3, "?"));
-}
-
-TEST(Cp1252, Conversion) {
-  const struct {
-    std::string in, out;
-  } cases[] = {
-      {"plain", "plain"},
-      {"Datensätze", "Datens\xE4tze"},
-      {"\xE2\x80\x9Cq\xE2\x80\x9D", "\x93q\x94"},
-      {"\xC2\x81", "?"},  // C1 control: not in 1252
-      {"\xF0\x9F\x98\x80", "?"},
-      {"\xE4", "\xE4"},  // not UTF-8: kept as 8-bit text
-      {"\xC3", "\xC3"},
-      {"\xE0\x80\x80", "\xE0\x80\x80"},  // overlong form kept
-  };
-  for (const auto& c : cases) EXPECT_EQ(Utf8ToCp1252(c.in), c.out) << c.in;
 }
 
 TEST(TextRecordFile, LinesEndWithLfCr) {

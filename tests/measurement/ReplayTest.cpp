@@ -1,13 +1,11 @@
 // pzam-tool replay, run as an operator runs it: in a folder of its own, compared byte for byte.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
 #include "TestFiles.h"
-#include "common/Paths.h"
+#include "support/RunTool.h"
 
 namespace pzam::measurement {
 namespace {
@@ -26,14 +24,10 @@ class ReplayTest : public ::testing::Test {
   // Writes the capture, runs the tool in the folder and keeps its exit code, stdout and stderr.
   int Replay(const std::string& args, const std::string& capture) {
     std::ofstream(dir.File("capture.bin"), std::ios::binary) << capture;
-    const std::string command = "cd '" + dir.Path.string() + "' && LC_ALL=C '" + ExecutableDir() +
-                                "pzam-tool' replay " + args + " >stdout.txt 2>stderr.txt";
-    const int status = std::system(command.c_str());
-    Out = ReadBytes(dir.File("stdout.txt"));
-    Err = ReadBytes(dir.File("stderr.txt"));
-    std::filesystem::remove(dir.File("stdout.txt"));
-    std::filesystem::remove(dir.File("stderr.txt"));
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    auto run = pzam::test::RunTool("replay " + args, dir.Path.string());
+    Out = std::move(run.Out);
+    Err = std::move(run.Err);
+    return run.Status;
   }
   std::vector<std::string> Files() {
     std::vector<std::string> names;

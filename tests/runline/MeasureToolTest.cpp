@@ -253,6 +253,27 @@ TEST_F(MeasureTool, HangUpAndReturnOfThePortLoseAndDoubleNothing) {
                       "-----;hh:mm:ss;003;     3.0;     2.0;     1.0;     3.0;     1.0\n\r");
 }
 
+TEST_F(MeasureTool, TextCutOffByTheRemovalDoesNotSpoilTheNextValue) {
+  auto tool = Start("--mode 2 --save 2");
+  ASSERT_TRUE(pty->Send("+2.0"));  // the carriage return never comes
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  fs::remove(link);
+  pty->CloseMaster();
+  tool->WaitForOutput(kRemoved);
+  auto second = std::make_unique<comm::test::TPtyPair>();
+  ASSERT_TRUE(second->Ok());
+  MapPort(*second);
+  tool->WaitForOutput(kBack);
+  ASSERT_TRUE(second->Send("+3.0\r"));
+  ExpectAnswer("STO0\r", *second);
+  tool->WaitForOutput(" 001 ");
+  tool->CloseStdin();
+  ASSERT_EQ(Finish(*tool), 0) << tool->Err;
+  ExpectWithTimes(tool->Out,
+                  kRemoved + kBack +
+                      "----- hh:mm:ss 001      3.0      3.0      0.0      3.0      3.0\n" + kEnded);
+}
+
 TEST_F(MeasureTool, SigtermAndSigintCompleteTheRecordFile) {
   for (int signo : {SIGTERM, SIGINT}) {
     for (const auto& e : fs::directory_iterator(dir.Path))

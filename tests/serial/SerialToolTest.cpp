@@ -1,40 +1,24 @@
 // pzam-tool settings-text and ports, run as a script runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "common/Paths.h"
 #include "serial/comm/PtyPair.h"
+#include "support/RunTool.h"
 
 namespace pzam {
 namespace {
 
-struct TRun {
-  int Status;
-  std::string Out;
-};
-
-TRun Tool(const std::string& args) {
-  const std::string command = "'" + ExecutableDir() + "pzam-tool' " + args + " 2>/dev/null";
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return {-1, {}};
-  std::string out;
-  char buf[512];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) out.append(buf, n);
-  const int status = ::pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
-}
+using test::RunTool;
+using test::TToolRun;
 
 const std::string kExample =
     "MZT10030096004200001638400016384000000170190000819200000512063026023000000000000000000000000"
     "114";
 
 TEST(SettingsTextTool, Decode) {
-  const TRun ok = Tool("settings-text decode " + kExample);
+  const TToolRun ok = RunTool("settings-text decode " + kExample);
   EXPECT_EQ(ok.Status, 0);
   EXPECT_EQ(ok.Out,
             "Valid=1\nCOMPort=3\nBaudrate=9600\nDataBits=4\nParityBit=2\nStopBits=0\n"
@@ -44,11 +28,11 @@ TEST(SettingsTextTool, Decode) {
             "ContinueOnXOff=0\nUseErrorChar=0\nEliminateNullChar=0\nAbortOnError=0\n"
             "RecTimeOut=0\nTrmTimeOut=0\n");
   for (const std::string& bad : {std::string("0"), kExample.substr(0, 94), "X" + kExample}) {
-    const TRun run = Tool("settings-text decode '" + bad + "'");
+    const TToolRun run = RunTool("settings-text decode '" + bad + "'");
     EXPECT_EQ(run.Status, 1) << bad;
     EXPECT_EQ(run.Out, "Valid=0\n") << bad;
   }
-  EXPECT_EQ(Tool("settings-text decode").Status, 2);
+  EXPECT_EQ(RunTool("settings-text decode").Status, 2);
 }
 
 TEST(SettingsTextTool, Encode) {
@@ -70,20 +54,21 @@ TEST(SettingsTextTool, Encode) {
       {"RTSActive=2", 2, ""},
   };
   for (const auto& c : cases) {
-    const TRun run = Tool(std::string("settings-text encode ") + c.args);
+    const TToolRun run = RunTool(std::string("settings-text encode ") + c.args);
     EXPECT_EQ(run.Status, c.status) << c.args;
     if (!c.out.empty()) {
       EXPECT_EQ(run.Out, c.out) << c.args;
     }
   }
   // The setters' rules apply in the order given.
-  const TRun clamped = Tool("settings-text encode COMPort=150 Baudrate=500000 BufSizeRec=100");
+  const TToolRun clamped =
+      RunTool("settings-text encode COMPort=150 Baudrate=500000 BufSizeRec=100");
   EXPECT_EQ(clamped.Out.substr(4, 9), "150512000");
   EXPECT_EQ(clamped.Out.substr(24, 8), "00004096");  // BufSizeRec
   EXPECT_EQ(clamped.Out.substr(43, 8), "00004096");  // XOffLimit lowered with it
-  const TRun ordered = Tool("settings-text encode XOffLimit=300");
+  const TToolRun ordered = RunTool("settings-text encode XOffLimit=300");
   EXPECT_EQ(ordered.Out.substr(43, 8), "00000513");
-  EXPECT_EQ(Tool("settings-text").Status, 2);
+  EXPECT_EQ(RunTool("settings-text").Status, 2);
 }
 
 TEST(PortsTool, ListsAMappedPseudoTerminal) {
@@ -91,14 +76,14 @@ TEST(PortsTool, ListsAMappedPseudoTerminal) {
   ASSERT_TRUE(pty.Ok());
   const std::string ini = std::filesystem::temp_directory_path() / "pzam_ports_test.ini";
   std::ofstream(ini) << "[Ports]\nCOM7=" << pty.SlavePath() << "\nCOM8=/dev/pzam-no-such-device\n";
-  const TRun run = Tool("ports --config " + ini);
+  const TToolRun run = RunTool("ports --config " + ini);
   std::filesystem::remove(ini);
   EXPECT_EQ(run.Status, 0);
   const std::string line = "COM7 " + pty.SlavePath() + " pseudo-terminal\n";
   EXPECT_NE(run.Out.find(line), std::string::npos) << run.Out;
   EXPECT_EQ(run.Out.find("COM8"), std::string::npos) << run.Out;
-  EXPECT_EQ(Tool("ports --config /nonexistent/pzam.ini").Status, 1);
-  EXPECT_EQ(Tool("ports --verbose").Status, 2);
+  EXPECT_EQ(RunTool("ports --config /nonexistent/pzam.ini").Status, 1);
+  EXPECT_EQ(RunTool("ports --verbose").Status, 2);
 }
 
 }  // namespace

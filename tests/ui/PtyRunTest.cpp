@@ -134,6 +134,17 @@ TEST_F(PtyRunTest, ModeTwoDuplexAsksForEachValue) {
   EXPECT_EQ(Record("debug.txt"), "test\r\n");
 }
 
+TEST_F(PtyRunTest, ModeTwoSimplexReopensTheLineInsteadOfAsking) {
+  Begin("ReqMode=2\nCableType=1\nFileMode=0");
+  Main->Bu_MeasStart->click();
+  EXPECT_TRUE(Main->Serial1().Active());
+  EXPECT_EQ(Pty.Heard(1, 300), "") << "Simplex sends no request";
+  Pty.Send("+0,500\r");
+  AwaitCount("001");
+  EXPECT_EQ(Pty.Heard(5), "STO0\r");
+  Main->Bu_MeasStop->click();
+}
+
 TEST_F(PtyRunTest, ModeThreeWithSignSwap) {
   Begin("ReqMode=3\nQuorvMode=1\nFileMode=2");
   EXPECT_FALSE(Main->Bu_MeasStart->isEnabled());

@@ -8,7 +8,9 @@
 
 namespace pzam::test {
 
-inline QApplication& QtApp() { return *qApp; }
+inline QApplication& QtApp() {
+  return *qApp;
+}
 
 // Runs the event loop until done() holds or ms milliseconds have passed; done() at the end.
 inline bool WaitUntil(const std::function<bool()>& done, int ms = 5000) {

@@ -182,6 +182,13 @@ int Measure(const TArgs& args) {
   TSerialRunPort port(serial);
   TMeasurementRun run(view, choices, port);
   TSerialRunBinding binding(serial, run, view, choices, loop);
+  auto end = [&] {
+    run.End();
+    loop.Quit();
+  };
+  // Taken from here on: a signal during Initialise ends the run as soon as the loop runs.
+  loop.OnSignal(SIGINT, end);
+  loop.OnSignal(SIGTERM, end);
   run.ApplySignFactor();
   try {
     run.Initialise();
@@ -193,15 +200,9 @@ int Measure(const TArgs& args) {
     return 1;
   }
 
-  auto end = [&] {
-    run.End();
-    loop.Quit();
-  };
   TStdinLines input([&] { run.TakeValue(); }, end);
   loop.Watch(STDIN_FILENO, [&] { input.OnReadable(); });
   if (watch.Fd() >= 0) loop.Watch(watch.Fd(), [&] { watch.OnReadable(); });
-  loop.OnSignal(SIGINT, end);
-  loop.OnSignal(SIGTERM, end);
   // Ports that return without a device event (a pseudo-terminal, a re-pointed link) are found
   // by rescanning while the run's port is lost.
   loop.AddTimer(500ms, [&] {

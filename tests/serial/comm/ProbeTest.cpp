@@ -1,4 +1,7 @@
 // The presence probe (GetDefaultCommConfig) on ports mapped by the explicit map.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include "PtyPair.h"
@@ -57,10 +60,14 @@ TEST(Probe, AbsentPortsAndSmallBuffersFail) {
 TEST(Probe, PortAfterTheOtherEndClosedIsGone) {
   TPtyBackend b;
   std::string path = b.Pty.SlavePath();
+  // Holding the slave keeps its number from being handed to a pty another test opens meanwhile.
+  const int slave = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(slave, 0);
   b.Pty.CloseMaster();
   COMMCONFIG cfg;
   uint32_t size = sizeof cfg;
   EXPECT_FALSE(b.Api->GetDefaultCommConfig("COM5", &cfg, size)) << path;
+  ::close(slave);
 }
 
 }  // namespace
