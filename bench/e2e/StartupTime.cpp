@@ -4,6 +4,7 @@
 // exactly as the program's start does, and reports when the two moments came.
 // With --idle FOLDER SECONDS it instead starts the windows on FOLDER's settings file, presses
 // "Messung Initialisieren" and reports the CPU time the program uses while nothing arrives.
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -89,19 +90,14 @@ int WindowRole(int argc, char** argv, const std::string& folder) {
   std::_Exit(0);  // the figure ends here; tearing the windows down is not part of it
 }
 
-// CPU time of this process in nanoseconds and its voluntary context switches, over all threads.
+// CPU time of this process in nanoseconds and its voluntary context switches, over all threads,
+// ended ones included (Qt's pooled threads end after 30 idle seconds).
 std::pair<long long, long long> CpuAndWakeups() {
-  long long ns = 0, wakeups = 0;
-  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-    long long run = 0;
-    std::ifstream(task.path() / "schedstat") >> run;
-    ns += run;
-    std::ifstream status(task.path() / "status");
-    for (std::string line; std::getline(status, line);) {
-      if (line.rfind("voluntary_ctxt_switches:", 0) == 0) wakeups += std::atoll(line.c_str() + 24);
-    }
-  }
-  return {ns, wakeups};
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  const long long us =
+      (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000000LL + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
+  return {us * 1000, u.ru_nvcsw};
 }
 
 int IdleRole(int argc, char** argv, const std::string& folder, int seconds) {
@@ -132,9 +128,13 @@ int IdleRole(int argc, char** argv, const std::string& folder, int seconds) {
   QTimer::singleShot(2500, [&] { before = CpuAndWakeups(); });
   std::pair<long long, long long> after{};
   bool open = false;
+  std::size_t threads = 0;
   QTimer::singleShot(2500 + seconds * 1000, [&] {
     after = CpuAndWakeups();
     open = main.Running() && main.Serial1().Active();
+    threads = static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                      std::filesystem::directory_iterator()));
     QApplication::quit();
   });
   QApplication::exec();
@@ -142,9 +142,7 @@ int IdleRole(int argc, char** argv, const std::string& folder, int seconds) {
       "program, port %s, %d s with nothing arriving: CPU %.3f ms = %.5f %% of one core, "
       "%lld wake-ups, %zu threads\n",
       open ? "open" : "NOT open", seconds, (after.first - before.first) / 1e6,
-      (after.first - before.first) / 1e7 / seconds, after.second - before.second,
-      static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"),
-                                             std::filesystem::directory_iterator())));
+      (after.first - before.first) / 1e7 / seconds, after.second - before.second, threads);
   if (!open)
     std::printf("%s\n%s\n", main.Ed_ComNum->text().toStdString().c_str(),
                 main.Memo1->toPlainText().toStdString().c_str());

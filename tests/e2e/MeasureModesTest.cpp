@@ -24,6 +24,10 @@ struct TModeCase {
   bool takeValues;  // mode 2: one stdin line per value
 };
 
+void PrintTo(const TModeCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class MeasureModes : public testing::TestWithParam<TModeCase> {};
 
 TEST_P(MeasureModes, ShowsAndRecordsEveryValue) {

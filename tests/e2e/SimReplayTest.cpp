@@ -44,6 +44,10 @@ struct TReplayCase {
   int save;
 };
 
+void PrintTo(const TReplayCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class SimReplay : public testing::TestWithParam<TReplayCase> {};
 
 TEST_P(SimReplay, RecordsWhatTheModelComputes) {
