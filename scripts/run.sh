@@ -18,7 +18,8 @@ rm -f "$config"
 
 # The simulated gauge: enters its port in [Ports] of the settings file, prints "COMn /dev/pts/N".
 sim_out=$(mktemp)
-"$demo/pzam-sim" --instrument zam --interval 700 --messages --config "$config" >"$sim_out" &
+"$demo/pzam-sim" --instrument zam --interval 700 --messages --config "$config" >"$sim_out" \
+  2>"$demo/pzam-sim.log" &
 sim_pid=$!
 stop_sim() {
   kill -INT "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null || true
@@ -30,7 +31,7 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 read -r port device <"$sim_out" || { echo "run: the simulator did not start" >&2; exit 1; }
-echo "Simulated ZAM 2000 gauge on $port ($device), a value every 0.7 s."
+echo "Simulated ZAM 2000 gauge on $port ($device), a value every 0.7 s (log: $demo/pzam-sim.log)."
 
 # Settings: that port with operating mode 0's line parameters, text record files, German texts.
 com=$("$demo/pzam-tool" settings-text encode "COMPort=${port#COM}" Baudrate=9600 DataBits=4 \
@@ -49,7 +50,7 @@ INI
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$demo/PZAM" ]; then
   echo "Starting P-ZAM. Press \"Messung Initialisieren\": values arrive within a second."
-  echo "\"Messung beenden\" ends the run; the record file (.csv) lands in $demo/."
+  echo "\"Messung Beenden\" ends the run; the record file (.csv) lands in $demo/. Closing the window ends the demonstration."
   (cd "$demo" && ./PZAM)
   exit 0
 fi
@@ -65,6 +66,7 @@ coproc MEASURE {
   cd "$demo" && exec ./pzam-tool measure --port "$port" --config PZAMConfig.ini --mode 0 \
     --save 2 --language deutsch 2>&1
 }
+measure_pid=$MEASURE_PID  # bash unsets MEASURE_PID when the program ends
 seen=0
 while IFS= read -r line <&"${MEASURE[0]}"; do
   printf '%s\n' "$line"
@@ -73,7 +75,7 @@ while IFS= read -r line <&"${MEASURE[0]}"; do
     [ "$seen" -eq "$values" ] && echo q >&"${MEASURE[1]}"
   fi
 done
-wait "$MEASURE_PID" || true
+wait "$measure_pid" || true
 record=$(ls -t "$demo"/*.csv 2>/dev/null | head -1)
 if [ -n "$record" ]; then
   echo
