@@ -1,0 +1,112 @@
+// pzam-program-memory: the program's resident memory after a 9999-value run. The windows run on
+// Qt's offscreen platform in operating mode 3 with an Excel record file; an instrument on a
+// pseudo-terminal, driven from the same event loop, sends the values as fast as the program
+// answers them. Prints the resident memory before Initialise and after the 9999th answer.
+#include <poll.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "PtyLine.h"
+#include "config/Einstellungen.h"
+#include "measurement/Main.h"
+#include "serial/comm/PortNames.h"
+
+namespace {
+
+constexpr int kValues = 9999;
+constexpr int kInFlight = 200;  // values sent but not yet answered
+
+std::string Status(const char* key) {
+  std::ifstream in("/proc/self/status");
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(key, 0) == 0) return line.substr(line.find_first_not_of(" \t", strlen(key)));
+  }
+  return "?";
+}
+
+std::string Run(const char* command) {
+  std::string out;
+  if (FILE* p = popen(command, "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, p)) out += buffer;
+    pclose(p);
+  }
+  while (!out.empty() && out.back() == '\n') out.pop_back();
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  const auto bin = std::filesystem::read_symlink("/proc/self/exe").parent_path();
+  pzam::sim::TPtyLine line;
+  if (const auto error = line.Open(); !error.empty()) {
+    std::fprintf(stderr, "pty: %s\n", error.c_str());
+    return 1;
+  }
+  char pattern[] = "/tmp/pzam-memory-XXXXXX";
+  const std::string folder = mkdtemp(pattern);
+  for (const char* language : {"lng_deutsch.lng", "lng_english.lng"})
+    std::filesystem::copy_file(bin / language, folder + "/" + language);
+  const std::string com =
+      Run(((bin / "pzam-tool").string() + " settings-text encode COMPort=9 Baudrate=4800").c_str());
+  std::ofstream(folder + "/PZAMConfig.ini")
+      << "[Ports]\nCOM9=" << line.SlavePath() << "\n[Serial]\nCOM=" << com
+      << "\n[Select]\nReqMode=3\nFileMode=1\nCableType=0\nQuorvMode=0\n"
+         "[Language]\nLastLanguage=deutsch\n";
+  pzam::comm::PlatformPortNames().SetExplicitMap({{9, line.SlavePath()}});
+
+  QApplication app(argc, argv);
+  pzam::TMainSetup setup;
+  setup.ProgramDir = folder + "/";
+  setup.RunDirectory = folder + "/";
+  pzam::TF_Main main(setup);
+  pzam::TF_Config config(&main);
+  main.SetConfig(&config);
+  main.show();
+
+  std::string before;
+  int sent = 0, answered = 0;
+  std::string in;
+  QTimer feed;
+  QObject::connect(&feed, &QTimer::timeout, [&] {
+    if (!line.Read(in)) QApplication::exit(1);
+    for (auto at = in.find("STO0\r"); at != std::string::npos; at = in.find("STO0\r")) {
+      ++answered;
+      in.erase(0, at + 5);
+    }
+    std::string out;
+    for (; sent < kValues && sent - answered < kInFlight; ++sent) {
+      char text[32];
+      std::snprintf(text, sizeof text, "+012.%03d\r", 300 + sent % 97);
+      out += text;
+    }
+    if (!out.empty()) line.Write(out.data(), out.size());
+    if (answered == kValues) QApplication::quit();
+  });
+  QTimer::singleShot(500, [&] {
+    before = Status("VmRSS:");
+    main.Bu_MeasInit->click();
+    feed.start(1);
+  });
+  QTimer::singleShot(600000, [] { QApplication::exit(1); });
+  const int code = QApplication::exec();
+  std::printf("program windows, mode 3, Excel record file: %d values answered\n", answered);
+  std::printf("resident memory before Initialise  %s\n", before.c_str());
+  std::printf("resident memory after value %d  %s (peak %s)\n", answered, Status("VmRSS:").c_str(),
+              Status("VmHWM:").c_str());
+  std::fflush(stdout);
+  std::filesystem::remove_all(folder);
+  std::_Exit(code);
+}
