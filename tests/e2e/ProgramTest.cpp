@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -29,17 +28,6 @@
 
 namespace pzam::e2e {
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "e2e_program_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
 
 bool WaitUntil(const std::function<bool()>& done, int ms = 10000) {
   QDeadlineTimer deadline(ms);
@@ -118,12 +106,7 @@ std::string Setting(const TTestDirs& dirs, const char* section, const char* key)
   return ReadProfileString(dirs.Config(), section, key, "(missing)");
 }
 
-class ProgramTest : public testing::Test {
- protected:
-  void SetUp() override { App(); }
-};
-
-TEST_F(ProgramTest, ChoicesSurviveARestart) {
+TEST(ProgramTest, ChoicesSurviveARestart) {
   TTestDirs dirs;
   TSim sim(dirs, "sim.log", {"--instrument", "quorvant", "--interval", "200", "--seed", "61"});
   ASSERT_TRUE(sim.WaitForPort());
@@ -171,7 +154,7 @@ TEST_F(ProgramTest, ChoicesSurviveARestart) {
   EXPECT_EQ(again.Main->Bu_MeasInit->text(), "Initialise measurement");
 }
 
-TEST_F(ProgramTest, WholeRunThroughTheWindows) {
+TEST(ProgramTest, WholeRunThroughTheWindows) {
   TTestDirs dirs;
   TSim sim(
       dirs, "sim.log",
