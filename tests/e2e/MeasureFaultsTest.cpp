@@ -75,10 +75,20 @@ TEST(MeasureFaults, PortPulledMidRunAndBroughtBack) {
   TExpectedRun model(0, false, kBatch);
   model.SentAll(first.Sent());
   model.SentAll(second.Sent());
-  const auto memo = Lines(measure->Stdout());
-  EXPECT_EQ(CountOf(measure->Stdout(), kRemoved), 1);
+  // The second instrument ends a second after its last value and may hang up before End.
+  auto memo = Lines(measure->Stdout());
+  if (memo.size() >= 2 && memo[memo.size() - 2] == kRemoved) memo.erase(memo.end() - 2);
+  EXPECT_EQ(CountOf(measure->Stdout(), kRemoved),
+            memo.size() == Lines(measure->Stdout()).size() ? 1 : 2);
   EXPECT_EQ(CountOf(measure->Stdout(), kBack), 1);
-  EXPECT_LT(measure->Stdout().find(kRemoved), measure->Stdout().find(kBack));
+  // Removal after the first instrument's two values, return before the second one's first.
+  std::vector<std::string> order;
+  for (const auto& line : memo) {
+    if (line == kRemoved || line == kBack) order.push_back(line);
+    if (ValueLines(line, kBatch) == 1) order.push_back("value");
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"value", "value", kRemoved, kBack, "value", "value",
+                                             "value"}));
   const auto values = Without(Without(memo, kRemoved), kBack);
   CheckMemo(values, model, kBatch, window, kEnded);
   CheckFiles(dirs.Work(), model, 1, kBatch, "deutsch", window, MemoTimes(values, kBatch));
