@@ -28,12 +28,12 @@ int CountOf(const std::string& in, const std::string& text) {
   return n;
 }
 
-TChildProcess::TChildProcess(const TChildSpec& spec) {
+TChildProcess::TChildProcess(const TChildCommand& command) {
   int in[2], out[2], err[2];
   if (pipe2(in, O_CLOEXEC) != 0) return;
   if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
-  std::vector<std::string> args{spec.Exe};
-  args.insert(args.end(), spec.Args.begin(), spec.Args.end());
+  std::vector<std::string> args{command.Exe};
+  args.insert(args.end(), command.Args.begin(), command.Args.end());
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -41,7 +41,7 @@ TChildProcess::TChildProcess(const TChildSpec& spec) {
   // functions (the test may run threads of its own).
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  for (const auto& extra : spec.Env) {
+  for (const auto& extra : command.Env) {
     const std::string name = extra.substr(0, extra.find('=') + 1);
     std::erase_if(env, [&](const std::string& e) { return e.rfind(name, 0) == 0; });
     env.push_back(extra);
@@ -54,7 +54,7 @@ TChildProcess::TChildProcess(const TChildSpec& spec) {
     dup2(in[0], 0);
     dup2(out[1], 1);
     dup2(err[1], 2);
-    if (!spec.WorkDir.empty() && chdir(spec.WorkDir.c_str()) != 0) _exit(126);
+    if (!command.WorkDir.empty() && chdir(command.WorkDir.c_str()) != 0) _exit(126);
     signal(SIGPIPE, SIG_DFL);  // the test ignores it; the child gets the usual disposition
     execve(args[0].c_str(), argv.data(), envp.data());
     _exit(127);

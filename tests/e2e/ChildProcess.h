@@ -13,7 +13,7 @@ namespace pzam::e2e {
 using namespace std::chrono_literals;
 using TMillis = std::chrono::milliseconds;
 
-struct TChildSpec {
+struct TChildCommand {
   std::string Exe;
   std::vector<std::string> Args;
   std::string WorkDir;           // empty: the test's own
@@ -22,7 +22,7 @@ struct TChildSpec {
 
 class TChildProcess {
  public:
-  explicit TChildProcess(const TChildSpec& spec);
+  explicit TChildProcess(const TChildCommand& command);
   ~TChildProcess();  // kills the child if it still runs
   TChildProcess(const TChildProcess&) = delete;
   TChildProcess& operator=(const TChildProcess&) = delete;

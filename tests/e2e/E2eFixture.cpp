@@ -31,7 +31,7 @@ TTestDirs::~TTestDirs() {
 TSim::TSim(const TTestDirs& dirs, const std::string& logName, std::vector<std::string> args)
     : FLog(dirs.File(logName)) {
   args.insert(args.end(), {"--config", dirs.Config(), "--log", FLog});
-  FProcess = std::make_unique<TChildProcess>(TChildSpec{BinPath("pzam-sim"), args, "", {}});
+  FProcess = std::make_unique<TChildProcess>(TChildCommand{BinPath("pzam-sim"), args, "", {}});
 }
 
 bool TSim::WaitForPort(TMillis timeout) {
@@ -50,8 +50,8 @@ std::unique_ptr<TChildProcess> StartMeasure(const TTestDirs& dirs, const std::st
                                             const std::string& workDir) {
   std::vector<std::string> all{"measure", "--port", port, "--config", dirs.Config()};
   all.insert(all.end(), args.begin(), args.end());
-  return std::make_unique<TChildProcess>(
-      TChildSpec{BinPath("pzam-tool"), all, workDir.empty() ? dirs.Work() : workDir, {"LC_ALL=C"}});
+  return std::make_unique<TChildProcess>(TChildCommand{
+      BinPath("pzam-tool"), all, workDir.empty() ? dirs.Work() : workDir, {"LC_ALL=C"}});
 }
 
 int ValueLines(const std::string& output, const std::string& batch) {

@@ -57,8 +57,9 @@ int DecimalsOf(const std::string& text);
 std::string Fixed(double value, int decimals);
 // The general float text: up to 15 significant digits, no trailing zeros.
 std::string General(double value);
-// The mean of Part "statistics": Trunc(total / n * 1000) / 1000 in extended precision.
+// The run's mean: Trunc(total / n * 1000) / 1000 in extended precision.
 double TruncatedMean(double total, int n);
+// The sample deviation around the truncated mean, truncated to thousandths the same way.
 double TruncatedDeviation(const std::vector<double>& values, double mean);
 
 }  // namespace pzam::e2e
