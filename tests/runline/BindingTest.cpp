@@ -17,6 +17,7 @@
 #include "measurement/TestFiles.h"
 #include "serial/COMManager.h"
 #include "serial/LineParameters.h"
+#include "serial/SerThread.h"
 #include "serial/comm/FakeCommApi.h"
 
 namespace pzam::measurement {
@@ -71,6 +72,9 @@ class BindingTest : public ::testing::Test {
   void TearDown() override {
     Binding.reset();
     if (Run.Running()) Run.End();
+    // The event threads end once their port is closed; none may outlive the test.
+    Serial.ClosePort();
+    EXPECT_TRUE(serial::WaitForEventThreads(5s));
   }
   void RemovePort() {
     Comm.SetPresent({"COM1"});
