@@ -8,16 +8,13 @@
 #include <QScreen>
 
 #include "measurement/Main.h"
+#include "serial/LineParameters.h"
 #include "serial/SerDlgs.h"
 #include "serial/Serial.h"
 #include "ui/MessageBoxes.h"
 #include "ui/RadioGroup.h"
 
 namespace pzam {
-
-using serial::TDataBits;
-using serial::TParityBit;
-using serial::TStopBits;
 
 TF_Config::TF_Config(TF_Main* main, QWidget* parent) : QWidget(parent, Qt::Window), FMain(main) {
   CreateControls();
@@ -72,37 +69,14 @@ void TF_Config::FormActivate() {
 // Puts the line parameters of the chosen operating mode and cable type on Serial1. Mode 1 is
 // not available: a message, then mode 0 (whose selection runs this handler again).
 void TF_Config::RG_REQModeClick() {
-  serial::TSerial& s = FMain->Serial1();
-  switch (RG_REQMode->ItemIndex()) {
-    case 0:
-      s.SetEventChar(23);
-      s.SetBaudrate(9600);
-      s.SetDataBits(TDataBits::db_8);
-      s.SetParityBit(TParityBit::none);
-      s.SetStopBits(TStopBits::sb_1);
-      s.SetDTRActive(false);
-      break;
-    case 2:
-    case 3: {
-      s.SetEventChar(13);
-      s.SetBaudrate(4800);
-      s.SetDataBits(TDataBits::db_7);
-      s.SetParityBit(TParityBit::even);
-      s.SetStopBits(TStopBits::sb_2);
-      s.SetDTRActive(true);
-      const int cable = RG_CableType->ItemIndex();
-      if (cable == 0) s.SetRTSActive(false);
-      if (cable == 1) s.SetRTSActive(true);
-      break;
-    }
-    case 1:
-      ui::ShowMessageBox(ui::TBoxKind::Information, "Informationen",
-                         "Die Funktion ist noch nicht implementiert");
-      RG_REQMode->SetItemIndex(0);
-      break;
-    default:
-      break;
+  const int mode = RG_REQMode->ItemIndex();
+  if (mode == 1) {
+    ui::ShowMessageBox(ui::TBoxKind::Information, "Informationen",
+                       "Die Funktion ist noch nicht implementiert");
+    RG_REQMode->SetItemIndex(0);
+    return;
   }
+  serial::ApplyLineParameters(FMain->Serial1(), mode, RG_CableType->ItemIndex());
 }
 
 void TF_Config::SerPortComboBox1Change() {

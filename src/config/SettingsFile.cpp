@@ -11,6 +11,15 @@ std::string SettingsFilePath() {
   return ExecutableDir() + settings::kFileName;
 }
 
+std::map<int, std::string> ReadPortMap(const std::string& path) {
+  std::map<int, std::string> map;
+  for (int n = 1; n <= 99; ++n) {
+    std::string device = ReadProfileString(path, settings::kPorts, "COM" + std::to_string(n), "");
+    if (!device.empty()) map[n] = std::move(device);
+  }
+  return map;
+}
+
 namespace {
 
 int HexDigit(char c) {

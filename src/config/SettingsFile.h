@@ -1,6 +1,7 @@
 // The settings file "PZAMConfig.ini" beside the executable: its names and its typed values.
 #pragma once
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -17,10 +18,15 @@ inline constexpr char kCableType[] = "CableType";
 inline constexpr char kQuorvMode[] = "QuorvMode";
 inline constexpr char kLanguage[] = "Language";
 inline constexpr char kLastLanguage[] = "LastLanguage";
+inline constexpr char kPorts[] = "Ports";
 }  // namespace settings
 
 // The settings file's path: the executable's directory and "PZAMConfig.ini".
 std::string SettingsFilePath();
+
+// The optional [Ports] section: the device each port stands for (COM5=/dev/ttyUSB0), port number
+// -> device, for COM1 to COM99. Keys outside that range and empty values are left out.
+std::map<int, std::string> ReadPortMap(const std::string& path);
 
 // Reads a whole number: decimal with an optional sign, or hexadecimal after "0x", "0X", "x", "X"
 // or "$" (up to 8 digits, taken as a 32-bit pattern, so "$FFFFFFFF" is -1). False for anything

@@ -13,6 +13,9 @@
 #include "config/VersionText.h"
 #include "measurement/MainAdapters.h"
 #include "measurement/MeasurementRun.h"
+#include "measurement/RunSerial.h"
+#include "measurement/SerialBinding.h"
+#include "measurement/SerialRunPort.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "ui/Controls.h"
@@ -38,11 +41,8 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
   FormCreate();
 }
 
-// The port goes first: its event thread must not outlive the run it hands texts to.
-TF_Main::~TF_Main() {
-  FManager->RemoveListener({&TF_Main::PortListChanged, this});
-  FSerial1.reset();
-}
+// The binding goes first (its handlers touch the run no more), then the run, then Serial1.
+TF_Main::~TF_Main() = default;
 
 void TF_Main::ConnectHandlers() {
   using ui::Guarded;
@@ -126,7 +126,6 @@ void TF_Main::ApplyOperatingMode() {
 }
 
 void TF_Main::Bu_MeasInitClick() {
-  FPortLost = false;
   FRun->Initialise();
 }
 

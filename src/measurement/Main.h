@@ -32,7 +32,10 @@ class TSerial;
 }  // namespace serial
 namespace measurement {
 class TMeasurementRun;
-}
+class TRunSerial;
+class TSerialRunBinding;
+class TSerialRunPort;
+}  // namespace measurement
 namespace ui {
 class TPanel;
 class TFramePanel;
@@ -82,7 +85,7 @@ class TF_Main : public QWidget {
   const std::string& ProgramDir() const { return FProgramDir; }
   std::string SettingsPath() const;
 
-  serial::TSerial& Serial1() const { return *FSerial1; }
+  serial::TSerial& Serial1() const;
   serial::TCOMManager& Manager() const { return *FManager; }
   measurement::TMeasurementRun& Run() const { return *FRun; }
   bool Running() const;
@@ -142,15 +145,11 @@ class TF_Main : public QWidget {
  private:
   class TRunView;
   class TRunChoices;
-  class TRunPort;
 
   void CreateControls();
   void ConnectHandlers();
   void CreateRun(const TMainSetup& setup);
-  void BindSerialEvents();
-  // The port of a running run was removed; when it is listed again, the run reopens it.
-  void PortRemoved();
-  static void PortListChanged(void* self);
+  void SetSerial1Properties();
   void WriteSettingsFile();
 
   TF_Config* FConfig = nullptr;
@@ -159,16 +158,16 @@ class TF_Main : public QWidget {
   std::string FVersionText;
   TFormatSettings FFormat;
   std::function<TDateTime()> FClock;
-  bool FPortLost = false;
   TLanguageTexts FLanguage;
   serial::TCOMManager* FManager;
   std::unique_ptr<ui::TQtDispatcher> FDispatcher;
+  std::unique_ptr<measurement::TRunSerial> FSerial1;
   std::unique_ptr<TRunView> FRunView;
   std::unique_ptr<TRunChoices> FRunChoices;
-  std::unique_ptr<TRunPort> FRunPort;
+  std::unique_ptr<measurement::TSerialRunPort> FRunPort;
   std::unique_ptr<measurement::TMeasurementRun> FRun;
-  // Last: destroyed first, so no event thread outlives what its handler uses.
-  std::unique_ptr<serial::TSerial> FSerial1;
+  // Last: destroyed first, before the run and the port it binds together.
+  std::unique_ptr<measurement::TSerialRunBinding> FBinding;
 };
 
 }  // namespace pzam

@@ -1,5 +1,5 @@
-// The main window's adapters of the run core: the view over its controls, the choices of the
-// settings window and Serial1 as the run's port. Private to the main window's sources.
+// The main window's adapters of the run core: the view over its controls and the choices of the
+// settings window. Private to the main window's sources.
 #pragma once
 
 #include <QLineEdit>
@@ -9,7 +9,6 @@
 #include "config/Einstellungen.h"
 #include "measurement/Main.h"
 #include "measurement/RunInterfaces.h"
-#include "serial/Serial.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 
@@ -58,26 +57,6 @@ class TF_Main::TRunChoices : public measurement::IRunChoices {
   std::string LanguageText(int id) const override { return F.LanguageText(id); }
   TDateTime Clock() const override { return F.FClock ? F.FClock() : Now(); }
   TFormatSettings FormatSettings() const override { return F.FFormat; }
-
- private:
-  TF_Main& F;
-};
-
-class TF_Main::TRunPort : public measurement::IRunPort {
- public:
-  explicit TRunPort(TF_Main& main) : F(main) {}
-
-  std::string Name() const override { return "COM" + std::to_string(F.FSerial1->COMPort()); }
-  bool Open(std::string& reason) override {
-    F.FSerial1->SetActive(true);
-    if (F.FSerial1->Active()) return true;
-    reason = F.FSerial1->LastOpenError().Text;
-    return false;
-  }
-  void Close() override { F.FSerial1->SetActive(false); }
-  int WriteText(const std::string& text) override {
-    return static_cast<int>(F.FSerial1->WriteText(text));
-  }
 
  private:
   TF_Main& F;

@@ -11,6 +11,7 @@
 #include "config/TextIds.h"
 #include "measurement/Main.h"
 #include "measurement/MeasurementRun.h"
+#include "measurement/RunSerial.h"
 #include "serial/SerDlgs.h"
 #include "serial/Serial.h"
 #include "ui/MessageBoxes.h"

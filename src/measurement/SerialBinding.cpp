@@ -1,5 +1,6 @@
 #include "measurement/SerialBinding.h"
 
+#include <deque>
 #include <mutex>
 #include <thread>
 
@@ -10,26 +11,55 @@ namespace pzam::measurement {
 using namespace std::chrono_literals;
 
 // What the event thread's handler uses. Alive is written on the window thread under the mutex;
-// the handler reads, tags and posts under the mutex, so once the binding is gone nothing more is
+// the handler reads, tags and queues under the mutex, so once the binding is gone nothing more is
 // read for it, and a removal's last read cannot overtake a read of the event thread.
 struct TSerialRunBinding::TShared : std::enable_shared_from_this<TShared> {
   std::mutex Mutex;
   bool Alive = true;
   TSerialRunBinding* Self = nullptr;
   IDispatcher* Window = nullptr;
+  TGuard Guard;
+  // Work for the window thread in the order it arose: texts read, handler errors.
+  std::deque<std::function<void()>> Pending;
 
-  // With the mutex held: posts what was read, tagged with the run current now.
+  // With the mutex held: queues the work and asks the window thread to run the queue.
+  void QueueLocked(std::function<void()> work) {
+    if (!Alive) return;
+    Pending.push_back(std::move(work));
+    Window->Post([shared = shared_from_this()] { shared->RunPending(); });
+  }
+
+  // With the mutex held: queues what was read, tagged with the run current now.
   void HandOverLocked(std::string text) {
     if (!Alive || text.empty()) return;
     const std::uint64_t generation = Self->FRun.Generation();
-    Window->Post([shared = shared_from_this(), text = std::move(text), generation] {
-      if (shared->Alive) shared->Self->FRun.Received(text, generation);
-    });
+    QueueLocked(
+        [this, text = std::move(text), generation] { Self->FRun.Received(text, generation); });
+  }
+
+  // Window thread: runs the queued work, oldest first. The binding's own events call it before
+  // they add their memo line, so that line follows what was read before it.
+  void RunPending() {
+    const auto keep = shared_from_this();  // the work may show a box whose loop ends the binding
+    for (;;) {
+      std::function<void()> work;
+      {
+        std::lock_guard lock(Mutex);
+        if (!Alive || Pending.empty()) return;
+        work = std::move(Pending.front());
+        Pending.pop_front();
+      }
+      if (Guard) {
+        Guard(work);
+      } else {
+        work();
+      }
+    }
   }
 };
 
 TSerialRunBinding::TSerialRunBinding(TRunSerial& serial, TMeasurementRun& run, IRunView& view,
-                                     const IRunChoices& choices, IDispatcher& window)
+                                     const IRunChoices& choices, IDispatcher& window, TGuard guard)
     : FSerial(serial),
       FRun(run),
       FView(view),
@@ -37,6 +67,7 @@ TSerialRunBinding::TSerialRunBinding(TRunSerial& serial, TMeasurementRun& run, I
       FShared(std::make_shared<TShared>()) {
   FShared->Self = this;
   FShared->Window = &window;
+  FShared->Guard = std::move(guard);
   FSerial.SetSyncEventHandling(false);
   FSerial.SetOnEventChar([shared = FShared](serial::TSerial& sender) {
     // Characters that arrive meanwhile join the receive queue and this read.
@@ -46,10 +77,7 @@ TSerialRunBinding::TSerialRunBinding(TRunSerial& serial, TMeasurementRun& run, I
   });
   FSerial.SetOnHandlerError([shared = FShared](serial::TSerial&, const std::string& text) {
     std::lock_guard lock(shared->Mutex);
-    if (!shared->Alive) return;
-    shared->Window->Post([shared, text] {
-      if (shared->Alive) shared->Self->FView.AddMemoLine(text);
-    });
+    shared->QueueLocked([self = shared->Self, text] { self->FView.AddMemoLine(text); });
   });
   FSerial.SetOnBeforeRemoval([shared = FShared](TRunSerial& sender) {
     std::lock_guard lock(shared->Mutex);
@@ -67,33 +95,32 @@ TSerialRunBinding::~TSerialRunBinding() {
   FSerial.SetOnEventChar(nullptr);
   std::lock_guard lock(FShared->Mutex);
   FShared->Alive = false;
+  FShared->Pending.clear();
 }
 
 bool TSerialRunBinding::PortLost() const {
   return FLost && FRun.Running() && FRun.Generation() == FLostGeneration && !FSerial.Active();
 }
 
-void TSerialRunBinding::PostMemo(int textId) {
-  // Queued behind the texts handed over before, so the lines keep the order of events.
-  FShared->Window->Post([shared = FShared, textId] {
-    if (shared->Alive) shared->Self->FView.AddMemoLine(shared->Self->FChoices.LanguageText(textId));
-  });
+void TSerialRunBinding::AddMemo(int textId) {
+  FShared->RunPending();
+  FView.AddMemoLine(FChoices.LanguageText(textId));
 }
 
+// Window thread, from the port manager: the run goes on with its record file valid and says so at
+// once, after the texts read up to the removal.
 void TSerialRunBinding::Removed() {
   if (!FRun.Running()) return;
   FLost = true;
   FLostGeneration = FRun.Generation();
   FSeenGone = !FSerial.Manager().HasPort(FSerial.COMPort());
-  PostMemo(textid::kPortRemoved);
+  AddMemo(textid::kPortRemoved);
 }
 
+// Also called in the middle of a rescan, before the manager carries the owners over: a port
+// that was missing from the previous list has no owner to carry, so the reopened one keeps its.
 void TSerialRunBinding::ListChanged(void* self) {
-  // The manager may be in the middle of a rescan: reopen after it is done.
-  auto* binding = static_cast<TSerialRunBinding*>(self);
-  binding->FShared->Window->Post([shared = binding->FShared] {
-    if (shared->Alive) shared->Self->TryReopen();
-  });
+  static_cast<TSerialRunBinding*>(self)->TryReopen();
 }
 
 void TSerialRunBinding::TryReopen() {
@@ -102,7 +129,11 @@ void TSerialRunBinding::TryReopen() {
     FSeenGone = true;
     return;
   }
-  if (!FSeenGone || !FSerial.OpenPort()) return;  // not back yet: the next change tries again
+  if (!FSeenGone) return;  // not back yet: the next change tries again
+  // What was read before the removal reaches the run before its cut-off telegram is dropped;
+  // what the reopened port reads stays queued until after the drop.
+  FShared->RunPending();
+  if (!FSerial.OpenPort()) return;
   FLost = false;
   FRun.DropUnfinished();
   FView.AddMemoLine(FChoices.LanguageText(textid::kPortReopened));

@@ -42,7 +42,9 @@ bool TCOMManager::RescanPorts() {
   for (const TPortRecord& rec : old) {
     const int index = IndexOfPort(rec.Number);
     if (index >= 0) {
-      ports_[static_cast<size_t>(index)].Owner = rec.Owner;
+      // A listener told of the new list may have opened the port meanwhile: its record stays.
+      TCustomSerial*& owner = ports_[static_cast<size_t>(index)].Owner;
+      if (owner == nullptr) owner = rec.Owner;
     } else {
       if (rec.Owner) rec.Owner->COMRemoved();
       changed = true;

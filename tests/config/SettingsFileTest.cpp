@@ -75,6 +75,20 @@ TEST(SettingsFile, SelectionIndexIsClampedByItsGroup) {
     EXPECT_EQ(c.expected, ClampSelectionIndex(c.index, c.items)) << c.index << " of " << c.items;
 }
 
+TEST(SettingsFile, PortMapTakesCom1ToCom99WithADevice) {
+  test::TTempDir dir;
+  const auto ini = dir.File(settings::kFileName);
+  test::WriteFile(ini,
+                  "[Serial]\nCOM2=/dev/ttyS9\n"
+                  "[Ports]\nCOM5=/dev/ttyUSB0\ncom7=/dev/serial/by-id/usb-x\nCOM99=/dev/ttyACM1\n"
+                  "COM0=/dev/zero\nCOM100=/dev/ttyUSB9\nCOM8=\nCOM05=/dev/ttyUSB5\nLPT1=/dev/lp0\n"
+                  "[Select]\nCOM3=/dev/ttyS3\n");
+  const std::map<int, std::string> expected = {
+      {5, "/dev/ttyUSB0"}, {7, "/dev/serial/by-id/usb-x"}, {99, "/dev/ttyACM1"}};
+  EXPECT_EQ(expected, ReadPortMap(ini));
+  EXPECT_TRUE(ReadPortMap(dir.File("none.ini")).empty());
+}
+
 TEST(SettingsFile, PathIsBesideTheExecutable) {
   EXPECT_EQ(ExecutableDir() + "PZAMConfig.ini", SettingsFilePath());
   EXPECT_EQ('/', ExecutableDir().back());

@@ -187,6 +187,33 @@ TEST(COMManager, RescanCarriesOwnersAndSeesSwaps) {
   EXPECT_TRUE(serial.Active());
 }
 
+// A listener that opens its component while the list is being rebuilt (a run reopening its
+// returned port) stays the port's owner, so a later removal still reaches it.
+struct TOpener {
+  TSerial* Serial = nullptr;
+  static void Open(void* self) { static_cast<TOpener*>(self)->Serial->SetActive(true); }
+};
+
+TEST(COMManager, PortOpenedDuringARescanKeepsItsOwner) {
+  FakeCommApi api;
+  api.SetPresent({"COM1", "COM2"});
+  TCOMManager m(api, 4);
+  TSerial serial(api, m);
+  serial.SetCOMPort(2);
+  TOpener opener{&serial};
+  m.AddListener({&TOpener::Open, &opener});
+  api.SetPresent({"COM2"});
+  EXPECT_TRUE(m.RescanPorts());
+  ASSERT_TRUE(serial.Active());
+  EXPECT_EQ(m.Owner(0), &serial);
+  bool removed = false;
+  serial.SetOnCOMRemoved([&](TCustomSerial&) { removed = true; });
+  api.SetPresent({});
+  EXPECT_TRUE(m.RescanPorts());
+  EXPECT_TRUE(removed);
+  EXPECT_FALSE(serial.Active());
+}
+
 TEST(COMManager, BroadcastsThatAreNotPortChanges) {
   FakeCommApi api;
   api.SetPresent({"COM1"});

@@ -7,7 +7,6 @@
 #include <csignal>
 #include <filesystem>
 #include <iostream>
-#include <map>
 
 #include "Command.h"
 #include "common/EventLoop.h"
@@ -109,17 +108,6 @@ class TMeasureChoices : public IRunChoices {
   TFormatSettings FFormat;
   TLanguageTexts FTexts;
 };
-
-// The [Ports] section of the settings file: COMn=device.
-std::map<int, std::string> ReadPortMap(const std::string& path) {
-  std::map<int, std::string> map;
-  for (int n = 1; n <= serial::TCOMManager::kMaxPort; ++n) {
-    const std::string device =
-        ReadProfileString(path, "Ports", "COM" + std::to_string(n), std::string());
-    if (!device.empty()) map[n] = device;
-  }
-  return map;
-}
 
 // The stored settings text, then the operating mode's line parameters, then the port chosen.
 void ConfigurePort(TRunSerial& serial, const TMeasureOptions& o, const std::string& path) {

@@ -2,10 +2,8 @@
 // device it resolves to, and what the system says of the device.
 #include <filesystem>
 #include <iostream>
-#include <map>
 
 #include "Command.h"
-#include "config/Profile.h"
 #include "config/SettingsFile.h"
 #include "serial/COMManager.h"
 #include "serial/comm/PlatformCommApi.h"
@@ -14,17 +12,6 @@
 
 namespace pzam::tool {
 namespace {
-
-// The [Ports] section of a settings file: COMn=device.
-std::map<int, std::string> ReadPortMap(const std::string& path) {
-  std::map<int, std::string> map;
-  for (int n = 1; n <= serial::TCOMManager::kMaxPort; ++n) {
-    const std::string device =
-        ReadProfileString(path, "Ports", "COM" + std::to_string(n), std::string());
-    if (!device.empty()) map[n] = device;
-  }
-  return map;
-}
 
 int Ports(const TArgs& args) {
   std::string path = SettingsFilePath();
