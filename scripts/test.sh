@@ -8,6 +8,8 @@ export QT_QPA_PLATFORM=offscreen
 fuzz_seconds=${PZAM_FUZZ_SECONDS:-30}
 
 status=0
+passed_total=0
+failed_total=0
 echo "=== format: clang-format over every C++ file"
 bash scripts/setup.sh
 if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
@@ -22,7 +24,15 @@ for preset in default asan tsan; do
     bash scripts/build.sh "$preset"
   fi
   echo "=== ${preset}: tests"
-  ctest --preset "$preset" || status=1
+  ctest --preset "$preset" 2>&1 | tee "build/ctest-$preset.log" || status=1
+  # "N% tests passed, F tests failed out of T"
+  if read -r failed total < <(sed -n 's/.* \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' \
+      "build/ctest-$preset.log" | tail -n 1); then
+    passed_total=$((passed_total + total - failed))
+    failed_total=$((failed_total + failed))
+  else
+    failed_total=$((failed_total + 1))
+  fi
 done
 
 echo "=== fuzz: build"
@@ -36,8 +46,13 @@ for f in build/fuzz/bin/fuzz_*; do
   if ! "$f" -max_total_time="$fuzz_seconds" -print_final_stats=0 "build/fuzz/corpus/$name" \
       $( [ -d "$corpus" ] && echo "$corpus" ) >"build/fuzz/$name.log" 2>&1; then
     echo "fuzz target $name failed:"; tail -40 "build/fuzz/$name.log"; status=1
+    failed_total=$((failed_total + 1))
+  else
+    passed_total=$((passed_total + 1))
   fi
 done
 
 if [ "$status" -eq 0 ]; then echo "=== all test stages passed"; else echo "=== some test stage FAILED"; fi
+# Every ctest case of the three builds and every fuzz target, counted once per stage.
+echo "summary: ${passed_total} passed, ${failed_total} failed"
 exit "$status"
