@@ -7,9 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 namespace pzam::e2e {
+
+using namespace std::chrono_literals;
+using test::CountOf;
+using test::TChildCommand;
+using test::TChildProcess;
+using test::TMillis;
 
 // A built executable of the project ("pzam-sim", "pzam-tool", "PZAM").
 std::string BinPath(const std::string& name);
