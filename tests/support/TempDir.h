@@ -15,10 +15,12 @@ class TTempDir {
  public:
   TTempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "pzam-XXXXXX").string();
-    FDir = ::mkdtemp(pattern.data());
-    FPath = FDir.string() + '/';
+    if (::mkdtemp(pattern.data()) == nullptr) return;  // Dir() and Path() stay empty
+    FDir = pattern;
+    FPath = pattern + '/';
   }
   ~TTempDir() {
+    if (FDir.empty()) return;
     // A test may have taken away the owner's rights to check refused writes.
     std::error_code ec;
     std::filesystem::permissions(FDir, std::filesystem::perms::owner_all,
