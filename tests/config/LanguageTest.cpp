@@ -6,10 +6,10 @@
 #include <fstream>
 #include <set>
 
-#include "TempDir.h"
 #include "common/Paths.h"
 #include "common/TextEncoding.h"
 #include "config/TextIds.h"
+#include "support/TempDir.h"
 
 namespace pzam {
 namespace {

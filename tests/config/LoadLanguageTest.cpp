@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 namespace pzam {
 namespace {

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <functional>
 
-#include "TempDir.h"
 #include "common/Errors.h"
 #include "config/Profile.h"
+#include "support/TempDir.h"
 
 namespace pzam {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "common/Paths.h"
+#include "support/TempDir.h"
 
 namespace pzam {
 namespace {

@@ -1,10 +1,7 @@
 #include "E2eFixture.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace pzam::e2e {
@@ -15,9 +12,7 @@ std::string BinPath(const std::string& name) {
   return std::string(PZAM_BIN_DIR) + "/" + name;
 }
 
-TTestDirs::TTestDirs() {
-  std::string pattern = (fs::temp_directory_path() / "pzam_e2e_XXXXXX").string();
-  if (mkdtemp(pattern.data())) FRoot = pattern;
+TTestDirs::TTestDirs() : FRoot(FDir.Dir().string()) {
   fs::create_directories(FRoot + "/cfg");
   fs::create_directories(FRoot + "/work");
 }
@@ -25,7 +20,6 @@ TTestDirs::TTestDirs() {
 TTestDirs::~TTestDirs() {
   std::error_code ec;
   fs::permissions(Work(), fs::perms::owner_all, fs::perm_options::add, ec);
-  fs::remove_all(FRoot, ec);
 }
 
 TSim::TSim(const TTestDirs& dirs, const std::string& logName, std::vector<std::string> args)
@@ -75,14 +69,7 @@ bool WaitForValues(TChildProcess& program, const std::string& batch, int count, 
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
+  return test::FileContent(path);
 }
 
 std::vector<std::string> Lines(const std::string& text) {

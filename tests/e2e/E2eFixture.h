@@ -7,9 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace pzam::e2e {
+
+using namespace std::chrono_literals;
+using test::CountOf;
+using test::TChildCommand;
+using test::TChildProcess;
+using test::TMillis;
 
 // A built executable of the project ("pzam-sim", "pzam-tool", "PZAM").
 std::string BinPath(const std::string& name);
@@ -28,6 +35,7 @@ class TTestDirs {
   std::string File(const std::string& name) const { return FRoot + "/" + name; }
 
  private:
+  test::TTempDir FDir;
   std::string FRoot;
 };
 
@@ -58,7 +66,7 @@ bool WaitForValues(TChildProcess& program, const std::string& batch, int count, 
 int ValueLines(const std::string& output, const std::string& batch);
 
 std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text);
+using test::WriteFile;
 // Lines without their end (LF, CR LF or LF CR).
 std::vector<std::string> Lines(const std::string& text);
 // Names of the files in a folder, sorted.

@@ -36,7 +36,7 @@ class MeasurementRunTest : public ::testing::Test {
   TMeasurementRun& Run() {
     if (!run) {
       TRunOptions options;
-      options.Directory = dir.Path.string();
+      options.Directory = dir.Dir().string();
       options.Wait = [this](std::chrono::milliseconds ms) { waits.push_back(ms.count()); };
       run = std::make_unique<TMeasurementRun>(view, choices, port, options);
     }
@@ -102,7 +102,7 @@ TEST_F(MeasurementRunTest, SaveModeNoneKeepsTheFileFieldAndWritesTheTrace) {
   Run().Initialise();
   EXPECT_EQ(view.Filename, "keine Datei");
   EXPECT_EQ(Trace(), "test\r\n");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path), {}), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Dir()), {}), 1);
 }
 
 TEST_F(MeasurementRunTest, EveryGaugeTelegramOfOneReadIsProcessed) {
@@ -296,7 +296,7 @@ TEST_F(MeasurementRunTest, RecordFileNotCreatedClosesThePortAgain) {
 }
 
 TEST_F(MeasurementRunTest, TraceFileNotCreatedClosesThePortAgain) {
-  std::filesystem::create_directory(dir.Path / "debug.txt");
+  std::filesystem::create_directory(dir.Dir() / "debug.txt");
   EXPECT_THROW(Run().Initialise(), EInOutError);
   EXPECT_EQ(port.Calls, (std::vector<std::string>{"open", "close"}));
   EXPECT_TRUE(Idle());

@@ -30,7 +30,7 @@ TEST(RecordFileName, DateTimeBatchExtension) {
 
 TEST(ExcelRecordFile, OneBofLabelsAndEofAfterEveryRow) {
   TTempDir dir;
-  auto file = CreateRecordFile(kSaveExcel, dir.Path.string(), "r.xls", kZeros);
+  auto file = CreateRecordFile(kSaveExcel, dir.Dir().string(), "r.xls", kZeros);
   const std::string path = dir.File("r.xls");
   // The first 25 bytes: BOF, then the LABEL of row 0, column 1, text "0".
   const std::string first25(
@@ -67,7 +67,7 @@ TEST(ExcelRecordFile, OneBofLabelsAndEofAfterEveryRow) {
 TEST(ExcelRecordFile, LabelTextIsWindows1252) {
   TTempDir dir;
   const TRecordRow headers{"Maß", "Zeit €", "ő", "A", "B", "C", "D", "E"};
-  CreateRecordFile(kSaveExcel, dir.Path.string(), "r.xls", headers)->Close();
+  CreateRecordFile(kSaveExcel, dir.Dir().string(), "r.xls", headers)->Close();
   const std::string bytes = ReadBytes(dir.File("r.xls"));
   EXPECT_EQ(bytes.substr(12, 15), Label(0, 1, "Ma\xDF"));
   EXPECT_EQ(bytes.substr(27, 18), Label(0, 2, "Zeit \x80"));
@@ -76,7 +76,7 @@ TEST(ExcelRecordFile, LabelTextIsWindows1252) {
 
 TEST(TextRecordFile, LinesEndWithLfCr) {
   TTempDir dir;
-  auto file = CreateRecordFile(kSaveText, dir.Path.string(), "r.csv", kZeros);
+  auto file = CreateRecordFile(kSaveText, dir.Dir().string(), "r.csv", kZeros);
   EXPECT_EQ(ReadBytes(dir.File("r.csv")), "0;0;0;0;0;0;0;0\x0A\x0D");
   TRecordRow row = kRow1;
   row[0] = "Maß;1";  // the text file keeps the system's encoding; nothing is escaped
@@ -89,10 +89,10 @@ TEST(TextRecordFile, LinesEndWithLfCr) {
 
 TEST(RecordFile, BatchWithPathSeparatorIsRefused) {
   TTempDir dir;
-  std::filesystem::create_directory(dir.Path / "20261208_90503_a");
+  std::filesystem::create_directory(dir.Dir() / "20261208_90503_a");
   const std::string name = "20261208_90503_a/b.xls";
   try {
-    CreateRecordFile(kSaveExcel, dir.Path.string(), name, kZeros);
+    CreateRecordFile(kSaveExcel, dir.Dir().string(), name, kZeros);
     FAIL() << "created";
   } catch (const EFCreateError& e) {
     EXPECT_EQ(
@@ -100,17 +100,17 @@ TEST(RecordFile, BatchWithPathSeparatorIsRefused) {
         "Datei \"" + dir.File(name) + "\" kann nicht erstellt werden. " + SystemErrorText(EINVAL));
   }
   try {
-    CreateRecordFile(kSaveText, dir.Path.string(), "20261208_90503_a/b.csv", kZeros);
+    CreateRecordFile(kSaveText, dir.Dir().string(), "20261208_90503_a/b.csv", kZeros);
     FAIL() << "created";
   } catch (const EInOutError& e) {
     EXPECT_STREQ(e.what(), "Ungültiger Dateiname");
   }
-  EXPECT_TRUE(std::filesystem::is_empty(dir.Path / "20261208_90503_a"));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Dir() / "20261208_90503_a"));
 }
 
 TEST(RecordFile, CreationFailureTexts) {
   TTempDir dir;
-  const std::string missing = (dir.Path / "missing").string();
+  const std::string missing = (dir.Dir() / "missing").string();
   try {
     CreateRecordFile(kSaveExcel, missing, "r.xls", kZeros);
     FAIL() << "created";
@@ -131,7 +131,7 @@ TEST(RecordFile, CreationFailureTexts) {
 TEST(RecordFile, FailedRowLeavesTheRowsBeforeComplete) {
   for (int mode : {kSaveExcel, kSaveText}) {
     TTempDir dir;
-    auto file = CreateRecordFile(mode, dir.Path.string(), "r", kZeros);
+    auto file = CreateRecordFile(mode, dir.Dir().string(), "r", kZeros);
     file->WriteRow(kRow1);
     const std::string before = ReadBytes(dir.File("r"));
     {

@@ -24,14 +24,14 @@ class ReplayTest : public ::testing::Test {
   // Writes the capture, runs the tool in the folder and keeps its exit code, stdout and stderr.
   int Replay(const std::string& args, const std::string& capture) {
     std::ofstream(dir.File("capture.bin"), std::ios::binary) << capture;
-    auto run = pzam::test::RunTool("replay " + args, dir.Path.string());
+    auto run = pzam::test::RunTool("replay " + args, dir.Dir().string());
     Out = std::move(run.Out);
     Err = std::move(run.Err);
     return run.Status;
   }
   std::vector<std::string> Files() {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir.Path))
+    for (const auto& e : std::filesystem::directory_iterator(dir.Dir()))
       names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

@@ -49,7 +49,7 @@ TEST(RunThreads, TextsAreTaggedOnTheEventThreadAndProcessedOnTheWindowThread) {
   test::TFixedChoices choices;
   choices.Mode = 2;
   test::TRecordingPort port;
-  TMeasurementRun run(view, choices, port, {dir.Path.string(), [](std::chrono::milliseconds) {}});
+  TMeasurementRun run(view, choices, port, {dir.Dir().string(), [](std::chrono::milliseconds) {}});
   run.Initialise();
   const std::uint64_t generation = run.Generation();
   TQueue queue;

@@ -1,36 +1,20 @@
-// Test helpers for files: a temporary folder, reading a file whole, a file size limit, and the
-// BIFF records of the Excel record file written out by hand.
+// Test helpers for files: the shared temporary folder, reading a file whole, a file size limit, and
+// the BIFF records of the Excel record file written out by hand.
 #pragma once
 
 #include <sys/resource.h>
 
 #include <csignal>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
+
+#include "support/TempDir.h"
 
 namespace pzam::measurement::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempDir {
- public:
-  TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pzam-XXXXXX").string();
-    Path = mkdtemp(pattern.data());
-  }
-  ~TTempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(Path, ec);
-  }
-  std::string File(const std::string& name) const { return (Path / name).string(); }
-
-  std::filesystem::path Path;
-};
+using pzam::test::TTempDir;
 
 inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return pzam::test::FileContent(path);
 }
 
 // Lets writes fail past `bytes` in this process, as a full disk does.

@@ -96,7 +96,7 @@ class BindingTest : public ::testing::Test {
   test::TFixedChoices Choices;
   TSerialRunPort Port{Serial};
   test::TTempDir Dir;
-  TMeasurementRun Run{View, Choices, Port, {Dir.Path.string(), [](std::chrono::milliseconds) {}}};
+  TMeasurementRun Run{View, Choices, Port, {Dir.Dir().string(), [](std::chrono::milliseconds) {}}};
   std::unique_ptr<TSerialRunBinding> Binding =
       std::make_unique<TSerialRunBinding>(Serial, Run, View, Choices, Window);
 };

@@ -61,7 +61,7 @@ class MeasureTool : public ::testing::Test {
     std::istringstream words(options);
     for (std::string w; words >> w;) args.push_back(w);
     started = SecondsOfDay();
-    auto tool = std::make_unique<TMeasureProcess>(dir.Path.string(), args);
+    auto tool = std::make_unique<TMeasureProcess>(dir.Dir().string(), args);
     if (opened) {
       EXPECT_TRUE(WaitOpen(*pty, options.find("--mode 0") == 0 ? B9600 : B4800));
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -87,7 +87,7 @@ class MeasureTool : public ::testing::Test {
   // The one file with this extension in the folder (the record file), with its name.
   std::string RecordFile(const std::string& ext, std::string* name = nullptr) {
     std::vector<fs::path> found;
-    for (const auto& e : fs::directory_iterator(dir.Path))
+    for (const auto& e : fs::directory_iterator(dir.Dir()))
       if (e.path().extension() == ext) found.push_back(e.path());
     if (found.size() != 1) return "<" + std::to_string(found.size()) + " files>";
     if (name) *name = found[0].filename().string();
@@ -276,7 +276,7 @@ TEST_F(MeasureTool, TextCutOffByTheRemovalDoesNotSpoilTheNextValue) {
 
 TEST_F(MeasureTool, SigtermAndSigintCompleteTheRecordFile) {
   for (int signo : {SIGTERM, SIGINT}) {
-    for (const auto& e : fs::directory_iterator(dir.Path))
+    for (const auto& e : fs::directory_iterator(dir.Dir()))
       if (e.path().extension() == ".xls") fs::remove(e.path());
     pty = std::make_unique<comm::test::TPtyPair>();
     MapPort(*pty);
@@ -324,7 +324,7 @@ TEST_F(MeasureTool, BadOptionsExitWithTwo) {
     EXPECT_NE(tool->Err, "") << options;
   }
   // Without a port.
-  TMeasureProcess bare(dir.Path.string(), {"--mode", "0"});
+  TMeasureProcess bare(dir.Dir().string(), {"--mode", "0"});
   EXPECT_EQ(bare.Wait(), 2);
 }
 

@@ -2,21 +2,23 @@
 // program opens it (exclusive, locked, raw).
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <string>
 #include <vector>
+
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
 
 namespace pzam::sim::test {
 
 using namespace std::chrono_literals;
 using TDuration = std::chrono::milliseconds;
 
+// The built pzam-sim, run through the shared child process helper.
 class TSimProcess {
  public:
-  explicit TSimProcess(const std::vector<std::string>& args);
-  ~TSimProcess();  // kills the child if it still runs
+  explicit TSimProcess(const std::vector<std::string>& args)
+      : FChild({PZAM_SIM_EXE, args, "", {}}) {}
 
   // The first stdout line, split: "COM5 /dev/pts/3" -> "COM5", "/dev/pts/3". Empty on time-out.
   bool WaitForPort(TDuration timeout = 3000ms);
@@ -24,21 +26,21 @@ class TSimProcess {
   const std::string& Device() const { return FDevice; }
 
   // Waits until stderr holds `text` (after what earlier waits consumed nothing: all of stderr).
-  bool WaitForStderr(const std::string& text, TDuration timeout = 3000ms);
-  const std::string& Stderr() const { return FStderr; }
+  bool WaitForStderr(const std::string& text, TDuration timeout = 3000ms) {
+    return FChild.WaitForStderr(text, timeout);
+  }
+  const std::string& Stderr() const { return FChild.Stderr(); }
 
-  void Signal(int sig);
+  void Signal(int sig) { FChild.Signal(sig); }
   // The exit code, or -1 when the child did not exit in time or died by a signal.
-  int WaitForExit(TDuration timeout = 3000ms);
+  int WaitForExit(TDuration timeout = 3000ms) {
+    const int code = FChild.WaitForExit(timeout);
+    return FChild.TermSignal() != 0 ? -1 : code;
+  }
 
  private:
-  void Drain(TDuration timeout);
-
-  pid_t FPid = -1;
-  int FOut = -1;
-  int FErr = -1;
-  bool FExited = false;
-  std::string FStdout, FStderr, FPortName, FDevice;
+  pzam::test::TChildProcess FChild;
+  std::string FPortName, FDevice;
 };
 
 class TProgramPort {
@@ -62,19 +64,11 @@ class TProgramPort {
   std::string FPending;
 };
 
-// A fresh directory for one test, removed with its files.
-class TTempDir {
- public:
-  TTempDir();
-  ~TTempDir();
-  std::string File(const std::string& name) const { return FPath + "/" + name; }
-
- private:
-  std::string FPath;
-};
-
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text);
+using pzam::test::TTempDir;
+using pzam::test::WriteFile;
+inline std::string ReadFile(const std::string& path) {
+  return pzam::test::FileContent(path);
+}
 std::vector<std::string> Lines(const std::string& text);
 
 }  // namespace pzam::sim::test

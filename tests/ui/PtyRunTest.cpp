@@ -1,9 +1,5 @@
 // Whole measuring runs through the windows against an instrument on a pseudo-terminal, in
 // operating modes 0, 2 and 3, with the record files compared byte for byte.
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -13,6 +9,7 @@
 #include "serial/Serial.h"
 #include "serial/comm/PortNames.h"
 #include "serial/comm/PosixCommApi.h"
+#include "support/PtyPair.h"
 #include "ui/Controls.h"
 
 namespace pzam::test {
@@ -21,41 +18,22 @@ namespace {
 // The instrument's end of a pseudo-terminal; the program opens the other end as COM5.
 class TPtyInstrument {
  public:
-  TPtyInstrument() {
-    FMaster = posix_openpt(O_RDWR | O_NOCTTY);
-    if (FMaster < 0 || grantpt(FMaster) != 0 || unlockpt(FMaster) != 0) return;
-    FSlave = ptsname(FMaster);
-    // Keep the line open while the program closes and reopens its end.
-    FHold = open(FSlave.c_str(), O_RDWR | O_NOCTTY);
-  }
-  ~TPtyInstrument() {
-    if (FHold >= 0) close(FHold);
-    if (FMaster >= 0) close(FMaster);
-  }
-  bool Ok() const { return FMaster >= 0 && !FSlave.empty(); }
-  const std::string& Device() const { return FSlave; }
-  void Send(const std::string& bytes) {
-    ASSERT_EQ(write(FMaster, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-  }
+  TPtyInstrument() { FPty.HoldSlave(); }
+  bool Ok() const { return FPty.Ok(); }
+  const std::string& Device() const { return FPty.SlavePath(); }
+  void Send(const std::string& bytes) { ASSERT_TRUE(FPty.Send(bytes)); }
   // What the program sent, collected for up to `ms` milliseconds or until `expect` bytes came.
   std::string Heard(size_t expect, int ms = 3000) {
     std::string got;
     for (int waited = 0; got.size() < expect && waited < ms; waited += 20) {
       QApplication::processEvents();
-      pollfd p{FMaster, POLLIN, 0};
-      if (poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
-        char buf[256];
-        const ssize_t n = read(FMaster, buf, sizeof buf);
-        if (n > 0) got.append(buf, static_cast<size_t>(n));
-      }
+      got += FPty.ReceiveSome(20);
     }
     return got;
   }
 
  private:
-  int FMaster = -1;
-  int FHold = -1;
-  std::string FSlave;
+  TPtyPair FPty;
 };
 
 class PtyRunTest : public WindowsTest {

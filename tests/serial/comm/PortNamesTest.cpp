@@ -8,6 +8,7 @@
 
 #include "serial/comm/PortList.h"
 #include "serial/comm/PortNames.h"
+#include "support/TempDir.h"
 
 namespace pzam::comm {
 namespace {
@@ -17,11 +18,9 @@ namespace fs = std::filesystem;
 class PortNames : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/pzam-devXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    Root = tmpl;
+    ASSERT_FALSE(Tmp.Dir().empty());
+    Root = Tmp.Dir().string();
   }
-  void TearDown() override { fs::remove_all(Root); }
   void Node(const std::string& name) { std::ofstream(Root + "/" + name).put('\n'); }
   std::string Dev(const std::string& name) const { return Root + "/" + name; }
   TPortNames Make(std::set<std::string> uarts) {
@@ -29,6 +28,7 @@ class PortNames : public ::testing::Test {
       return uarts.count(fs::path(dev).filename().string()) > 0;
     });
   }
+  pzam::test::TTempDir Tmp;
   std::string Root;
 };
 

@@ -1,11 +1,6 @@
-// A pseudo-terminal as a serial line for tests: the master plays the instrument, the slave is
-// the port the backend opens (mapped as COM5 through an explicit port map).
+// The test pseudo-terminal as the serial backend sees it: the slave mapped as COM5 through an
+// explicit port map.
 #pragma once
-
-#include <fcntl.h>
-#include <poll.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <future>
@@ -13,49 +8,11 @@
 #include <string>
 
 #include "serial/comm/PosixCommApi.h"
+#include "support/PtyPair.h"
 
 namespace pzam::comm::test {
 
-class TPtyPair {
- public:
-  TPtyPair() {
-    FMaster = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (FMaster >= 0 && grantpt(FMaster) == 0 && unlockpt(FMaster) == 0) FSlave = ptsname(FMaster);
-  }
-  ~TPtyPair() { CloseMaster(); }
-  TPtyPair(const TPtyPair&) = delete;
-  TPtyPair& operator=(const TPtyPair&) = delete;
-
-  bool Ok() const { return FMaster >= 0 && !FSlave.empty(); }
-  int Master() const { return FMaster; }
-  const std::string& SlavePath() const { return FSlave; }
-  void CloseMaster() {
-    if (FMaster >= 0) close(FMaster);
-    FMaster = -1;
-  }
-
-  // The instrument sends bytes.
-  bool Send(const std::string& bytes) const {
-    return write(FMaster, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-  }
-  // Reads up to count bytes the port sent, waiting at most timeoutMs for each chunk.
-  std::string Receive(size_t count, int timeoutMs = 2000) const {
-    std::string got;
-    while (got.size() < count) {
-      pollfd p{FMaster, POLLIN, 0};
-      if (poll(&p, 1, timeoutMs) <= 0) break;
-      char buf[4096];
-      ssize_t n = read(FMaster, buf, std::min(sizeof buf, count - got.size()));
-      if (n <= 0) break;
-      got.append(buf, static_cast<size_t>(n));
-    }
-    return got;
-  }
-
- private:
-  int FMaster = -1;
-  std::string FSlave;
-};
+using pzam::test::TPtyPair;
 
 // A backend with COM5 mapped onto a fresh pty.
 struct TPtyBackend {

@@ -1,5 +1,6 @@
-// A child process for whole-program tests: arguments, working directory and extra environment,
-// a pipe to its stdin, and its stdout and stderr collected while the test waits for text.
+// A built executable as a child process for tests: arguments, working directory and extra
+// environment, a pipe to its stdin, and its stdout and stderr collected while the test waits for
+// text.
 #pragma once
 
 #include <sys/types.h>
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace pzam::e2e {
+namespace pzam::test {
 
 using namespace std::chrono_literals;
 using TMillis = std::chrono::milliseconds;
@@ -42,6 +43,8 @@ class TChildProcess {
   // The exit code; -1 when the child did not exit in time, 128 + n when signal n ended it.
   int WaitForExit(TMillis timeout);
   bool Exited() const { return FExited; }
+  // The signal that ended the child; 0 while it runs or when it exited by itself.
+  int TermSignal() const;
 
   const std::string& Stdout() const { return FStdout; }
   const std::string& Stderr() const { return FStderr; }
@@ -61,4 +64,4 @@ class TChildProcess {
 // Occurrences of `text` in `in`.
 int CountOf(const std::string& in, const std::string& text);
 
-}  // namespace pzam::e2e
+}  // namespace pzam::test

@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "support/ChildProcess.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace pzam::e2e {
+namespace pzam::test {
 namespace {
 
 using TClock = std::chrono::steady_clock;
@@ -23,6 +23,7 @@ int Remaining(TClock::time_point deadline) {
 }  // namespace
 
 int CountOf(const std::string& in, const std::string& text) {
+  if (text.empty()) return 0;  // nothing to count; find("") would never move on
   int n = 0;
   for (auto at = in.find(text); at != std::string::npos; at = in.find(text, at + text.size())) ++n;
   return n;
@@ -102,6 +103,7 @@ bool TChildProcess::Reap(bool block) {
 }
 
 bool TChildProcess::WaitFor(const std::string& text, bool fromStdout, TMillis timeout, int times) {
+  if (text.empty()) return true;
   const auto deadline = TClock::now() + timeout;
   const std::string& where = fromStdout ? FStdout : FStderr;
   for (;;) {
@@ -151,4 +153,8 @@ int TChildProcess::WaitForExit(TMillis timeout) {
   return WIFSIGNALED(FStatus) ? 128 + WTERMSIG(FStatus) : -1;
 }
 
-}  // namespace pzam::e2e
+int TChildProcess::TermSignal() const {
+  return FExited && WIFSIGNALED(FStatus) ? WTERMSIG(FStatus) : 0;
+}
+
+}  // namespace pzam::test
