@@ -68,8 +68,7 @@ void TMeasurementRun::Initialise() {
   }
   FMode = mode;
   SetRunButtons(mode);
-  FGaugeFramer.Clear();
-  FLineFramer.Clear();
+  DropUnfinished();
   std::string reason;
   if (!FPort.Open(reason)) {
     BackToIdle();

@@ -19,6 +19,11 @@ long long Pos(const std::string& s, char c) {
 
 }  // namespace
 
+void TFramerTail::KeepFrom(std::size_t from) {
+  FTail.erase(0, from);
+  if (FTail.size() > kMaxTail) FTail.clear();
+}
+
 std::vector<std::string> TGaugeFramer::Feed(const std::string& bytes) {
   FTail += bytes;
   std::vector<std::string> bodies;
@@ -31,8 +36,7 @@ std::vector<std::string> TGaugeFramer::Feed(const std::string& bytes) {
     }
     const std::size_t end = FTail.find(kGaugeFrameEnd, at);
     if (end == std::string::npos) {
-      FTail.erase(0, at);
-      if (FTail.size() > kMaxTail) FTail.clear();
+      KeepFrom(at);
       break;
     }
     bodies.push_back(FTail.substr(at, end - at));
@@ -49,8 +53,7 @@ std::vector<std::string> TLineFramer::Feed(const std::string& bytes) {
        from = end + 1) {
     texts.push_back(FTail.substr(from, end + 1 - from));
   }
-  FTail.erase(0, from);
-  if (FTail.size() > kMaxTail) FTail.clear();
+  KeepFrom(from);
   return texts;
 }
 

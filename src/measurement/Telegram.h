@@ -17,30 +17,32 @@ inline constexpr char kSignedFrameEnd = 13;
 // An unfinished tail longer than the port's receive buffer is not a telegram; it is dropped.
 inline constexpr std::size_t kMaxTail = 16384;
 
+// The bytes of an unfinished telegram, kept until a later read completes it.
+class TFramerTail {
+ public:
+  void Clear() { FTail.clear(); }
+  const std::string& Tail() const { return FTail; }
+
+ protected:
+  // Keeps the tail from `from` on; a tail longer than kMaxTail is dropped.
+  void KeepFrom(std::size_t from);
+  std::string FTail;
+};
+
 // Mode 0 framing. Bytes before an "@" are ignored; a telegram runs from its first "@" up to the
 // next character 23. An "@" without a following 23 is kept until a later read completes it.
-class TGaugeFramer {
+class TGaugeFramer : public TFramerTail {
  public:
   // Returns the bodies of the telegrams completed by `bytes`, in arrival order, each from its
   // first "@" up to (not including) the character 23.
   std::vector<std::string> Feed(const std::string& bytes);
-  void Clear() { FTail.clear(); }
-  const std::string& Tail() const { return FTail; }
-
- private:
-  std::string FTail;
 };
 
 // Modes 2 and 3 framing: each text up to and including its carriage return; bytes after the last
 // carriage return wait for theirs.
-class TLineFramer {
+class TLineFramer : public TFramerTail {
  public:
   std::vector<std::string> Feed(const std::string& bytes);
-  void Clear() { FTail.clear(); }
-  const std::string& Tail() const { return FTail; }
-
- private:
-  std::string FTail;
 };
 
 // What one gauge telegram held besides the shared texts.
