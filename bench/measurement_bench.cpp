@@ -5,36 +5,14 @@
 #include <chrono>
 #include <filesystem>
 
+#include "RunDoubles.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/ValueProcessing.h"
 
 namespace {
 
 using namespace pzam::measurement;
-
-class TNullView : public IRunView {
- public:
-  void ShowPanel(EPanel, const std::string& text) override {
-    benchmark::DoNotOptimize(text.data());
-  }
-  void ClearMemo() override {}
-  void AddMemoLine(const std::string& line) override { benchmark::DoNotOptimize(line.data()); }
-  void ShowFilename(const std::string&) override {}
-  void EnableControl(EControl, bool) override {}
-  void SetTakeValueCaption(const std::string&) override {}
-};
-
-class TChoices : public IRunChoices {
- public:
-  int OperatingMode() const override { return 2; }
-  int SaveMode() const override { return 1; }
-  int CableType() const override { return 0; }
-  bool SignSwap() const override { return false; }
-  std::string BatchNumber() const override { return "-----"; }
-  std::string LanguageText(int id) const override { return std::to_string(id); }
-  pzam::TDateTime Clock() const override { return {2026, 12, 8, 9, 5, 3}; }
-  pzam::TFormatSettings FormatSettings() const override { return {',', "%H:%M:%S"}; }
-};
+using TNullView = pzam::bench::TNullRunView;
 
 class TPort : public IRunPort {
  public:
@@ -77,7 +55,7 @@ void BM_Replay9999(benchmark::State& state) {
   std::string pattern = (std::filesystem::temp_directory_path() / "pzam-bench-XXXXXX").string();
   const std::string dir = mkdtemp(pattern.data());
   TNullView view;
-  TChoices choices;
+  pzam::bench::TFixedRunChoices choices({{2026, 12, 8, 9, 5, 3}}, {',', "%H:%M:%S"});
   TPort port;
   TRunOptions options{dir, [](std::chrono::milliseconds) {}};
   TMeasurementRun run(view, choices, port, options);

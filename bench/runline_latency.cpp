@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "RunDoubles.h"
 #include "common/EventLoop.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/SerialBinding.h"
@@ -30,28 +31,6 @@ using namespace pzam;
 using namespace pzam::measurement;
 using namespace std::chrono_literals;
 using TClock = std::chrono::steady_clock;
-
-class TQuietView : public IRunView {
- public:
-  void ShowPanel(EPanel, const std::string&) override {}
-  void ClearMemo() override {}
-  void AddMemoLine(const std::string&) override {}
-  void ShowFilename(const std::string&) override {}
-  void EnableControl(EControl, bool) override {}
-  void SetTakeValueCaption(const std::string&) override {}
-};
-
-class TChoices : public IRunChoices {
- public:
-  int OperatingMode() const override { return 2; }
-  int SaveMode() const override { return 1; }
-  int CableType() const override { return 0; }
-  bool SignSwap() const override { return false; }
-  std::string BatchNumber() const override { return "-----"; }
-  std::string LanguageText(int id) const override { return std::to_string(id); }
-  TDateTime Clock() const override { return Now(); }
-  TFormatSettings FormatSettings() const override { return {}; }
-};
 
 // The instrument: the pty's master; a reader thread counts the answers as they come back.
 class TInstrument {
@@ -155,8 +134,8 @@ int main(int argc, char** argv) {
   TRunSerial port(api, manager, &loop);
   port.SetCOMPort(7);
   serial::ApplyLineParameters(port, 2, 0);
-  TQuietView view;
-  TChoices choices;
+  bench::TNullRunView view;
+  bench::TFixedRunChoices choices;
   TSerialRunPort runPort(port);
   TMeasurementRun run(view, choices, runPort, {dir.string(), {}});
   TSerialRunBinding binding(port, run, view, choices, loop);

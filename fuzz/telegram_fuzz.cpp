@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "RunDoubles.h"
 #include "common/Errors.h"
 #include "measurement/Telegram.h"
 #include "measurement/ValueProcessing.h"
@@ -12,16 +13,7 @@
 namespace {
 
 using namespace pzam::measurement;
-
-class TNullView : public IRunView {
- public:
-  void ShowPanel(EPanel, const std::string&) override {}
-  void ClearMemo() override {}
-  void AddMemoLine(const std::string&) override {}
-  void ShowFilename(const std::string&) override {}
-  void EnableControl(EControl, bool) override {}
-  void SetTakeValueCaption(const std::string&) override {}
-};
+using TNullView = pzam::bench::TNullRunView;
 
 void Process(TSharedTexts& texts, TRunStatistics& stats, char sep, TNullView& view) {
   if (stats.Full()) return;
