@@ -17,6 +17,7 @@
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
 #include "measurement/ui/MainAdapters.h"
+#include "serial/SerPort.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "ui/Controls.h"
