@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "common/Paths.h"
+#include "common/ReasonTexts.h"
 #include "config/SettingsFile.h"
 #include "config/TextIds.h"
 #include "config/VersionText.h"
@@ -43,7 +44,9 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
 }
 
 // The binding goes first (its handlers touch the run no more), then the run, then Serial1.
-TF_Main::~TF_Main() = default;
+TF_Main::~TF_Main() {
+  SetReasonTexts({});
+}
 
 void TF_Main::ConnectHandlers() {
   using ui::Guarded;
@@ -73,6 +76,7 @@ void TF_Main::FormCreate() {
 void TF_Main::LoadLanguage() {
   ui::TLanguageWindows windows(Components(), *FConfig);
   pzam::LoadLanguage(windows, FLanguage, FProgramDir);
+  SetReasonTexts([texts = FLanguage](int id) { return texts.Text(id); });
 }
 
 void TF_Main::ShowComPort() {
