@@ -213,12 +213,12 @@ TEST_F(RunTest, ClosingTheSettingsWindowDuringARunOnlyHidesIt) {
   Begin("ReqMode=0\nFileMode=2");
   Main->Bu_ConfigClick();
   Main->Bu_MeasInit->click();
-  const QString running = Main->Ed_Filename->text();
-  ASSERT_TRUE(running.endsWith("A7.csv")) << running.toStdString();
+  const std::string running = Main->Ed_Filename->text().toStdString();
+  ASSERT_TRUE(running.ends_with("A7.csv")) << running;
   ASSERT_TRUE(Config->Bu_Close->isEnabled());
   Config->Bu_Close->click();
   EXPECT_FALSE(Config->isVisible());
-  EXPECT_EQ(Main->Ed_Filename->text(), running);
+  EXPECT_EQ(Main->Ed_Filename->text().toStdString(), running);
   Main->Bu_MeasStop->click();
   Main->Bu_ConfigClick();
   Config->Bu_Close->click();
