@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
 #include <atomic>
 #include <stdexcept>
 #include <thread>
@@ -155,6 +156,18 @@ TEST_F(WidgetsTest, AnErrorBoxWrapsAVeryLongPathWithinTheScreen) {
   const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
   ASSERT_NE(label, nullptr);
   EXPECT_LE(label->width(), box->width());
+  // Laid out as the label wraps its words, no line is wider than the label.
+  const int width = label->contentsRect().width();
+  QTextLayout layout(label->text(), label->font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WordWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(width);
+    EXPECT_LE(line.naturalTextWidth(), width) << "line from " << line.textStart();
+  }
+  layout.endLayout();
   QString shown = label->text();
   shown.remove(QChar(0x200B));
   EXPECT_EQ(shown, text);
