@@ -22,6 +22,14 @@ std::string BuiltIn(int id) {
       return "Not a serial device: %s";
     case kReasonPortInUse:
       return "The port is in use by another program: %s";
+    case kReasonNoDeviceForPort:
+      return "No device is assigned to the port %s";
+    case kReasonGroupNeeded:
+      return "the user must be a member of the group %s";
+    case kReasonNoDtrDsr:
+      return "DTR/DSR handshake is not supported on this system";
+    case kReasonNoPortChosen:
+      return "no serial port is chosen";
     default:
       return "%s";
   }
@@ -41,9 +49,13 @@ std::string ReasonText(int id, const std::string& arg) {
     std::lock_guard lock(TextsMutex());
     if (Texts()) text = Texts()(id);
   }
-  if (text.empty() || text == "0" || text.find("%s") == std::string::npos) text = BuiltIn(id);
+  // A language text that lost the mark of a text that has one would lose the argument too.
+  const std::string builtIn = BuiltIn(id);
+  const bool marked = builtIn.find("%s") != std::string::npos;
+  if (text.empty() || text == "0" || (marked && text.find("%s") == std::string::npos))
+    text = builtIn;
   const std::size_t at = text.find("%s");
-  return text.replace(at, 2, arg);
+  return at == std::string::npos ? text : text.replace(at, 2, arg);
 }
 
 }  // namespace pzam

@@ -8,15 +8,20 @@
 
 namespace pzam {
 
-// Text ids of the reasons; each text holds one %s for the device.
+// Text ids of the reasons; each text holds one %s for its argument (the device, the port or the
+// group), except the handshake and no-port texts, which take none.
 inline constexpr int kReasonNotASerialDevice = 9018;
 inline constexpr int kReasonPortInUse = 9019;
+inline constexpr int kReasonNoDeviceForPort = 9030;
+inline constexpr int kReasonGroupNeeded = 9031;
+inline constexpr int kReasonNoDtrDsr = 9032;
+inline constexpr int kReasonNoPortChosen = 9033;
 
 // The language's text of an id ("0" or empty when it has none). An empty function: English.
 using TReasonTexts = std::function<std::string(int id)>;
 void SetReasonTexts(TReasonTexts texts);
 
 // The reason id with arg in place of its %s.
-std::string ReasonText(int id, const std::string& arg);
+std::string ReasonText(int id, const std::string& arg = {});
 
 }  // namespace pzam

@@ -1,5 +1,7 @@
 #include "measurement/SerialRunPort.h"
 
+#include "common/ReasonTexts.h"
+
 namespace pzam::measurement {
 
 std::string TSerialRunPort::Name() const {
@@ -12,7 +14,7 @@ bool TSerialRunPort::Open(std::string& reason) {
   if (FSerial.OpenPort()) return true;
   // OpenPort leaves no reason when it did not even try: no port chosen.
   reason = FSerial.LastOpenError().Text;
-  if (reason.empty()) reason = "no serial port is chosen";
+  if (reason.empty()) reason = ReasonText(kReasonNoPortChosen);
   return false;
 }
 

@@ -78,5 +78,28 @@ TEST(Errors, ReasonTextsComeFromTheLanguage) {
   SetReasonTexts({});
 }
 
+// Reasons without an argument take the language's text as it stands; those with one keep it.
+TEST(Errors, ReasonTextsWithAndWithoutArgument) {
+  const struct {
+    int id;
+    const char* language;
+    const char* arg;
+    std::string expect;
+  } rows[] = {
+      {kReasonNoPortChosen, "keine Schnittstelle gewählt", "", "keine Schnittstelle gewählt"},
+      {kReasonNoPortChosen, "0", "", "no serial port is chosen"},
+      {kReasonNoDtrDsr, "0", "", "DTR/DSR handshake is not supported on this system"},
+      {kReasonGroupNeeded, "Gruppe %s nötig", "dialout", "Gruppe dialout nötig"},
+      {kReasonGroupNeeded, "Gruppe nötig", "dialout",
+       "the user must be a member of the group dialout"},
+      {kReasonNoDeviceForPort, "Kein Gerät für %s", "COM7", "Kein Gerät für COM7"},
+  };
+  for (const auto& r : rows) {
+    SetReasonTexts([&r](int id) { return id == r.id ? r.language : "0"; });
+    EXPECT_EQ(ReasonText(r.id, r.arg), r.expect) << r.id << " " << r.language;
+  }
+  SetReasonTexts({});
+}
+
 }  // namespace
 }  // namespace pzam

@@ -85,9 +85,11 @@ TEST(LanguageFiles, BothFilesHoldEveryIdAndNothingElse) {
       const std::string text = LanguageText(path, language, id);
       EXPECT_NE("0", text) << language << " " << id;
       EXPECT_FALSE(text.empty()) << language << " " << id;
-      // 9004 carries the port and the reason, the reasons 9018 and 9019 the device.
+      // 9004 carries the port and the reason, the reasons 9018, 9019, 9030 and 9031 their device,
+      // port or group.
       const auto placeholders = std::count(text.begin(), text.end(), '%');
-      const int expect = id == textid::kPortOpenFailed ? 2 : (id == 9018 || id == 9019) ? 1 : 0;
+      const bool oneArgument = id == 9018 || id == 9019 || id == 9030 || id == 9031;
+      const int expect = id == textid::kPortOpenFailed ? 2 : oneArgument ? 1 : 0;
       EXPECT_EQ(expect, placeholders) << language << " " << id;
     }
   }

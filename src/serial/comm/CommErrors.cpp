@@ -46,7 +46,7 @@ std::string OpenErrorText(int err, const std::string& device) {
     if (stat(device.c_str(), &st) == 0) {
       if (const struct group* g = getgrgid(st.st_gid)) group = g->gr_name;
     }
-    text += " (the user must be a member of the group " + group + ")";
+    text += " (" + ReasonText(kReasonGroupNeeded, group) + ")";
   }
   return text;
 }

@@ -100,8 +100,7 @@ std::shared_ptr<TPosixPort> TPosixCommApi::Find(HANDLE h) {
 std::string TPosixCommApi::DeviceOf(const std::string& name) {
   int number = PortNumberFromName(name);
   std::string device = number > 0 ? FNames.Resolve(number) : std::string();
-  if (device.empty())
-    SetCommError(ERROR_FILE_NOT_FOUND, "No device is assigned to the port " + name);
+  if (device.empty()) SetCommError(ERROR_FILE_NOT_FOUND, ReasonText(kReasonNoDeviceForPort, name));
   return device;
 }
 

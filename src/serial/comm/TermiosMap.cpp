@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "common/ReasonTexts.h"
 #include "serial/comm/CommErrors.h"
 #include "serial/comm/LineSpeed.h"
 
@@ -98,7 +99,7 @@ uint32_t DcbToTermios(const DCB& dcb, termios& tio) {
   bool xonxoff = (dcb.Flags & (DCB_fOutX | DCB_fInX)) != 0;
   if (xonxoff && dcb.XonChar == dcb.XoffChar) return Invalid("XON and XOFF characters are equal");
   if ((dcb.Flags & DCB_fOutxDsrFlow) || dcb.DtrControl() == 2) {
-    SetCommError(ERROR_NOT_SUPPORTED, "DTR/DSR handshake is not supported on this system");
+    SetCommError(ERROR_NOT_SUPPORTED, ReasonText(kReasonNoDtrDsr));
     return ERROR_NOT_SUPPORTED;
   }
 
