@@ -60,9 +60,11 @@ bool TF_Main::FormClose() {
   return true;
 }
 
+// The user's configuration folder is created by the first close that writes into it.
 void TF_Main::WriteSettingsFile() {
   using namespace settings;
   const std::string path = SettingsPath();
+  if (!CreateSettingsFolder(path)) throw EIniFileError(path);
   serial::TSerialSettings current;
   FSerial1->GetSettings(current);
   WriteProfileString(path, kSerial, kCom, FSerial1->SettingsToText(current));
