@@ -82,26 +82,22 @@ home="$work/home"
 mkdir "$home"
 chown "$user:" "$home"
 as_user() {
-  setpriv --reuid="$user" --regid="$user" --clear-groups -- env -i HOME="$home" \
+  exec setpriv --reuid="$user" --regid="$user" --clear-groups -- env -i HOME="$home" \
     PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 "$@"
 }
-# Starts the unpacked program, waits until it handles SIGTERM, sends it, waits for the end.
+# Starts the unpacked program, waits until it handles SIGTERM (the SigCgt mask of its status),
+# sends it as a session's end would, and waits for the end.
 run_program() {
   (cd "$home" && as_user "$root/usr/bin/pzam" >>"$work/pzam.log" 2>&1) &
-  local shell=$! pid="" i
+  local pid=$! i mask
   for i in $(seq 200); do
-    pid=$(pgrep -u "$user" -x PZAM | head -n 1)
-    if [ -n "$pid" ] && [ $(((0x$(sed -n 's/^SigCgt:\t*//p' "/proc/$pid/status" 2>/dev/null || echo 0) >> 14) & 1)) -eq 1 ]; then
-      break
-    fi
-    pid=""
+    mask=$(sed -n 's/^SigCgt:[[:space:]]*//p' "/proc/$pid/status" 2>/dev/null)
+    [ -n "$mask" ] && [ $(((0x$mask >> 14) & 1)) -eq 1 ] && break
     sleep 0.05
   done
-  [ -n "$pid" ] || { kill "$shell" 2>/dev/null; return 1; }
   sleep 0.5
-  kill -TERM "$pid"
-  for i in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  wait "$shell"
+  kill -TERM "$pid" 2>/dev/null || return 1
+  wait "$pid"
 }
 ini="$home/.config/pzam/PZAMConfig.ini"
 if ! run_program; then
@@ -122,14 +118,14 @@ else
 fi
 
 # pzam-sim enters its port where the program and pzam-tool look, without --config.
-as_user "$root/usr/bin/pzam-sim" --instrument zam >"$work/sim.out" 2>"$work/sim.err" &
+(as_user "$root/usr/bin/pzam-sim" --instrument zam >"$work/sim.out" 2>"$work/sim.err") &
 sim=$!
 for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
 read -r port device <"$work/sim.out" || port=""
-if [ -n "$port" ] && as_user "$root/usr/bin/pzam-tool" ports | grep -q "^$port $device"; then
+if [ -n "$port" ] && (as_user "$root/usr/bin/pzam-tool" ports) | grep -q "^$port $device"; then
   ok "pzam-sim and pzam-tool ports share the user's settings file ($port)"
 else
-  fail "pzam-sim port" "$(cat "$work/sim.err") / $(as_user "$root/usr/bin/pzam-tool" ports 2>&1)"
+  fail "pzam-sim port" "$(cat "$work/sim.err") / $( (as_user "$root/usr/bin/pzam-tool" ports) 2>&1)"
 fi
 kill -TERM "$sim" 2>/dev/null
 wait "$sim" 2>/dev/null
