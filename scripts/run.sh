@@ -5,7 +5,8 @@
 # values, then the record file. Everything lands in build/demo/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh default
+# Only what the demonstration runs: the program, the two tools and the language files.
+bash scripts/build.sh default PZAM pzam-tool pzam-sim pzam_languages
 
 bin=build/default/bin
 demo=build/demo

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages P-ZAM needs to build, test and run, when they are missing.
+# "setup.sh package" also installs the tools that build and check the Debian package
+# (scripts/package.sh and its CI stage), which a first start does not need.
 # Idempotent; runs as root or through sudo.
 set -euo pipefail
 
@@ -12,6 +14,9 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
 
 )
+if [ "${1:-}" = package ]; then
+  packages+=(dpkg-dev file lintian desktop-file-utils appstream util-linux passwd)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

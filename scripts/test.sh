@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: the default build, then AddressSanitizer + UndefinedBehaviorSanitizer,
-# then the threaded tests under ThreadSanitizer, then each fuzz target for a short while.
+# then the threaded tests under ThreadSanitizer, then each fuzz target for a short while, then
+# the Debian package's checks.
 # Sets everything up on a fresh Debian 12 machine. Exits non-zero when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,8 +13,16 @@ passed_total=0
 failed_total=0
 echo "=== format: clang-format over every C++ file"
 bash scripts/setup.sh
-if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
-  echo "some files are not clang-formatted (run: git ls-files '*.cpp' '*.h' | xargs clang-format -i)"
+# The C++ files: git's list in a clone, else (a release tarball) every one outside build/.
+cpp_files() {
+  if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git ls-files -z '*.cpp' '*.h'
+  else
+    find . -path ./build -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print0
+  fi
+}
+if ! cpp_files | xargs -0 clang-format --dry-run -Werror; then
+  echo "some files are not clang-formatted (run clang-format -i on them)"
   status=1
 fi
 for preset in default asan tsan; do
@@ -52,7 +61,20 @@ for f in build/fuzz/bin/fuzz_*; do
   fi
 done
 
+# The Debian package: built, checked and run from its unpacked files (one count per check).
+echo "=== package: build, lintian, desktop and AppStream files, the unpacked programs"
+bash scripts/setup.sh package
+bash scripts/package-check.sh 2>&1 | tee build/package-check.log || status=1
+if read -r p f < <(sed -n 's/^package checks: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' \
+    build/package-check.log); then
+  passed_total=$((passed_total + p))
+  failed_total=$((failed_total + f))
+else
+  failed_total=$((failed_total + 1))
+fi
+
 if [ "$status" -eq 0 ]; then echo "=== all test stages passed"; else echo "=== some test stage FAILED"; fi
-# Every ctest case of the three builds and every fuzz target, counted once per stage.
+# Every ctest case of the three builds, every fuzz target and every package check, counted once
+# per stage.
 echo "summary: ${passed_total} passed, ${failed_total} failed"
 exit "$status"

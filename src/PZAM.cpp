@@ -1,5 +1,5 @@
 // Program start: the application title, the main window, then the settings window, then the
-// message loop until the main window is closed.
+// message loop until the main window is closed (by the operator or by SIGTERM, SIGINT, SIGHUP).
 #include <QApplication>
 
 #include "config/SettingsFile.h"
@@ -9,6 +9,7 @@
 #include "serial/comm/PlatformCommApi.h"
 #include "serial/comm/PortNames.h"
 #include "serial/comm/PosixCommApi.h"
+#include "ui/CloseOnSignal.h"
 #include "ui/DeviceWatch.h"
 #include "ui/QtDispatcher.h"
 
@@ -16,16 +17,19 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("P-ZAM");
   // The [Ports] section must be known before the port manager scans for the first time.
-  pzam::comm::PlatformPortNames().SetExplicitMap(pzam::ReadPortMap(pzam::SettingsFilePath()));
+  pzam::TMainSetup setup;
+  setup.SettingsPath = pzam::SettingsFilePath();
+  pzam::comm::PlatformPortNames().SetExplicitMap(pzam::ReadPortMap(setup.SettingsPath));
   pzam::ui::TQtDispatcher dispatcher;
   std::unique_ptr<pzam::ui::TDeviceWatch> devices;
   if (auto* posix = dynamic_cast<pzam::comm::TPosixCommApi*>(&pzam::comm::PlatformCommApi())) {
     devices =
         std::make_unique<pzam::ui::TDeviceWatch>(pzam::serial::ComManager(), dispatcher, *posix);
   }
-  pzam::TF_Main main;
+  pzam::TF_Main main(setup);
   pzam::TF_Config config(&main);
   main.SetConfig(&config);
+  pzam::ui::TCloseOnSignal closeOnSignal(&main);
   main.show();
   return QApplication::exec();
 }

@@ -1,4 +1,4 @@
-// The settings file "PZAMConfig.ini" beside the executable: its names and its typed values.
+// The settings file "PZAMConfig.ini": where it lives, its names and its typed values.
 #pragma once
 
 #include <map>
@@ -21,8 +21,33 @@ inline constexpr char kLastLanguage[] = "LastLanguage";
 inline constexpr char kPorts[] = "Ports";
 }  // namespace settings
 
-// The settings file's path: the executable's directory and "PZAMConfig.ini".
+// What decides where the settings file lives.
+struct TSettingsPlace {
+  std::string ProgramDir;  // the executable's folder, ending in a separator
+  bool ProgramDirWritable = true;
+  std::string XdgConfigHome;  // $XDG_CONFIG_HOME; empty when unset
+  std::string Home;           // the user's home folder; empty when unknown
+};
+
+// The settings file's path. A writable program folder keeps it beside the executable (as on a
+// Windows installation); otherwise it is "pzam/PZAMConfig.ini" in $XDG_CONFIG_HOME (taken only
+// when absolute) or in ~/.config. With neither it stays beside the executable.
+std::string SettingsFilePathFor(const TSettingsPlace& place);
+
+// True when this process may create files in dir (access() with W_OK: the real user's rights,
+// a read-only file system refuses even the administrator).
+bool FolderWritable(const std::string& dir);
+
+// The settings file of a program whose folder is programDir, under this process's rights and
+// environment (HOME, else the password database).
+std::string SettingsFilePathIn(const std::string& programDir);
+
+// The settings file of the running executable.
 std::string SettingsFilePath();
+
+// Creates the folders above the settings file that are missing (mode 0700, as a configuration
+// folder should be). False when one cannot be created.
+bool CreateSettingsFolder(const std::string& path);
 
 // The optional [Ports] section: the device each port stands for (COM5=/dev/ttyUSB0), port number
 // -> device, for COM1 to COM99. Keys outside that range and empty values are left out.

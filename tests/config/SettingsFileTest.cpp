@@ -1,6 +1,12 @@
 #include "config/SettingsFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <functional>
 
 #include "common/Paths.h"
 #include "support/TempDir.h"
@@ -89,9 +95,117 @@ TEST(SettingsFile, PortMapTakesCom1ToCom99WithADevice) {
   EXPECT_TRUE(ReadPortMap(dir.File("none.ini")).empty());
 }
 
-TEST(SettingsFile, PathIsBesideTheExecutable) {
+TEST(SettingsFile, PathIsBesideAWritableExecutable) {
   EXPECT_EQ(ExecutableDir() + "PZAMConfig.ini", SettingsFilePath());
   EXPECT_EQ('/', ExecutableDir().back());
+}
+
+TEST(SettingsFile, PathRule) {
+  struct {
+    bool writable;
+    const char *xdg, *home, *expected;
+  } cases[] = {
+      {true, "/x/cfg", "/home/u", "/opt/pzam/PZAMConfig.ini"},
+      {true, "", "", "/opt/pzam/PZAMConfig.ini"},
+      {false, "/x/cfg", "/home/u", "/x/cfg/pzam/PZAMConfig.ini"},
+      {false, "/x/cfg/", "/home/u", "/x/cfg/pzam/PZAMConfig.ini"},
+      {false, "", "/home/u", "/home/u/.config/pzam/PZAMConfig.ini"},
+      {false, "", "/home/u/", "/home/u/.config/pzam/PZAMConfig.ini"},
+      {false, "cfg", "/home/u", "/home/u/.config/pzam/PZAMConfig.ini"},  // relative: ignored
+      {false, "/x", "", "/x/pzam/PZAMConfig.ini"},
+      {false, "", "", "/opt/pzam/PZAMConfig.ini"},  // nowhere else to go
+  };
+  for (const auto& c : cases) {
+    const TSettingsPlace place{"/opt/pzam/", c.writable, c.xdg, c.home};
+    EXPECT_EQ(c.expected, SettingsFilePathFor(place))
+        << c.writable << " XDG_CONFIG_HOME=" << c.xdg << " HOME=" << c.home;
+  }
+}
+
+// Runs fn in a child process without the administrator's rights (as "nobody" when this test runs
+// as root) and returns what it returned; the child's environment changes stay in the child.
+std::string AsOrdinaryUser(const std::function<std::string()>& fn) {
+  int fds[2];
+  if (::pipe(fds) != 0) return "pipe failed";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    std::string result = "setuid failed";
+    if (::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0)) result = fn();
+    const ssize_t n = ::write(fds[1], result.data(), result.size());
+    ::_exit(n == static_cast<ssize_t>(result.size()) ? 0 : 1);
+  }
+  ::close(fds[1]);
+  std::string result;
+  char buf[512];
+  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;) result.append(buf, n);
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return result;
+}
+
+TEST(SettingsFile, UnwritableProgramFolderTakesTheUserConfigFolder) {
+  test::TTempDir writable, readOnly;
+  ::chmod(writable.Dir().c_str(), 0777);
+  ::chmod(readOnly.Dir().c_str(), 0555);
+  const std::string w = writable.Path(), r = readOnly.Path();
+  struct {
+    std::string dir;
+    const char *xdg, *home;
+    std::string expected;
+  } cases[] = {
+      {w, "/x/cfg", "/home/u", w + "PZAMConfig.ini"},
+      {r, "/x/cfg", "/home/u", "/x/cfg/pzam/PZAMConfig.ini"},
+      {r, nullptr, "/home/u", "/home/u/.config/pzam/PZAMConfig.ini"},
+      {r, "", "/home/u", "/home/u/.config/pzam/PZAMConfig.ini"},
+      {r + "missing/", nullptr, "/home/u", "/home/u/.config/pzam/PZAMConfig.ini"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.expected, AsOrdinaryUser([&] {
+                if (c.xdg != nullptr) ::setenv("XDG_CONFIG_HOME", c.xdg, 1);
+                if (c.xdg == nullptr) ::unsetenv("XDG_CONFIG_HOME");
+                ::setenv("HOME", c.home, 1);
+                return SettingsFilePathIn(c.dir);
+              }))
+        << c.dir << " " << (c.xdg ? c.xdg : "(unset)");
+  }
+  // Without HOME the password database names the home folder.
+  const std::string fromPasswd = AsOrdinaryUser([&] {
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("HOME");
+    return SettingsFilePathIn(r);
+  });
+  EXPECT_TRUE(fromPasswd.starts_with('/')) << fromPasswd;
+  EXPECT_TRUE(fromPasswd.ends_with("/.config/pzam/PZAMConfig.ini")) << fromPasswd;
+}
+
+TEST(SettingsFile, FolderWritableFollowsTheUsersRights) {
+  test::TTempDir dir;
+  EXPECT_TRUE(FolderWritable(dir.Path()));
+  EXPECT_FALSE(FolderWritable(dir.File("missing/")));
+  ::chmod(dir.Dir().c_str(), 0555);
+  EXPECT_EQ("0", AsOrdinaryUser([&] { return std::to_string(FolderWritable(dir.Path())); }));
+  ::chmod(dir.Dir().c_str(), 0777);
+  EXPECT_EQ("1", AsOrdinaryUser([&] { return std::to_string(FolderWritable(dir.Path())); }));
+}
+
+TEST(SettingsFile, SettingsFolderIsCreatedWhereMissing) {
+  test::TTempDir dir;
+  const std::string nested = dir.File("cfg/pzam/PZAMConfig.ini");
+  ASSERT_TRUE(CreateSettingsFolder(nested));
+  struct stat st {};
+  ASSERT_EQ(0, ::stat(dir.File("cfg/pzam").c_str(), &st));
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(0700u, st.st_mode & 0777);
+  EXPECT_TRUE(CreateSettingsFolder(nested));  // already there
+  EXPECT_TRUE(CreateSettingsFolder(dir.File("PZAMConfig.ini")));
+  test::WriteFile(dir.File("file"), "x");
+  EXPECT_FALSE(CreateSettingsFolder(dir.File("file/pzam/PZAMConfig.ini")));
+  ::chmod(dir.Dir().c_str(), 0555);
+  EXPECT_EQ("0", AsOrdinaryUser([&] {
+              return std::to_string(CreateSettingsFolder(dir.File("new/PZAMConfig.ini")));
+            }));
 }
 
 }  // namespace

@@ -177,6 +177,17 @@ TEST_F(CloseTest, ClosingWritesTheChoicesAndARestartRestoresThem) {
   EXPECT_EQ(Main->Language().Language(), "english");
 }
 
+TEST_F(CloseTest, ACloseBeforeTheStartupStepKeepsTheStoredSettings) {
+  WriteFile(SettingsPath(), SettingsText("ReqMode=3", "english"));
+  Create();
+  ASSERT_TRUE(Main->Ti_Startup->isActive());
+  Main->show();
+  EXPECT_TRUE(Main->close());
+  EXPECT_FALSE(Main->Ti_Startup->isActive());
+  EXPECT_EQ(ReadProfileString(SettingsPath(), "Select", "ReqMode", ""), "3");
+  EXPECT_EQ(ReadProfileString(SettingsPath(), "Language", "LastLanguage", ""), "english");
+}
+
 TEST_F(CloseTest, ANewFileHoldsItsSectionsInTheProgramsOrder) {
   Start();
   Config->CbB_Sprachwahl->setEditText("deutsch");

@@ -144,7 +144,7 @@ const char* SimUsage() {
          "  --instrument  zam: telegrams every interval; sylvac: answers \"PRI\\r\" and sends\n"
          "                a value when the port is reopened; quorvant: a value every interval\n"
          "  --port        COM1..COM99 (default: the first free one from COM5 up)\n"
-         "  --config      settings file (default: PZAMConfig.ini beside pzam-sim)\n"
+         "  --config      settings file (default: P-ZAM's own PZAMConfig.ini)\n"
          "  --interval    ms between values, 0 = at the line rate (default 1000)\n"
          "  --count       stop after N values (default 0 = endless)\n"
          "  --mean, --sd  normal distribution of the values (default 12.345, 0.005)\n"

@@ -18,7 +18,7 @@ struct TSimOptions {
   TInstrument Instrument = TInstrument::Zam;
   TCable Cable = TCable::Auto;
   int PortNumber = 0;       // 0: the first free COMn from COM5 upward
-  std::string ConfigPath;   // empty: the settings file beside the executable
+  std::string ConfigPath;   // empty: the program's settings file
   std::string LogPath;      // empty: sent texts go to stderr only
   int IntervalMs = 1000;    // 0: back to back at the line rate
   std::uint64_t Count = 0;  // 0: endless

@@ -32,8 +32,11 @@ int Run(const pzam::sim::TSimOptions& options) {
   TPtyLine line;
   if (auto error = line.Open(); !error.empty()) return Fail(error, 1);
 
+  // The program's own settings file (its folder made at need); a file given is taken as it is.
   const std::string config =
       options.ConfigPath.empty() ? pzam::SettingsFilePath() : options.ConfigPath;
+  if (options.ConfigPath.empty() && !pzam::CreateSettingsFolder(config))
+    return Fail("cannot create the folder of " + config, 1);
   TPortEntry entry(config, options.PortNumber, line.SlavePath());
   if (!entry.Replaced().empty()) {
     log.Event(entry.PortName() + " was " + entry.Replaced() + " in " + config);

@@ -31,6 +31,8 @@ namespace pzam {
 TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
     : QWidget(parent),
       FProgramDir(setup.ProgramDir.empty() ? ExecutableDir() : setup.ProgramDir),
+      FSettingsPath(setup.SettingsPath.empty() ? SettingsFilePathIn(FProgramDir)
+                                               : setup.SettingsPath),
       FExecutablePath(setup.ExecutablePath.empty() ? ExecutablePath() : setup.ExecutablePath),
       FManager(setup.Manager != nullptr ? setup.Manager : &serial::ComManager()),
       FDispatcher(std::make_unique<ui::TQtDispatcher>()) {
@@ -55,10 +57,6 @@ void TF_Main::ConnectHandlers() {
   connect(Bu_MeasStop, &QPushButton::clicked, this, Guarded([this] { Bu_MeasStopClick(); }));
   connect(Bu_Config, &QPushButton::clicked, this, Guarded([this] { Bu_ConfigClick(); }));
   connect(Ti_Startup, &QTimer::timeout, this, Guarded([this] { Ti_StartupTimer(); }));
-}
-
-std::string TF_Main::SettingsPath() const {
-  return FProgramDir + settings::kFileName;
 }
 
 bool TF_Main::Running() const {

@@ -51,6 +51,8 @@ struct TMainSetup {
   // Folder of the settings file and the language files (ending in a separator); default: the
   // executable's folder.
   std::string ProgramDir;
+  // The settings file; default: the one the settings rule gives for ProgramDir.
+  std::string SettingsPath;
   // The program file read for the version text; default: this program.
   std::string ExecutablePath;
   // Folder of the record and trace files; default: the current directory.
@@ -85,7 +87,8 @@ class TF_Main : public QWidget, public IConfigHost {
   const TLanguageTexts& Language() const { return FLanguage; }
   const std::string& VersionText() const { return FVersionText; }
   const std::string& ProgramDir() const { return FProgramDir; }
-  std::string SettingsPath() const;
+  // Where the settings are read at start-up and written at close (decided once).
+  const std::string& SettingsPath() const { return FSettingsPath; }
 
   serial::TSerial& Serial1() const override;
   // The modem-line port: configured, never opened by the program.
@@ -159,6 +162,7 @@ class TF_Main : public QWidget, public IConfigHost {
 
   TF_Config* FConfig = nullptr;
   std::string FProgramDir;
+  std::string FSettingsPath;
   std::string FExecutablePath;
   std::string FVersionText;
   TFormatSettings FFormat;

@@ -47,9 +47,12 @@ void TF_Main::Ti_StartupTimer() {
   ApplyOperatingMode();
 }
 
-// A run still in progress is ended first, so its record file is complete. A settings file that
-// cannot be written keeps the program running.
+// A run still in progress is ended first, so its record file is complete. A close that comes
+// before the start-up step (a signal right after the start) runs that step first, so the stored
+// settings are written back rather than the defaults. A settings file that cannot be written
+// keeps the program running.
 bool TF_Main::FormClose() {
+  if (Ti_Startup->isActive()) Ti_StartupTimer();
   if (FRun->Running()) ui::Guard([this] { FRun->End(); });
   try {
     WriteSettingsFile();
@@ -60,9 +63,11 @@ bool TF_Main::FormClose() {
   return true;
 }
 
+// The user's configuration folder is created by the first close that writes into it.
 void TF_Main::WriteSettingsFile() {
   using namespace settings;
   const std::string path = SettingsPath();
+  if (!CreateSettingsFolder(path)) throw EIniFileError(path);
   serial::TSerialSettings current;
   FSerial1->GetSettings(current);
   WriteProfileString(path, kSerial, kCom, FSerial1->SettingsToText(current));

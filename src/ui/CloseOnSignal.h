@@ -1,0 +1,30 @@
+// SIGTERM, SIGINT and SIGHUP close a window as if the operator had closed it, so a session
+// ending or a "kill" still runs its close handler (a run is ended, the settings are written).
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+class QWidget;
+
+namespace pzam::ui {
+
+class TCloseOnSignal : public QObject {
+ public:
+  // One instance per process; the signals take their default action again when it goes.
+  explicit TCloseOnSignal(QWidget* window);
+  ~TCloseOnSignal() override;
+  TCloseOnSignal(const TCloseOnSignal&) = delete;
+  TCloseOnSignal& operator=(const TCloseOnSignal&) = delete;
+
+  bool Valid() const { return FNotifier != nullptr; }
+
+ private:
+  void OnReadable();
+
+  QWidget* FWindow;
+  int FRead = -1;
+  QSocketNotifier* FNotifier = nullptr;
+};
+
+}  // namespace pzam::ui
