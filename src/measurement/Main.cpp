@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "analysis/ui/Analysis.h"
+#include "analysis/ui/MainAnalysis.h"
 #include "common/Paths.h"
 #include "config/Einstellungen.h"
 #include "config/SettingsFile.h"
@@ -34,6 +36,8 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
       FDispatcher(std::make_unique<ui::TQtDispatcher>()) {
   CreateControls();
   CreateRun(setup);
+  FAnalysis = std::make_unique<TAnalysisLink>(*this, setup.RunDirectory);
+  FAnalysis->Window().SetDecimalSeparator(FFormat.DecimalSeparator);
   ConnectHandlers();
   if (const QScreen* screen = this->screen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -50,6 +54,7 @@ void TF_Main::ConnectHandlers() {
   connect(Bu_MeasStart, &QPushButton::clicked, this, Guarded([this] { Bu_MeasStartClick(); }));
   connect(Bu_MeasStop, &QPushButton::clicked, this, Guarded([this] { Bu_MeasStopClick(); }));
   connect(Bu_Config, &QPushButton::clicked, this, Guarded([this] { Bu_ConfigClick(); }));
+  connect(Bu_Analysis, &QPushButton::clicked, this, Guarded([this] { Bu_AnalysisClick(); }));
   connect(Ti_Startup, &QTimer::timeout, this, Guarded([this] { Ti_StartupTimer(); }));
 }
 
@@ -72,6 +77,7 @@ void TF_Main::FormCreate() {
 void TF_Main::LoadLanguage() {
   ui::TLanguageWindows windows(*this, *FConfig);
   pzam::LoadLanguage(windows, FLanguage, FProgramDir);
+  FAnalysis->Window().Retranslate();
 }
 
 void TF_Main::ShowComPort() {
@@ -145,6 +151,17 @@ void TF_Main::Bu_ConfigClick() {
   FConfig->activateWindow();
 }
 
+void TF_Main::Bu_AnalysisClick() {
+  TF_Analysis& analysis = FAnalysis->Window();
+  analysis.show();
+  analysis.raise();
+  analysis.activateWindow();
+}
+
+TF_Analysis& TF_Main::Analysis() const {
+  return FAnalysis->Window();
+}
+
 void TF_Main::closeEvent(QCloseEvent* event) {
   bool close = false;
   ui::Guard([&] { close = FormClose(); });
@@ -153,6 +170,7 @@ void TF_Main::closeEvent(QCloseEvent* event) {
     return;
   }
   if (FConfig != nullptr) FConfig->hide();
+  FAnalysis->Window().hide();
   event->accept();
 }
 

@@ -43,6 +43,8 @@ class TQtDispatcher;
 }  // namespace ui
 
 class TF_Config;
+class TF_Analysis;
+class TAnalysisLink;
 
 // What the main window works with. Empty fields take the program's own.
 struct TMainSetup {
@@ -103,6 +105,9 @@ class TF_Main : public QWidget {
   void Bu_MeasStartClick();
   void Bu_MeasStopClick();
   void Bu_ConfigClick();
+  // Shows the analysis window modeless, in both run states.
+  void Bu_AnalysisClick();
+  TF_Analysis& Analysis() const;
 
   // Controls, named as the window describes them.
   QLabel* Im_Logo;
@@ -137,6 +142,7 @@ class TF_Main : public QWidget {
   QLabel* Label17;
   QLineEdit* Ed_ComNum;
   QPushButton* Bu_Config;
+  QPushButton* Bu_Analysis;
   QTimer* Ti_Startup;
 
  protected:
@@ -166,6 +172,7 @@ class TF_Main : public QWidget {
   std::unique_ptr<TRunChoices> FRunChoices;
   std::unique_ptr<measurement::TSerialRunPort> FRunPort;
   std::unique_ptr<measurement::TMeasurementRun> FRun;
+  std::unique_ptr<TAnalysisLink> FAnalysis;
   // Last: destroyed first, before the run and the port it binds together.
   std::unique_ptr<measurement::TSerialRunBinding> FBinding;
 };
