@@ -10,6 +10,7 @@
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/Report.h"
 #include "config/Language.h"
+#include "support/RunTool.h"
 
 namespace pzam::test {
 namespace {
@@ -138,6 +139,21 @@ TEST_F(ReportTest, AFileThatCannotBeWrittenGivesTheReason) {
   const std::string path = (Dir / "missing" / "r.pdf").string();
   EXPECT_FALSE(analysis::WriteReport(path, data, German(), error));
   EXPECT_NE(error.find(path), std::string::npos) << error;
+}
+
+// pzam-tool spc --report: the window library's writer, headless, in the C locale's separator.
+TEST_F(ReportTest, PzamToolWritesTheReportWithoutADisplay) {
+  WriteFile(Dir / "values.txt", "10.0\n10.2\n9.9\n10.1\n10.3\n");
+  const TToolRun run =
+      RunTool("spc --lsl 9.95 --usl 10.25 --report r.pdf values.txt", Dir.string());
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_NE(run.Out.find("mean=10.1\n"), std::string::npos) << run.Out;
+  const std::string text = PdfText(Dir / "r.pdf", 1, 1);
+  for (const char* part :
+       {"values.txt", "9.95", "10.25", "10.100", "0.158", "10.698", "0.25", "0.32", "20.0 %"}) {
+    EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+  }
+  EXPECT_EQ(PdfPages(Dir / "r.pdf"), 2);
 }
 
 TEST_F(ReportTest, ReportButtonWritesBesideTheRecordFileUnderItsName) {

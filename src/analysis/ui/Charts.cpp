@@ -94,11 +94,17 @@ TAnalysisCharts::TAnalysisCharts(QWidget* parent) {
     plot->setNoAntialiasingOnDrag(true);
     plot->plotLayout()->insertRow(0);
     plot->plotLayout()->addElement(0, 0, new QCPTextElement(plot, "", ui::SansSerifFont(12, true)));
+    // The legend below the chart, where it hides no point.
     plot->legend->setVisible(true);
     plot->legend->setFont(ui::SansSerifFont(10));
     plot->legend->setRowSpacing(0);
-    plot->legend->setBrush(QColor(255, 255, 255, 200));
-    plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    plot->legend->setBorderPen(Qt::NoPen);
+    plot->axisRect()->insetLayout()->take(plot->legend);
+    plot->plotLayout()->addElement(2, 0, plot->legend);
+    plot->plotLayout()->setRowStretchFactor(2, 0.001);
+    plot->legend->setFillOrder(QCPLegend::foColumnsFirst);
+    plot->legend->setWrap(i == 0 ? 4 : 3);
+    plot->legend->setMargins(QMargins(4, 0, 4, 2));
     for (QCPAxis* axis : {plot->xAxis, plot->yAxis}) {
       axis->setLabelFont(ui::SansSerifFont(11));
       axis->setTickLabelFont(ui::SansSerifFont(10));

@@ -93,12 +93,12 @@ class TReportPainter {
         {textid::kUpperLabel, Limit(t.Upper, decimals)},
     };
     int y = kMargin + 44;
-    const int leftWidth = 330;
+    const int leftWidth = 360;
     for (const auto& [id, value] : lines) {
       SetFont(12, true);
-      FPainter.drawText(QRect(kMargin, y, 130, 17), Qt::AlignLeft | Qt::AlignVCenter, T(id));
+      FPainter.drawText(QRect(kMargin, y, 124, 17), Qt::AlignLeft | Qt::AlignVCenter, T(id));
       SetFont(12);
-      FPainter.drawText(QRect(kMargin + 132, y, leftWidth - 132, 17),
+      FPainter.drawText(QRect(kMargin + 126, y, leftWidth - 126, 17),
                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, value);
       y += 17;
     }
@@ -150,45 +150,44 @@ class TReportPainter {
     FPainter.drawText(QRect(kMargin, kMargin, kBodyWidth, 24), Qt::AlignLeft | Qt::AlignVCenter,
                       T(textid::kValueListTitle));
     const int groupWidth = kBodyWidth / kListGroups;
-    const int columns[] = {0, 46, 116, 186};  // number, time, value, mark
+    // Columns of a group: number (right-aligned), time, value (right-aligned), mark.
+    const auto number = [](int left, int y) { return QRect(left, y, 34, kListRowHeight); };
+    const auto time = [](int left, int y) { return QRect(left + 40, y, 56, kListRowHeight); };
+    const auto value = [](int left, int y) { return QRect(left + 96, y, 58, kListRowHeight); };
+    const auto mark = [groupWidth](int left, int y) {
+      return QRect(left + 162, y, groupWidth - 166, kListRowHeight);
+    };
     const int n = static_cast<int>(FData.Values.size());
     for (int g = 0; g < kListGroups; ++g) {
       const int left = kMargin + g * groupWidth;
-      SetFont(11, true);
+      SetFont(10, true);
       const int headY = kListTop - kListRowHeight - 4;
-      FPainter.drawText(QRect(left, headY, 40, kListRowHeight), Qt::AlignRight,
-                        T(textid::kNumberColumn));
-      FPainter.drawText(QRect(left + columns[1], headY, 64, kListRowHeight), Qt::AlignLeft,
-                        T(textid::kTimeColumn));
-      FPainter.drawText(QRect(left + columns[2], headY, 64, kListRowHeight), Qt::AlignRight,
-                        T(textid::kValueColumn));
-      FPainter.drawText(
-          QRect(left + columns[3] - 4, headY, groupWidth - columns[3], kListRowHeight),
-          Qt::AlignLeft, T(textid::kJudgementColumn));
-      FPainter.drawLine(QLineF(left, kListTop - 3, left + groupWidth - 10, kListTop - 3));
-      SetFont(11);
+      FPainter.drawText(number(left, headY), Qt::AlignRight, T(textid::kNumberColumn));
+      FPainter.drawText(time(left, headY), Qt::AlignLeft, T(textid::kTimeColumn));
+      FPainter.drawText(value(left, headY), Qt::AlignRight, T(textid::kValueColumn));
+      FPainter.drawText(mark(left, headY), Qt::AlignLeft, T(textid::kJudgementColumn));
+      FPainter.drawLine(QLineF(left, kListTop - 3, left + groupWidth - 8, kListTop - 3));
+      SetFont(10);
       for (int r = 0; r < kListRows; ++r) {
         const int i = (page * kListGroups + g) * kListRows + r;
         if (i >= n) break;
         const int y = kListTop + r * kListRowHeight;
         const double x = FData.Values[static_cast<std::size_t>(i)];
-        FPainter.drawText(QRect(left, y, 40, kListRowHeight), Qt::AlignRight,
-                          QString::number(i + 1));
-        const std::string time =
+        FPainter.drawText(number(left, y), Qt::AlignRight, QString::number(i + 1));
+        const std::string at =
             static_cast<std::size_t>(i) < FData.Times.size() ? FData.Times[i] : "-";
-        FPainter.drawText(QRect(left + columns[1], y, 66, kListRowHeight), Qt::AlignLeft, Q(time));
-        FPainter.drawText(QRect(left + columns[2], y, 64, kListRowHeight), Qt::AlignRight,
+        FPainter.drawText(time(left, y), Qt::AlignLeft, Q(at));
+        FPainter.drawText(value(left, y), Qt::AlignRight,
                           Q(NumberText(x, decimals, FData.DecimalSeparator)));
-        QString mark = "-";
+        QString judged = "-";
         if (FData.Tolerance.Any()) {
           const TZone zone = Judge(x, FData.Tolerance);
-          mark = T(zone == TZone::Inside  ? textid::kInsideMark
-                   : zone == TZone::Below ? textid::kBelowMark
-                                          : textid::kAboveMark);
+          judged = T(zone == TZone::Inside  ? textid::kInsideMark
+                     : zone == TZone::Below ? textid::kBelowMark
+                                            : textid::kAboveMark);
           if (zone != TZone::Inside) FPainter.setPen(QColor(200, 0, 0));
         }
-        FPainter.drawText(QRect(left + columns[3] - 4, y, groupWidth - columns[3], kListRowHeight),
-                          Qt::AlignLeft, mark);
+        FPainter.drawText(mark(left, y), Qt::AlignLeft, judged);
         FPainter.setPen(Qt::black);
       }
     }
