@@ -1,55 +1,36 @@
-// The analysis window's update for one more value: the figures, the table and all three charts
-// redrawn at once (not queued), at a given run length. Offscreen platform.
-//   analysis_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+// Cost of the analysis figures over a full run: what the analysis window recomputes on every value.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <chrono>
-#include <cmath>
-#include <string>
-#include <vector>
+#include <random>
 
-#include "analysis/ui/Analysis.h"
-#include "analysis/ui/Charts.h"
+#include "analysis/Capability.h"
 
 namespace {
 
-double Value(int i) {
-  return 12.345 + 0.001 * std::lround(4 * std::sin(i * 0.37) + 3 * std::sin(i * 1.91));
+using namespace pzam::analysis;
+
+// A gauge's values: normal around 12.345 with s = 0.005, on the 0.001 grid.
+std::vector<double> RunValues(int n) {
+  std::mt19937 random(1);
+  std::normal_distribution<double> normal(12.345, 0.005);
+  std::vector<double> values;
+  for (int i = 0; i < n; ++i) values.push_back(std::round(normal(random) * 1000) / 1000);
+  return values;
 }
 
-// The window holds n - 1 values; one more arrives and the window is brought up to date.
-void BM_OneMoreValue(benchmark::State& state) {
-  const int n = static_cast<int>(state.range(0));
-  pzam::TF_Analysis window;
-  window.SetTextSource([](int id) { return std::to_string(id); });
-  window.SetToleranceTexts({"12,345", "12,340", "12,350"});
-  window.resize(1240, 860);
-  window.show();
-  QApplication::processEvents();
-  for (auto _ : state) {
-    window.Clear();
-    for (int i = 1; i < n; ++i) window.AddValue(Value(i), "10:00:00");
-    window.UpdateNow();
-    QApplication::processEvents();
-    const auto start = std::chrono::steady_clock::now();
-    window.AddValue(Value(n), "10:00:00");
-    window.UpdateNow();
-    window.Charts().Replot(false);
-    const auto stop = std::chrono::steady_clock::now();
-    state.SetIterationTime(std::chrono::duration<double>(stop - start).count());
-    benchmark::DoNotOptimize(window.Figures().N);
-  }
+void BM_ComputeFigures(benchmark::State& state) {
+  const std::vector<double> values = RunValues(static_cast<int>(state.range(0)));
+  const TTolerance tolerance{12.345, 12.335, 12.355};
+  for (auto _ : state) benchmark::DoNotOptimize(ComputeFigures(values, tolerance));
 }
-BENCHMARK(BM_OneMoreValue)->Arg(100)->Arg(9999)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComputeFigures)->Arg(10)->Arg(1000)->Arg(9999)->Unit(benchmark::kMicrosecond);
+
+void BM_MakeHistogram(benchmark::State& state) {
+  const std::vector<double> values = RunValues(static_cast<int>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(MakeHistogram(values));
+}
+BENCHMARK(BM_MakeHistogram)->Arg(9999)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+BENCHMARK_MAIN();

@@ -19,21 +19,25 @@ constexpr double kD4 = 3.267;
 constexpr int kMaxDecimals = 12;
 // Largest scaled value that still has exact integer steps in a double.
 constexpr double kMaxScaled = 1e15;
+constexpr double kPow10[kMaxDecimals + 1] = {1,   1e1, 1e2, 1e3,  1e4,  1e5, 1e6,
+                                             1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
 
 bool IsBlank(const std::string& text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; });
 }
 
-// The fewest decimals that write x, allowing for the binary noise of a value read from text
-// (12.345 is 12.3449999999999997513...).
-int DecimalsOf(double x) {
-  double scaled = x;
-  for (int d = 0; d < kMaxDecimals; ++d, scaled = x * std::pow(10.0, d)) {
-    if (std::fabs(scaled) >= kMaxScaled) return d;
-    if (std::fabs(scaled - std::nearbyint(scaled)) <= std::max(1e-9, std::fabs(scaled) * 4e-15))
-      return d;
-  }
-  return kMaxDecimals;
+// The nearest whole number of |x| < 2^62 (a plain conversion; no library call).
+std::int64_t Nearest(double x) {
+  return static_cast<std::int64_t>(x + (x < 0 ? -0.5 : 0.5));
+}
+
+// Whether x is a whole multiple of 10^-d, allowing for the binary noise of a value read from text
+// (12.345 is 12.3449999999999997513...). Beyond kMaxScaled a double has no finer steps.
+bool OnGrid(double x, int d) {
+  const double scaled = x * kPow10[d];
+  if (std::fabs(scaled) >= kMaxScaled) return true;
+  const double noise = std::fabs(scaled - static_cast<double>(Nearest(scaled)));
+  return noise <= std::max(1e-9, std::fabs(scaled) * 4e-15);
 }
 
 // The values as whole multiples of 10^-decimals (decimals common to all finite values), with the
@@ -50,16 +54,23 @@ TGrid GridOf(std::span<const double> values) {
   double largest = 0;
   for (double x : values) {
     if (!std::isfinite(x)) continue;
-    decimals = std::max(decimals, DecimalsOf(x));
+    // A value on the grid of d decimals is on every finer one: one test per value mostly.
+    while (decimals < kMaxDecimals && !OnGrid(x, decimals)) ++decimals;
     largest = std::max(largest, std::fabs(x));
   }
-  while (decimals > 0 && largest * std::pow(10.0, decimals) >= kMaxScaled) --decimals;
-  grid.Scale = std::pow(10.0, decimals);
+  // Whole units must stay below kMaxScaled: fewer decimals for large values. Values beyond it
+  // have no decimal grid; their units are a power of ten above 1, kept well below the precision
+  // of a double so that the rounding of the divided scale does not show.
+  while (decimals > 0 && largest * kPow10[decimals] >= kMaxScaled) --decimals;
+  grid.Scale = kPow10[decimals];
+  if (largest * grid.Scale >= kMaxScaled) {
+    while (largest * grid.Scale >= 1e12) grid.Scale /= 10;
+  }
   grid.Step = 1 / grid.Scale;
   grid.Units.reserve(values.size());
   for (double x : values) {
     if (!std::isfinite(x)) continue;
-    grid.Units.push_back(static_cast<std::int64_t>(std::llround(x * grid.Scale)));
+    grid.Units.push_back(Nearest(x * grid.Scale));
   }
   return grid;
 }

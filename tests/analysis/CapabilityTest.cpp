@@ -447,9 +447,11 @@ TEST(ValueResolution, FinestStepOfTheValues) {
       {"from products", Grid(0.1, 0.1, 10, 30), 0.1},  // 0.1 + 2 * 0.1 is 0.30000000000000004
       {"large magnitude", {1234567.891, 1234567.893}, 0.002},
       {"negative values", {-12.345, -12.347, -12.351}, 0.002},
+      {"huge values", {1e300, 3e300, -1e300}, 2e300},
   };
   for (const auto& c : cases) {
-    EXPECT_NEAR(ValueResolution(c.Values), c.Resolution, 1e-12) << c.Name;
+    EXPECT_NEAR(ValueResolution(c.Values), c.Resolution, 1e-12 * std::max(1.0, c.Resolution))
+        << c.Name;
   }
 }
 
@@ -503,6 +505,10 @@ TEST(MakeHistogram, EqualValuesAndNone) {
   EXPECT_NEAR(one.Width, 0.001, 1e-12);
   EXPECT_NEAR(one.Start, 12.3445, 1e-12);
   EXPECT_TRUE(MakeHistogram(TValues{}).Counts.empty());
+  // Values beyond any decimal grid still give bins that hold them all.
+  const THistogram huge = MakeHistogram(TValues{1e300, -1e300, 0, 1.5e-300});
+  EXPECT_EQ(std::accumulate(huge.Counts.begin(), huge.Counts.end(), 0), 4);
+  EXPECT_GT(huge.Width, 0);
 }
 
 }  // namespace
