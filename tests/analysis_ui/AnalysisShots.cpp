@@ -11,10 +11,10 @@
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/Charts.h"
 #include "common/Paths.h"
-#include "config/Einstellungen.h"
-#include "measurement/Main.h"
+#include "config/ui/Einstellungen.h"
+#include "measurement/ui/Main.h"
 #include "serial/COMManager.h"
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 
 namespace {
 

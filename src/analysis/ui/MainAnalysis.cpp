@@ -8,8 +8,8 @@
 #include "analysis/ui/AnalysisTexts.h"
 #include "analysis/ui/Report.h"
 #include "config/TextIds.h"
-#include "measurement/Main.h"
 #include "measurement/RecordFile.h"
+#include "measurement/ui/Main.h"
 #include "ui/Controls.h"
 
 namespace pzam {
