@@ -106,7 +106,7 @@ void TF_Analysis::CreateControls() {
   report->addWidget(Ed_Report, 2, 0);
   grid->addLayout(report, 0, 1, Qt::AlignTop);
 
-  FCharts = std::make_unique<analysis::TAnalysisCharts>(this);
+  FCharts = std::make_unique<analysis::TAnalysisCharts>(this, true);
   Tb_Figures = new QTableWidget(kFigureRows, 3, this);
   Tb_Figures->setObjectName("Tb_Figures");
   Tb_Figures->setFont(ui::SansSerifFont(12));
@@ -220,6 +220,7 @@ void TF_Analysis::SetLimitsEditable(bool editable) {
 void TF_Analysis::Clear() {
   FValues.clear();
   FTimes.clear();
+  FCharts->Restart();
   FReportState = 0;
   La_Report->clear();
   Ed_Report->clear();

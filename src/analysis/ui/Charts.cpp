@@ -13,6 +13,7 @@ namespace pzam::analysis {
 
 namespace {
 
+constexpr int kDotsUpTo = 300;
 const QColor kValueColour(30, 90, 170);
 const QColor kOutsideColour(220, 30, 30);
 const QColor kRuleColour(240, 140, 0);
@@ -36,33 +37,47 @@ QPen Pen(const QColor& colour, double width, Qt::PenStyle style = Qt::SolidLine)
   return pen;
 }
 
+// A red disc (7 px) or an orange ring (12 px) for many marks.
+QPixmap MarkPicture(const QColor& colour, bool disc) {
+  const int size = disc ? 8 : 13;
+  QPixmap picture(size, size);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  if (disc) {
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(QRectF(0.5, 0.5, size - 1, size - 1));
+  } else {
+    painter.setPen(QPen(colour, 1.5));
+    painter.drawEllipse(QRectF(1, 1, size - 2, size - 2));
+  }
+  return picture;
+}
+
 // A line that is drawn only when its value is defined; the legend shows it only then.
-void SetLine(QCPGraph* graph, std::optional<double> y, double from, double to, bool inLegend) {
+using TLegend = std::vector<QCPAbstractPlottable*>;
+
+void SetLine(QCPGraph* graph, std::optional<double> y, double from, double to, bool inLegend,
+             TLegend& legend) {
   graph->setVisible(y.has_value());
   if (y) {
     graph->setData({from, to}, {*y, *y}, true);
   } else {
     graph->data()->clear();
   }
-  if (y && inLegend) {
-    graph->addToLegend();
-  } else {
-    graph->removeFromLegend();
-  }
+  if (y && inLegend) legend.push_back(graph);
 }
 
-void SetUpright(QCPGraph* graph, std::optional<double> x, double top, bool inLegend) {
+void SetUpright(QCPGraph* graph, std::optional<double> x, double top, bool inLegend,
+                TLegend& legend) {
   graph->setVisible(x.has_value());
   if (x) {
     graph->setData({*x, *x}, {0.0, top}, true);
   } else {
     graph->data()->clear();
   }
-  if (x && inLegend) {
-    graph->addToLegend();
-  } else {
-    graph->removeFromLegend();
-  }
+  if (x && inLegend) legend.push_back(graph);
 }
 
 // The charts follow the run until the operator zooms or pans; a double click follows it again.
@@ -84,7 +99,7 @@ class TFollow : public QObject {
 
 }  // namespace
 
-TAnalysisCharts::TAnalysisCharts(QWidget* parent) {
+TAnalysisCharts::TAnalysisCharts(QWidget* parent, bool live) : FLive(live) {
   const char* names[] = {"Ch_Individuals", "Ch_MovingRange", "Ch_Histogram"};
   for (int i = 0; i < 3; ++i) {
     auto* plot = new QCustomPlot(parent);
@@ -92,6 +107,9 @@ TAnalysisCharts::TAnalysisCharts(QWidget* parent) {
     plot->setFont(ui::SansSerifFont(11));
     plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     plot->setNoAntialiasingOnDrag(true);
+    plot->setPlottingHint(QCP::phFastPolylines, true);
+    // The data have a picture of their own, redrawn without the axes, grid and legend.
+    if (live) plot->layer("main")->setMode(QCPLayer::lmBuffered);
     plot->plotLayout()->insertRow(0);
     plot->plotLayout()->addElement(0, 0, new QCPTextElement(plot, "", ui::SansSerifFont(12, true)));
     // The legend below the chart, where it hides no point.
@@ -153,6 +171,7 @@ void TAnalysisCharts::SetDecimalSeparator(char separator) {
   QLocale locale = separator == ',' ? QLocale(QLocale::German) : QLocale::c();
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
   for (QCustomPlot* plot : FPlots) plot->setLocale(locale);
+  RedrawAll();
 }
 
 void TAnalysisCharts::SetTexts(const std::function<std::string(int)>& text) {
@@ -162,6 +181,7 @@ void TAnalysisCharts::SetTexts(const std::function<std::string(int)>& text) {
   for (int i = 0; i < 3; ++i) {
     static_cast<QCPTextElement*>(FPlots[i]->plotLayout()->element(0, 0))->setText(q(titles[i]));
   }
+  RedrawAll();
   FPlots[0]->xAxis->setLabel(q(textid::kValueNumberAxis));
   FPlots[0]->yAxis->setLabel(q(textid::kValueAxis));
   FPlots[1]->xAxis->setLabel(q(textid::kValueNumberAxis));
@@ -186,6 +206,7 @@ void TAnalysisCharts::SetTexts(const std::function<std::string(int)>& text) {
 
 void TAnalysisCharts::Update(std::span<const double> values, const TFigures& figures,
                              const TTolerance& tolerance) {
+  std::array<TLegend, 3> legends;
   const int n = static_cast<int>(values.size());
   const double from = 0.5;
   const double to = std::max(n, 1) + 0.5;
@@ -211,25 +232,40 @@ void TAnalysisCharts::Update(std::span<const double> values, const TFigures& fig
       flagYs.push_back(x);
     }
   }
+  // Beyond a few hundred values the dots merge into the line: the line alone, without
+  // antialiasing, keeps a redraw at the end of a long run as quick as at its start.
+  const bool dense = n > kDotsUpTo;
+  for (QCPGraph* graph : {FValues, FRanges}) {
+    graph->setScatterStyle(dense ? QCPScatterStyle() : QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
+  }
+  if (dense != FDense) {
+    for (QCustomPlot* plot : FPlots) {
+      plot->setNotAntialiasedElements(dense ? QCP::aeAll : QCP::aeNone);
+    }
+    FDense = dense;
+    RedrawAll();
+  }
+  // Many marks are drawn as ready-made pictures, which costs a copy per point, not a path.
+  FOutside->setScatterStyle(dense ? QCPScatterStyle(MarkPicture(kOutsideColour, true))
+                                  : QCPScatterStyle(QCPScatterStyle::ssDisc, kOutsideColour, 7));
+  FFlagged->setScatterStyle(
+      dense ? QCPScatterStyle(MarkPicture(kRuleColour, false))
+            : QCPScatterStyle(QCPScatterStyle::ssCircle, Pen(kRuleColour, 1.5), {}, 12));
   FValues->setData(keys, ys, true);
   FOutside->setData(outKeys, outYs, true);
   FFlagged->setData(flagKeys, flagYs, true);
-  const auto legend = [](QCPGraph* graph, bool show) {
-    if (show) {
-      graph->addToLegend();
-    } else {
-      graph->removeFromLegend();
-    }
+  const auto legend = [&legends](int chart, QCPAbstractPlottable* p, bool show) {
+    if (show) legends[chart].push_back(p);
   };
-  legend(FValues, n > 0);
-  legend(FOutside, !outKeys.isEmpty());
-  legend(FFlagged, !flagKeys.isEmpty());
-  SetLine(FMean, figures.Mean, from, to, true);
-  SetLine(FUcl, figures.Ucl, from, to, true);
-  SetLine(FLcl, figures.Lcl, from, to, false);
-  SetLine(FLsl, tolerance.Lower, from, to, true);
-  SetLine(FUsl, tolerance.Upper, from, to, !tolerance.Lower);
-  SetLine(FNominal, tolerance.Nominal, from, to, true);
+  legend(0, FValues, n > 0);
+  legend(0, FOutside, !outKeys.isEmpty());
+  legend(0, FFlagged, !flagKeys.isEmpty());
+  SetLine(FMean, figures.Mean, from, to, true, legends[0]);
+  SetLine(FUcl, figures.Ucl, from, to, true, legends[0]);
+  SetLine(FLcl, figures.Lcl, from, to, false, legends[0]);
+  SetLine(FLsl, tolerance.Lower, from, to, true, legends[0]);
+  SetLine(FUsl, tolerance.Upper, from, to, !tolerance.Lower, legends[0]);
+  SetLine(FNominal, tolerance.Nominal, from, to, true, legends[0]);
 
   // Moving ranges, numbered by the later of their two values.
   const std::vector<double> ranges = MovingRanges(values);
@@ -239,9 +275,9 @@ void TAnalysisCharts::Update(std::span<const double> values, const TFigures& fig
     mrYs[i] = ranges[static_cast<std::size_t>(i)];
   }
   FRanges->setData(mrKeys, mrYs, true);
-  legend(FRanges, !ranges.empty());
-  SetLine(FMrBar, figures.MrBar, from, to, true);
-  SetLine(FMrUcl, figures.MrUcl, from, to, true);
+  legend(1, FRanges, !ranges.empty());
+  SetLine(FMrBar, figures.MrBar, from, to, true, legends[1]);
+  SetLine(FMrUcl, figures.MrUcl, from, to, true, legends[1]);
 
   // Histogram with the normal curve of x-bar and s, scaled to the counts.
   const THistogram histogram = MakeHistogram(values);
@@ -256,11 +292,7 @@ void TAnalysisCharts::Update(std::span<const double> values, const TFigures& fig
   }
   FBins->setWidth(width);
   FBins->setData(binKeys, binCounts, true);
-  if (binKeys.isEmpty()) {
-    FBins->removeFromLegend();
-  } else {
-    FBins->addToLegend();
-  }
+  legend(2, FBins, !binKeys.isEmpty());
   QVector<double> curveKeys, curveYs;
   if (figures.Mean && figures.S && *figures.S > 0) {
     const double m = *figures.Mean, s = *figures.S;
@@ -272,15 +304,22 @@ void TAnalysisCharts::Update(std::span<const double> values, const TFigures& fig
     }
   }
   FNormal->setData(curveKeys, curveYs, true);
-  legend(FNormal, !curveKeys.isEmpty());
+  legend(2, FNormal, !curveKeys.isEmpty());
   double top = highest;
   for (double y : curveYs) top = std::max(top, y);
   top = top > 0 ? top * 1.08 : 1.0;
-  SetUpright(FHistLsl, tolerance.Lower, top, true);
-  SetUpright(FHistUsl, tolerance.Upper, top, !tolerance.Lower);
-  SetUpright(FHistNominal, tolerance.Nominal, top, true);
+  SetUpright(FHistLsl, tolerance.Lower, top, true, legends[2]);
+  SetUpright(FHistUsl, tolerance.Upper, top, !tolerance.Lower, legends[2]);
+  SetUpright(FHistNominal, tolerance.Nominal, top, true, legends[2]);
 
   for (int i = 0; i < 3; ++i) {
+    // A legend changes (and the chart is drawn whole) only when what the chart shows changes.
+    if (legends[i] != FLegends[i]) {
+      FPlots[i]->legend->clearItems();
+      for (QCPAbstractPlottable* p : legends[i]) p->addToLegend();
+      FLegends[i] = legends[i];
+      FWhole[i] = true;
+    }
     if (FFollow[i]) Fit(i);
   }
 }
@@ -321,13 +360,46 @@ void TAnalysisCharts::Fit(int index) {
     x.lower -= 0.5;
     x.upper += 0.5;
   }
+  if (FLive) {
+    // On the screen the axes keep their ranges while the data fit in them and then grow with
+    // room to spare, so most values redraw only the data, not the axes and grid.
+    const QCPRange shownX = plot->xAxis->range(), shownY = plot->yAxis->range();
+    if (FFitted[index] && shownX.contains(x.lower) && shownX.contains(x.upper) &&
+        shownY.contains(y.lower) && shownY.contains(y.upper))
+      return;
+    const double growX = (x.upper - x.lower) * 0.25;
+    x.upper += growX;
+    if (index == 2) x.lower -= growX;
+    const double growY = (y.upper - y.lower) * 0.15;
+    y.upper += growY;
+    if (index == 0) y.lower -= growY;
+    FFitted[index] = true;
+  }
   plot->xAxis->setRange(x);
   plot->yAxis->setRange(y);
+  FWhole[index] = true;
+}
+
+void TAnalysisCharts::Restart() {
+  FFollow = {true, true, true};
+  FFitted = {false, false, false};
+  RedrawAll();
+}
+
+void TAnalysisCharts::RedrawAll() {
+  FWhole = {true, true, true};
 }
 
 void TAnalysisCharts::Replot(bool queued) {
-  for (QCustomPlot* plot : FPlots) {
-    plot->replot(queued ? QCustomPlot::rpQueuedReplot : QCustomPlot::rpImmediateRefresh);
+  for (int i = 0; i < 3; ++i) {
+    QCustomPlot* plot = FPlots[i];
+    if (!FLive || FWhole[i]) {
+      plot->replot(queued ? QCustomPlot::rpQueuedReplot : QCustomPlot::rpImmediateRefresh);
+      FWhole[i] = false;
+    } else {
+      plot->layer("main")->replot();
+      if (!queued) plot->repaint();
+    }
   }
 }
 
