@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/FormatSettings.h"
+#include "common/ReasonTexts.h"
 #include "config/Language.h"
 #include "measurement/RunInterfaces.h"
 
@@ -51,6 +52,10 @@ class TOptionChoices : public measurement::IRunChoices {
   std::string LanguageText(int id) const override { return FTexts.Text(id); }
   TDateTime Clock() const override { return FOptions.At ? *FOptions.At : Now(); }
   TFormatSettings FormatSettings() const override { return FFormat; }
+  // The language's texts for the reasons the comm layer words itself.
+  TReasonTexts ReasonTexts() const {
+    return [texts = FTexts](int id) { return texts.Text(id); };
+  }
 
  private:
   const TRunOptions& FOptions;

@@ -131,6 +131,7 @@ int Measure(const TArgs& args) {
 
   TStdoutView view(/*flushEachLine=*/true);
   TOptionChoices choices(o);
+  SetReasonTexts(choices.ReasonTexts());
   TSerialRunPort port(serial);
   TMeasurementRun run(view, choices, port);
   TSerialRunBinding binding(serial, run, view, choices, loop);

@@ -87,9 +87,10 @@ void TF_Config::CbB_SprachwahlChange() {
   FMain->LoadLanguage();
 }
 
-// Applies the choices to the main window, then hides this window.
+// Applies the choices to the main window, then hides this window. During a run the choices are
+// fixed and the main window shows the running record file: the window only hides.
 void TF_Config::Bu_CloseClick() {
-  FMain->ApplyOperatingMode();
+  if (!FMain->Running()) FMain->ApplyOperatingMode();
   close();
 }
 

@@ -9,6 +9,7 @@
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/MainAnalysis.h"
 #include "common/Paths.h"
+#include "common/ReasonTexts.h"
 #include "config/SettingsFile.h"
 #include "config/TextIds.h"
 #include "config/VersionText.h"
@@ -19,6 +20,7 @@
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
 #include "measurement/ui/MainAdapters.h"
+#include "serial/SerPort.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "ui/Controls.h"
@@ -46,7 +48,9 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
 }
 
 // The binding goes first (its handlers touch the run no more), then the run, then Serial1.
-TF_Main::~TF_Main() = default;
+TF_Main::~TF_Main() {
+  SetReasonTexts({});
+}
 
 void TF_Main::ConnectHandlers() {
   using ui::Guarded;
@@ -77,6 +81,7 @@ void TF_Main::FormCreate() {
 void TF_Main::LoadLanguage() {
   ui::TLanguageWindows windows(Components(), *FConfig);
   pzam::LoadLanguage(windows, FLanguage, FProgramDir);
+  SetReasonTexts([texts = FLanguage](int id) { return texts.Text(id); });
   FAnalysis->Window().Retranslate();
 }
 

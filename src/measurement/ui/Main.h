@@ -30,6 +30,7 @@ class ICommApi;
 namespace serial {
 class TCOMManager;
 class TSerial;
+class TSerPort;
 }  // namespace serial
 namespace measurement {
 class TMeasurementRun;
@@ -89,6 +90,8 @@ class TF_Main : public QWidget, public IConfigHost {
   std::string SettingsPath() const;
 
   serial::TSerial& Serial1() const override;
+  // The modem-line port: configured, never opened by the program.
+  serial::TSerPort& SerPort1() const { return *FSerPort1; }
   serial::TCOMManager& Manager() const override { return *FManager; }
   measurement::TMeasurementRun& Run() const { return *FRun; }
   bool Running() const override;
@@ -157,6 +160,7 @@ class TF_Main : public QWidget, public IConfigHost {
   void ConnectHandlers();
   void CreateRun(const TMainSetup& setup);
   void SetSerial1Properties();
+  void SetSerPort1Properties();
   void WriteSettingsFile();
 
   TF_Config* FConfig = nullptr;
@@ -169,6 +173,7 @@ class TF_Main : public QWidget, public IConfigHost {
   serial::TCOMManager* FManager;
   std::unique_ptr<ui::TQtDispatcher> FDispatcher;
   std::unique_ptr<measurement::TRunSerial> FSerial1;
+  std::unique_ptr<serial::TSerPort> FSerPort1;
   std::unique_ptr<TRunView> FRunView;
   std::unique_ptr<TRunChoices> FRunChoices;
   std::unique_ptr<measurement::TSerialRunPort> FRunPort;
