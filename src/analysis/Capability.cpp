@@ -161,9 +161,12 @@ TFigures ComputeFigures(std::span<const double> values, const TTolerance& tolera
   }
   if (n == 0) return f;
 
-  long double sum = 0;
-  for (double x : values) sum += x;
-  const double mean = static_cast<double>(sum / static_cast<long double>(n));
+  // Summed as differences from the first value: equal values give their value exactly (a plain
+  // sum of 9999 times 12.345 is off by an ulp, which would make s a tiny non-zero and Pp huge).
+  const long double first = values[0];
+  long double shifted = 0;
+  for (double x : values) shifted += static_cast<long double>(x) - first;
+  const double mean = static_cast<double>(first + shifted / static_cast<long double>(n));
   f.Mean = mean;
   if (n < 2) return f;
 

@@ -265,6 +265,17 @@ TEST(ComputeFigures, HandComputedCases) {
   }
 }
 
+TEST(ComputeFigures, AFullRunOfEqualValuesHasNoSpread) {
+  // 9999 times 12.345 summed plainly is off by an ulp; the mean must be the value itself.
+  const TFigures f = ComputeFigures(TValues(9999, 12.345), Tol(12.3, 12.4));
+  EXPECT_EQ(f.Mean, 12.345);
+  EXPECT_EQ(f.S, 0.0);
+  EXPECT_EQ(f.SigmaWithin, 0.0);
+  EXPECT_EQ(f.Pp, std::nullopt);
+  EXPECT_EQ(f.Ppk, std::nullopt);
+  EXPECT_EQ(f.Cpk, std::nullopt);
+}
+
 TEST(ComputeFigures, LimitsOneStepInsideAndOutside) {
   const double lsl = 12.3, usl = 12.4;
   const TValues values{std::nextafter(lsl, 0.0), lsl, std::nextafter(lsl, 99.0),
