@@ -404,10 +404,19 @@ void TAnalysisCharts::Replot(bool queued) {
 }
 
 void TAnalysisCharts::Paint(int index, QCPPainter& painter, const QRect& target) {
+  QCustomPlot* plot = FPlots[index];
+  // A narrow chart puts fewer legend entries side by side, so that none is cut.
+  const int wrap = plot->legend->wrap();
+  if (target.width() < 500) {
+    plot->legend->setWrap(2);
+    plot->legend->setFillOrder(QCPLegend::foColumnsFirst, true);
+  }
   painter.save();
   painter.translate(target.topLeft());
-  FPlots[index]->toPainter(&painter, target.width(), target.height());
+  plot->toPainter(&painter, target.width(), target.height());
   painter.restore();
+  plot->legend->setWrap(wrap);
+  plot->legend->setFillOrder(QCPLegend::foColumnsFirst, true);
 }
 
 int TAnalysisCharts::OutsidePoints() const {
