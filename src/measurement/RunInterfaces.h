@@ -18,6 +18,8 @@ class IRunView {
  public:
   virtual ~IRunView() = default;
   virtual void ShowPanel(TPanel panel, const std::string& text) = 0;
+  // An accepted value, signed as the value table holds it, before Pa_Ist shows its text.
+  virtual void ShowValue(double value) { (void)value; }
   virtual void ClearMemo() = 0;
   virtual void AddMemoLine(const std::string& line) = 0;
   // The record file name field Ed_Filename.

@@ -1,4 +1,4 @@
-// Saves pictures of both windows, German and English, for the documentation:
+// Saves pictures of the windows, German and English, for the documentation:
 //   ui_screenshots DIR
 // Runs on the offscreen platform with a recording comm layer (COM1, COM3, COM4 present), so the
 // pictures do not depend on the machine's ports.
@@ -17,6 +17,8 @@
 #include "serial/COMManager.h"
 #include "support/FakeCommApi.h"
 #include "ui/Controls.h"
+
+bool ShootAnalysis(const std::string& language, const QString& outDir);
 
 namespace {
 
@@ -83,7 +85,8 @@ int main(int argc, char** argv) {
   }
   const QString dir = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(dir);
-  const bool ok = Shoot("deutsch", dir) && Shoot("english", dir);
+  const bool ok = Shoot("deutsch", dir) && Shoot("english", dir) && ShootAnalysis("deutsch", dir) &&
+                  ShootAnalysis("english", dir);
   if (!ok) std::cerr << "ui_screenshots: cannot write the pictures\n";
   return ok ? 0 : 1;
 }

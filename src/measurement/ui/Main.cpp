@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "analysis/ui/Analysis.h"
+#include "analysis/ui/MainAnalysis.h"
 #include "common/Paths.h"
 #include "common/ReasonTexts.h"
 #include "config/SettingsFile.h"
@@ -38,6 +40,8 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
       FDispatcher(std::make_unique<ui::TQtDispatcher>()) {
   CreateControls();
   CreateRun(setup);
+  FAnalysis = std::make_unique<TAnalysisLink>(*this, setup.RunDirectory);
+  FAnalysis->Window().SetDecimalSeparator(FFormat.DecimalSeparator);
   ConnectHandlers();
   if (const QScreen* screen = this->screen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -56,6 +60,7 @@ void TF_Main::ConnectHandlers() {
   connect(Bu_MeasStart, &QPushButton::clicked, this, Guarded([this] { Bu_MeasStartClick(); }));
   connect(Bu_MeasStop, &QPushButton::clicked, this, Guarded([this] { Bu_MeasStopClick(); }));
   connect(Bu_Config, &QPushButton::clicked, this, Guarded([this] { Bu_ConfigClick(); }));
+  connect(Bu_Analysis, &QPushButton::clicked, this, Guarded([this] { Bu_AnalysisClick(); }));
   connect(Ti_Startup, &QTimer::timeout, this, Guarded([this] { Ti_StartupTimer(); }));
 }
 
@@ -75,6 +80,7 @@ void TF_Main::LoadLanguage() {
   ui::TLanguageWindows windows(Components(), *FConfig);
   pzam::LoadLanguage(windows, FLanguage, FProgramDir);
   SetReasonTexts([texts = FLanguage](int id) { return texts.Text(id); });
+  FAnalysis->Window().Retranslate();
 }
 
 void TF_Main::ShowComPort() {
@@ -148,6 +154,17 @@ void TF_Main::Bu_ConfigClick() {
   FConfig->activateWindow();
 }
 
+void TF_Main::Bu_AnalysisClick() {
+  TF_Analysis& analysis = FAnalysis->Window();
+  analysis.show();
+  analysis.raise();
+  analysis.activateWindow();
+}
+
+TF_Analysis& TF_Main::Analysis() const {
+  return FAnalysis->Window();
+}
+
 void TF_Main::closeEvent(QCloseEvent* event) {
   bool close = false;
   ui::Guard([&] { close = FormClose(); });
@@ -156,6 +173,7 @@ void TF_Main::closeEvent(QCloseEvent* event) {
     return;
   }
   if (FConfig != nullptr) FConfig->hide();
+  FAnalysis->Window().hide();
   event->accept();
 }
 

@@ -45,6 +45,8 @@ class TQtDispatcher;
 }  // namespace ui
 
 class TF_Config;
+class TF_Analysis;
+class TAnalysisLink;
 
 // What the main window works with. Empty fields take the program's own.
 struct TMainSetup {
@@ -110,6 +112,9 @@ class TF_Main : public QWidget, public IConfigHost {
   void Bu_MeasStartClick();
   void Bu_MeasStopClick();
   void Bu_ConfigClick();
+  // Shows the analysis window modeless, in both run states.
+  void Bu_AnalysisClick();
+  TF_Analysis& Analysis() const;
 
   // Controls, named as the window describes them.
   QLabel* Im_Logo;
@@ -144,6 +149,7 @@ class TF_Main : public QWidget, public IConfigHost {
   QLabel* Label17;
   QLineEdit* Ed_ComNum;
   QPushButton* Bu_Config;
+  QPushButton* Bu_Analysis;
   QTimer* Ti_Startup;
 
  protected:
@@ -176,6 +182,7 @@ class TF_Main : public QWidget, public IConfigHost {
   std::unique_ptr<TRunChoices> FRunChoices;
   std::unique_ptr<measurement::TSerialRunPort> FRunPort;
   std::unique_ptr<measurement::TMeasurementRun> FRun;
+  std::unique_ptr<TAnalysisLink> FAnalysis;
   // Last: destroyed first, before the run and the port it binds together.
   std::unique_ptr<measurement::TSerialRunBinding> FBinding;
 };

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "analysis/ui/MainAnalysis.h"
 #include "config/ui/Einstellungen.h"
 #include "measurement/RunInterfaces.h"
 #include "measurement/ui/Main.h"
@@ -22,12 +23,20 @@ class TF_Main::TRunView : public measurement::IRunView {
     ui::TPanel* panels[] = {F.Pa_Anz, F.Pa_Ist, F.Pa_Mwt, F.Pa_Stw, F.Pa_Max, F.Pa_Min};
     panels[static_cast<int>(panel)]->setText(QString::fromStdString(text));
   }
-  void ClearMemo() override { F.Memo1->clear(); }
+  void ShowValue(double value) override {
+    F.FAnalysis->ValueAccepted(value, TimeToText(F.FClock ? F.FClock() : Now(), F.FFormat));
+  }
+  // Initialise: the memo and the statistics start afresh, and so does the analysis.
+  void ClearMemo() override {
+    F.Memo1->clear();
+    F.FAnalysis->RunStarting(F.FClock ? F.FClock() : Now(), F.Ed_CharNum->text().toStdString());
+  }
   void AddMemoLine(const std::string& line) override {
     F.Memo1->appendPlainText(QString::fromStdString(line));
   }
   void ShowFilename(const std::string& text) override {
     F.Ed_Filename->setText(QString::fromStdString(text));
+    F.FAnalysis->RecordFileNamed(text);
   }
   void EnableControl(measurement::TControl control, bool enabled) override {
     QWidget* controls[] = {F.Bu_MeasInit, F.Bu_MeasStart, F.Bu_MeasStop, F.Ed_CharNum, F.Bu_Config};
@@ -36,6 +45,7 @@ class TF_Main::TRunView : public measurement::IRunView {
     if (control == measurement::TControl::Bu_Config && F.FConfig != nullptr) {
       F.FConfig->SetChoicesEnabled(enabled);
     }
+    if (control == measurement::TControl::Bu_Config) F.FAnalysis->SetLimitsEditable(enabled);
   }
   void SetTakeValueCaption(const std::string& text) override {
     F.Bu_MeasStart->setText(QString::fromStdString(text));

@@ -113,6 +113,7 @@ void TF_Main::CreateControls() {
   Ed_ComNum = ReadOnlyField(Panel1, "Ed_ComNum", {110, 64, 200, 24});
   for (QLabel* label : {Label3, Label2, Label17}) label->setFont(ui::SansSerifFont(13));
   Bu_Config = Button(Panel1, "Bu_Config", 1103, "1103 Einstellungen", {572, 8, 209, 25});
+  Bu_Analysis = Button(Panel1, "Bu_Analysis", 9100, "9100 Analyse", {572, 40, 209, 25});
 
   Ti_Startup = new QTimer(this);
   Ti_Startup->setObjectName("Ti_Startup");
@@ -123,14 +124,15 @@ void TF_Main::CreateControls() {
   setTabOrder(Bu_MeasStart, Bu_MeasStop);
   setTabOrder(Bu_MeasStop, Memo1);
   setTabOrder(Memo1, Bu_Config);
+  setTabOrder(Bu_Config, Bu_Analysis);
 }
 
 std::vector<QWidget*> TF_Main::Components() const {
-  return {Im_Logo,     La_Firma1,    La_Firma2,   La_Firma3, Shape1,  Label7,   Label6,
-          Label8,      Label9,       Label10,     Label11,   Label12, Pa_Anz,   Ed_CharNum,
-          Pa_Ist,      Pa_Mwt,       Pa_Stw,      Pa_Max,    Pa_Min,  Label1,   Memo1,
-          Bu_MeasInit, Bu_MeasStart, Bu_MeasStop, Panel1,    Label3,  Ed_Modus, Label2,
-          Ed_Filename, Label17,      Ed_ComNum,   Bu_Config};
+  return {Im_Logo,     La_Firma1,    La_Firma2,   La_Firma3, Shape1,     Label7,   Label6,
+          Label8,      Label9,       Label10,     Label11,   Label12,    Pa_Anz,   Ed_CharNum,
+          Pa_Ist,      Pa_Mwt,       Pa_Stw,      Pa_Max,    Pa_Min,     Label1,   Memo1,
+          Bu_MeasInit, Bu_MeasStart, Bu_MeasStop, Panel1,    Label3,     Ed_Modus, Label2,
+          Ed_Filename, Label17,      Ed_ComNum,   Bu_Config, Bu_Analysis};
 }
 
 }  // namespace pzam

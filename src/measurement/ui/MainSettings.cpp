@@ -4,6 +4,9 @@
 #include <QComboBox>
 #include <QTimer>
 
+#include "analysis/ui/Analysis.h"
+#include "analysis/ui/MainAnalysis.h"
+#include "analysis/ui/ToleranceSettings.h"
 #include "common/Errors.h"
 #include "config/Profile.h"
 #include "config/SettingsFile.h"
@@ -43,6 +46,7 @@ void TF_Main::Ti_StartupTimer() {
   if (ReadProfileInteger(path, kSelect, kQuorvMode, 0) == 0) {
     FConfig->Cb_QuorvMode->setChecked(false);
   }
+  FAnalysis->Window().SetToleranceTexts(analysis::ReadToleranceTexts(path));
   ShowComPort();
   ApplyOperatingMode();
 }
@@ -77,6 +81,7 @@ void TF_Main::WriteSettingsFile() {
   WriteProfileString(path, kSelect, kQuorvMode, FConfig->SignSwap() ? "1" : "0");
   WriteProfileString(path, kLanguage, kLastLanguage,
                      FConfig->CbB_Sprachwahl->currentText().toStdString());
+  analysis::WriteToleranceTexts(path, FAnalysis->Window().ToleranceTexts());
 }
 
 }  // namespace pzam

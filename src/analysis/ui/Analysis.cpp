@@ -1,0 +1,290 @@
+#include "analysis/ui/Analysis.h"
+
+#include <qcustomplot.h>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "analysis/ui/AnalysisTexts.h"
+#include "analysis/ui/Charts.h"
+#include "analysis/ui/FigureRows.h"
+#include "ui/Controls.h"
+
+namespace pzam {
+
+using analysis::TToleranceField;
+using analysis::TToleranceProblem;
+using ui::Place;
+
+namespace {
+
+constexpr int kFigureRows = 21;
+
+QLabel* Label(QWidget* parent, const char* name, int tag) {
+  auto* label = new QLabel(QString::number(tag), parent);
+  label->setObjectName(name);
+  ui::SetTag(label, tag);
+  label->setFont(ui::SansSerifFont(13));
+  return label;
+}
+
+QLabel* Reason(QWidget* parent, const char* name) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  label->setFont(ui::SansSerifFont(12, true));
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, QColor(190, 0, 0));
+  label->setPalette(palette);
+  label->setMinimumWidth(260);
+  return label;
+}
+
+QLineEdit* Field(QWidget* parent, const char* name) {
+  auto* field = new QLineEdit(parent);
+  field->setObjectName(name);
+  field->setFont(ui::ArialFont(14, true));
+  field->setFixedWidth(120);
+  return field;
+}
+
+}  // namespace
+
+TF_Analysis::TF_Analysis(QWidget* parent) : QWidget(parent, Qt::Window) {
+  CreateControls();
+  ShowFigures();
+}
+
+TF_Analysis::~TF_Analysis() = default;
+
+void TF_Analysis::CreateControls() {
+  setObjectName("F_Analysis");
+  ui::SetTag(this, textid::kAnalysisCaption);
+  setWindowTitle(QString::number(textid::kAnalysisCaption));
+  setFont(ui::SansSerifFont(11));
+  resize(1240, 860);
+
+  auto* grid = new QGridLayout(this);
+  auto* limits = new QGridLayout;
+  La_Nominal = Label(this, "La_Nominal", textid::kNominalLabel);
+  Ed_Nominal = Field(this, "Ed_Nominal");
+  La_NominalReason = Reason(this, "La_NominalReason");
+  La_Lower = Label(this, "La_Lower", textid::kLowerLabel);
+  Ed_Lower = Field(this, "Ed_Lower");
+  La_LowerReason = Reason(this, "La_LowerReason");
+  La_Upper = Label(this, "La_Upper", textid::kUpperLabel);
+  Ed_Upper = Field(this, "Ed_Upper");
+  La_UpperReason = Reason(this, "La_UpperReason");
+  QWidget* rows[3][3] = {{La_Nominal, Ed_Nominal, La_NominalReason},
+                         {La_Lower, Ed_Lower, La_LowerReason},
+                         {La_Upper, Ed_Upper, La_UpperReason}};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) limits->addWidget(rows[r][c], r, c);
+  }
+  limits->setColumnStretch(2, 1);
+  grid->addLayout(limits, 0, 0);
+
+  auto* report = new QGridLayout;
+  Bu_Report = new QPushButton(QString::number(textid::kReportButton), this);
+  Bu_Report->setObjectName("Bu_Report");
+  ui::SetTag(Bu_Report, textid::kReportButton);
+  Bu_Report->setFont(ui::SansSerifFont(13));
+  Bu_Report->setFixedSize(260, 25);
+  La_Report = new QLabel(this);
+  La_Report->setObjectName("La_Report");
+  La_Report->setFont(ui::SansSerifFont(12));
+  Ed_Report = new QLineEdit(this);
+  Ed_Report->setObjectName("Ed_Report");
+  Ed_Report->setReadOnly(true);
+  Ed_Report->setFont(ui::SansSerifFont(12));
+  ui::SetBackground(Ed_Report, ui::clBtnFace);
+  report->addWidget(Bu_Report, 0, 0);
+  report->addWidget(La_Report, 1, 0);
+  report->addWidget(Ed_Report, 2, 0);
+  grid->addLayout(report, 0, 1, Qt::AlignTop);
+
+  FCharts = std::make_unique<analysis::TAnalysisCharts>(this, true);
+  Tb_Figures = new QTableWidget(kFigureRows, 3, this);
+  Tb_Figures->setObjectName("Tb_Figures");
+  Tb_Figures->setFont(ui::SansSerifFont(12));
+  Tb_Figures->verticalHeader()->setVisible(false);
+  Tb_Figures->verticalHeader()->setDefaultSectionSize(19);
+  Tb_Figures->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  Tb_Figures->setColumnWidth(1, 110);
+  Tb_Figures->setColumnWidth(2, 70);
+  Tb_Figures->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Tb_Figures->setSelectionMode(QAbstractItemView::NoSelection);
+  Tb_Figures->setFocusPolicy(Qt::NoFocus);
+  for (int r = 0; r < kFigureRows; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      auto* item = new QTableWidgetItem;
+      if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      Tb_Figures->setItem(r, c, item);
+    }
+  }
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(FCharts->Individuals(), 3);
+  left->addWidget(FCharts->MovingRange(), 2);
+  auto* right = new QVBoxLayout;
+  right->addWidget(FCharts->Histogram(), 1);
+  right->addWidget(Tb_Figures, 1);
+  Tb_Figures->setMinimumHeight(19 * kFigureRows + 28);
+  grid->addLayout(left, 1, 0);
+  grid->addLayout(right, 1, 1);
+  grid->setColumnStretch(0, 3);
+  grid->setColumnStretch(1, 2);
+  grid->setRowStretch(1, 1);
+
+  for (QLineEdit* field : {Ed_Nominal, Ed_Lower, Ed_Upper}) {
+    connect(field, &QLineEdit::textChanged, this, [this] { ToleranceEdited(); });
+  }
+  connect(Bu_Report, &QPushButton::clicked, this, [this] { Bu_ReportClick(); });
+  Bu_Report->setEnabled(false);
+}
+
+void TF_Analysis::SetDecimalSeparator(char separator) {
+  FSeparator = separator;
+  FCharts->SetDecimalSeparator(separator);
+  ScheduleUpdate();
+}
+
+void TF_Analysis::Retranslate() {
+  const auto q = [this](int id) { return QString::fromStdString(Text(id)); };
+  setWindowTitle(q(textid::kAnalysisCaption));
+  for (QWidget* w : std::initializer_list<QWidget*>{La_Nominal, La_Lower, La_Upper}) {
+    static_cast<QLabel*>(w)->setText(q(ui::Tag(w)));
+  }
+  Bu_Report->setText(q(textid::kReportButton));
+  La_Report->setText(FReportState != 0 ? q(FReportState) : QString());
+  ShowReasons();
+  Tb_Figures->setHorizontalHeaderLabels(
+      {q(textid::kFigureHeading), q(textid::kValueHeading), q(textid::kShareHeading)});
+  for (int r = 0; r < kFigureRows; ++r) Tb_Figures->item(r, 0)->setText(q(textid::kFigureRow0 + r));
+  FCharts->SetTexts([this](int id) { return Text(id); });
+  FCharts->Replot(true);
+}
+
+void TF_Analysis::ShowReasons() {
+  QLabel* reasons[] = {La_NominalReason, La_LowerReason, La_UpperReason};
+  for (int i = 0; i < 3; ++i) {
+    if (!FProblems[i]) {
+      reasons[i]->clear();
+    } else {
+      reasons[i]->setText(QString::fromStdString(Text(*FProblems[i] == TToleranceProblem::NotANumber
+                                                          ? textid::kNotANumber
+                                                          : textid::kLowerNotBelow)));
+    }
+  }
+}
+
+// The three texts are judged together once, not field by field.
+void TF_Analysis::SetToleranceTexts(const analysis::TToleranceTexts& texts) {
+  for (QLineEdit* field : {Ed_Nominal, Ed_Lower, Ed_Upper}) field->blockSignals(true);
+  Ed_Nominal->setText(QString::fromStdString(texts.Nominal));
+  Ed_Lower->setText(QString::fromStdString(texts.Lower));
+  Ed_Upper->setText(QString::fromStdString(texts.Upper));
+  for (QLineEdit* field : {Ed_Nominal, Ed_Lower, Ed_Upper}) field->blockSignals(false);
+  ToleranceEdited();
+}
+
+// Every change of a field: the three texts together are a tolerance, or the field at fault says
+// why.
+void TF_Analysis::ToleranceEdited() {
+  const analysis::TToleranceTexts texts{Ed_Nominal->text().toStdString(),
+                                        Ed_Lower->text().toStdString(),
+                                        Ed_Upper->text().toStdString()};
+  analysis::TTolerance parsed;
+  FProblems = {};
+  if (const auto error = analysis::ParseTolerance(texts, FSeparator, parsed)) {
+    FProblems[static_cast<int>(error->Field)] = error->Problem;
+  } else {
+    FInForceTexts = texts;
+    FTolerance = parsed;
+    if (OnToleranceChanged) OnToleranceChanged();
+    ScheduleUpdate();
+  }
+  ShowReasons();
+}
+
+void TF_Analysis::SetLimitsEditable(bool editable) {
+  for (QLineEdit* field : {Ed_Nominal, Ed_Lower, Ed_Upper}) {
+    field->setReadOnly(!editable);
+    ui::SetBackground(field, editable ? QColor(Qt::white) : ui::clBtnFace);
+  }
+}
+
+void TF_Analysis::Clear() {
+  FValues.clear();
+  FTimes.clear();
+  FCharts->Restart();
+  FReportState = 0;
+  La_Report->clear();
+  Ed_Report->clear();
+  ScheduleUpdate();
+}
+
+void TF_Analysis::AddValue(double value, const std::string& time) {
+  FValues.push_back(value);
+  FTimes.push_back(time);
+  ScheduleUpdate();
+}
+
+// A burst of values costs one update; a hidden window is brought up to date when it is shown.
+void TF_Analysis::ScheduleUpdate() {
+  if (FUpdatePending || !isVisible()) return;
+  FUpdatePending = true;
+  QTimer::singleShot(0, this, [this] {
+    if (FUpdatePending) UpdateNow();
+  });
+}
+
+void TF_Analysis::UpdateNow() {
+  FUpdatePending = false;
+  FFigures = analysis::ComputeFigures(FValues, FTolerance);
+  ShowFigures();
+  FCharts->Update(FValues, FFigures, FTolerance);
+  FCharts->Replot(true);
+  Bu_Report->setEnabled(!FValues.empty());
+}
+
+void TF_Analysis::ShowFigures() {
+  const auto rows =
+      analysis::FigureRows(FFigures, FTolerance, analysis::ValueDecimals(FValues), FSeparator);
+  for (int r = 0; r < kFigureRows && r < static_cast<int>(rows.size()); ++r) {
+    Tb_Figures->item(r, 1)->setText(QString::fromStdString(rows[r].Value));
+    Tb_Figures->item(r, 2)->setText(QString::fromStdString(rows[r].Share));
+  }
+}
+
+void TF_Analysis::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  UpdateNow();
+}
+
+void TF_Analysis::Bu_ReportClick() {
+  if (!RunInfo || FValues.empty()) return;
+  const TAnalysisRun run = RunInfo();
+  analysis::TReportData data;
+  data.ProgramText = run.ProgramText;
+  data.Batch = run.Batch;
+  data.Date = run.Date;
+  data.Mode = run.Mode;
+  data.Port = run.Port;
+  data.RecordFile = run.RecordFile;
+  data.Tolerance = FTolerance;
+  data.Values = FValues;
+  data.Times = FTimes;
+  data.DecimalSeparator = FSeparator;
+  std::string error;
+  const bool written = analysis::WriteReport(
+      run.ReportPath, data, [this](int id) { return Text(id); }, error);
+  FReportState = written ? textid::kReportWritten : textid::kReportFailed;
+  La_Report->setText(QString::fromStdString(Text(FReportState)));
+  Ed_Report->setText(QString::fromStdString(written ? run.ReportPath : error));
+}
+
+}  // namespace pzam

@@ -1,0 +1,49 @@
+// The main window's side of the analysis window: it creates F_Analysis, hands it every accepted
+// value from the place that feeds the panels, colours Pa_Ist by the tolerance and tells the report
+// about the run. Private to the main window's sources.
+#pragma once
+
+#include <QPalette>
+#include <string>
+
+#include "analysis/ui/Analysis.h"
+#include "common/FormatSettings.h"
+
+namespace pzam {
+
+class TF_Analysis;
+class TF_Main;
+
+class TAnalysisLink {
+ public:
+  TAnalysisLink(TF_Main& main, std::string runDirectory);
+
+  TF_Analysis& Window() const { return *FWindow; }
+  // Initialise: the run starts afresh (values, Pa_Ist's colour, the run's particulars).
+  void RunStarting(const TDateTime& clock, const std::string& batch);
+  // Initialise in save modes 1 and 2: the record file's name.
+  void RecordFileNamed(const std::string& name) { FRecordFile = name; }
+  // An accepted signed value at its clock time.
+  void ValueAccepted(double value, const std::string& time);
+  // The tolerance fields follow the settings button: fixed while a run lasts.
+  void SetLimitsEditable(bool editable);
+
+ private:
+  void ShowZone();
+  TAnalysisRun RunInfo() const;
+
+  TF_Main& FMain;
+  TF_Analysis* FWindow;
+  std::string FRunDirectory;
+  QPalette FIstPalette;
+  bool FHasValue = false;
+  double FLastValue = 0;
+  bool FRunKnown = false;
+  TDateTime FStart;
+  std::string FBatch;
+  std::string FRecordFile;
+  std::string FMode;
+  std::string FPort;
+};
+
+}  // namespace pzam
