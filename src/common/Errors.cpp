@@ -50,7 +50,7 @@ int EInOutError::CodeFromErrno(int err) {
   }
 }
 
-EInOutError::EInOutError(int code) : Exception(TextFor(code)), code_(code) {}
+EInOutError::EInOutError(int code) : Exception(TextFor(code)), FCode(code) {}
 
 EFCreateError::EFCreateError(const std::string& fullPath, const std::string& reason)
     : Exception("Datei \"" + fullPath + "\" kann nicht erstellt werden. " + reason) {}

@@ -23,14 +23,14 @@ class EConvertError : public Exception {
 class EInOutError : public Exception {
  public:
   explicit EInOutError(int code);
-  int ErrorCode() const { return code_; }
+  int ErrorCode() const { return FCode; }
   // The framework's text for an input/output error number ("E/A-Fehler %d" for unknown ones).
   static std::string TextFor(int code);
   // Maps an errno value to the framework's input/output error number.
   static int CodeFromErrno(int err);
 
  private:
-  int code_;
+  int FCode;
 };
 
 // A file that cannot be created: "Datei "<path>" kann nicht erstellt werden. <reason>".

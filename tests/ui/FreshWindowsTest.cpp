@@ -11,7 +11,7 @@
 #include <QTimer>
 
 #include "WindowsFixture.h"
-#include "serial/SerDlgs.h"
+#include "serial/ui/SerDlgs.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 

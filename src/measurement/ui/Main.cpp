@@ -1,4 +1,4 @@
-#include "measurement/Main.h"
+#include "measurement/ui/Main.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -7,19 +7,19 @@
 #include <QTimer>
 
 #include "common/Paths.h"
-#include "config/Einstellungen.h"
 #include "config/SettingsFile.h"
 #include "config/TextIds.h"
 #include "config/VersionText.h"
-#include "measurement/MainAdapters.h"
+#include "config/ui/Einstellungen.h"
+#include "config/ui/LanguageWindows.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
+#include "measurement/ui/MainAdapters.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "ui/Controls.h"
-#include "ui/LanguageWindows.h"
 #include "ui/MessageBoxes.h"
 #include "ui/QtDispatcher.h"
 #include "ui/RadioGroup.h"
@@ -70,7 +70,7 @@ void TF_Main::FormCreate() {
 }
 
 void TF_Main::LoadLanguage() {
-  ui::TLanguageWindows windows(*this, *FConfig);
+  ui::TLanguageWindows windows(Components(), *FConfig);
   pzam::LoadLanguage(windows, FLanguage, FProgramDir);
 }
 

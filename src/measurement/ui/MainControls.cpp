@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "measurement/Main.h"
+#include "measurement/ui/Main.h"
 #include "ui/Controls.h"
 #include "ui/JpegImage.h"
 

@@ -4,9 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "config/Einstellungen.h"
-#include "measurement/Main.h"
-#include "serial/SerDlgs.h"
+#include "config/ui/Einstellungen.h"
+#include "serial/ui/SerDlgs.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 

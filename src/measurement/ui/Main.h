@@ -13,6 +13,7 @@
 
 #include "common/FormatSettings.h"
 #include "config/Language.h"
+#include "config/ui/ConfigHost.h"
 
 class QFrame;
 class QLabel;
@@ -63,7 +64,7 @@ struct TMainSetup {
   std::function<TDateTime()> Clock;
 };
 
-class TF_Main : public QWidget {
+class TF_Main : public QWidget, public IConfigHost {
   Q_OBJECT
 
  public:
@@ -75,9 +76,9 @@ class TF_Main : public QWidget {
   TF_Config* Config() const { return FConfig; }
 
   // Fits the window to the operating mode and save mode chosen in the settings window.
-  void ApplyOperatingMode();
+  void ApplyOperatingMode() override;
   // Gives both windows the texts of the language named in the settings window.
-  void LoadLanguage();
+  void LoadLanguage() override;
   // The text of a text id in the current language ("0" when missing).
   std::string LanguageText(int id) const { return FLanguage.Text(id); }
   const TLanguageTexts& Language() const { return FLanguage; }
@@ -85,14 +86,14 @@ class TF_Main : public QWidget {
   const std::string& ProgramDir() const { return FProgramDir; }
   std::string SettingsPath() const;
 
-  serial::TSerial& Serial1() const;
-  serial::TCOMManager& Manager() const { return *FManager; }
+  serial::TSerial& Serial1() const override;
+  serial::TCOMManager& Manager() const override { return *FManager; }
   measurement::TMeasurementRun& Run() const { return *FRun; }
-  bool Running() const;
+  bool Running() const override;
   // The window's components in order of creation.
   std::vector<QWidget*> Components() const;
   // Shows "Com" and the port number of Serial1 in Ed_ComNum.
-  void ShowComPort();
+  void ShowComPort() override;
 
   // Handlers (window thread).
   void FormCreate();
