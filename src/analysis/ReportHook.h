@@ -1,0 +1,23 @@
+// The inspection report writer as a hook: the window library registers its PDF writer, and
+// pzam-tool spc calls it for --report. The core itself writes no report.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "analysis/Capability.h"
+
+namespace pzam::analysis {
+
+// Writes the report of `values` (from the file or run named `sourceName`) to `pdfPath`; false
+// with `error` set when it could not.
+using TReportWriter = bool (*)(const std::string& pdfPath, const std::string& sourceName,
+                               std::span<const double> values, const TTolerance& tolerance,
+                               std::string& error);
+
+// Registers the writer (nullptr removes it). Safe from any thread.
+void SetReportWriter(TReportWriter writer);
+// The registered writer, nullptr when none is.
+TReportWriter ReportWriter();
+
+}  // namespace pzam::analysis

@@ -1,0 +1,157 @@
+// pzam-tool spc on record files written by pzam-tool replay, and on files of numbers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+
+#include "support/RunTool.h"
+#include "support/TempDir.h"
+
+namespace pzam::analysis {
+namespace {
+
+class SpcToolTest : public ::testing::Test {
+ protected:
+  void Write(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir.File(name), std::ios::binary) << bytes;
+  }
+  int Run(const std::string& args) {
+    auto run = pzam::test::RunTool(args, dir.Dir().string());
+    Out = std::move(run.Out);
+    Err = std::move(run.Err);
+    return run.Status;
+  }
+
+  pzam::test::TTempDir dir;
+  std::string Out, Err;
+};
+
+// 20 values alternating 12.345 and 12.346, one at 12.400, three more near the start values.
+// Mean 12.3477083, MR-bar 0.132 / 23, sigma-within MR-bar / 1.128. Rule 4 flags points 8 to 20:
+// all below the mean, which the outlier pulls up.
+std::string SylvacCapture() {
+  std::string capture;
+  for (int i = 0; i < 20; ++i) capture += i % 2 ? "+0012.346\r" : "+0012.345\r";
+  for (const char* v : {"+0012.400\r", "+0012.344\r", "+0012.346\r", "+0012.345\r"}) capture += v;
+  return capture;
+}
+
+const std::string kFigures =
+    "n=24\n"
+    "mean=12.34770833\n"
+    "s=0.01115300375\n"
+    "mr_bar=0.005739130435\n"
+    "sigma_within=0.005087881591\n"
+    "ucl=12.36297198\n"
+    "lcl=12.33244469\n"
+    "mr_ucl=0.01874973913\n"
+    "lsl=12.34\n"
+    "usl=12.35\n"
+    "cp=0.3275757576\n"
+    "cpk=0.1501388889\n"
+    "pp=0.1494365736\n"
+    "ppk=0.06849176291\n"
+    "below_lsl=0\n"
+    "above_usl=1\n"
+    "in_tolerance=23\n"
+    "rule1=21\n"
+    "rule2=\n"
+    "rule3=\n"
+    "rule4=8,9,10,11,12,13,14,15,16,17,18,19,20\n";
+
+TEST_F(SpcToolTest, RecordFilesOfBothKindsWrittenByReplay) {
+  const struct {
+    const char* Save;
+    const char* Extension;
+    const char* Decimal;
+    const char* SpcDecimal;
+  } cases[] = {
+      {"1", ".xls", ",", ""},
+      {"1", ".xls", ".", ""},
+      {"2", ".csv", ",", ""},
+      {"2", ".csv", ".", ""},
+      {"2", ".csv", ",", "--decimal , "},
+      {"1", ".xls", ".", "--decimal . "},
+  };
+  Write("capture.bin", SylvacCapture());
+  for (const auto& c : cases) {
+    const std::string trace = std::string(c.Extension) + " " + c.Decimal + " " + c.SpcDecimal;
+    ASSERT_EQ(Run(std::string("replay --mode 2 --save ") + c.Save + " --decimal " + c.Decimal +
+                  " --at '2026-12-08 09:05:03' capture.bin"),
+              0)
+        << Err;
+    const std::string file = std::string("20261208_90503_-----") + c.Extension;
+    EXPECT_EQ(Run(std::string("spc ") + c.SpcDecimal + "--lsl 12.34 --usl 12.35 " + file), 0)
+        << trace << Err;
+    EXPECT_EQ(Out, kFigures) << trace;
+    EXPECT_EQ(Err, "") << trace;
+  }
+}
+
+TEST_F(SpcToolTest, OneSidedAndMissingLimitsAndFewValues) {
+  Write("two.txt", "1\n3\n");
+  Write("one.txt", "12,5\n");
+  const struct {
+    std::string Args;
+    std::string Out;
+  } cases[] = {
+      // {1, 3}: mean 2, s sqrt 2, MR-bar 2, sigma-within 2 / 1.128.
+      {"--usl 4 two.txt",
+       "n=2\nmean=2\ns=1.414213562\nmr_bar=2\nsigma_within=1.773049645\nucl=7.319148936\n"
+       "lcl=-3.319148936\nmr_ucl=6.534\nlsl=-\nusl=4\ncp=-\ncpk=0.376\npp=-\nppk=0.4714045208\n"
+       "below_lsl=0\nabove_usl=0\nin_tolerance=2\nrule1=\nrule2=\nrule3=\nrule4=\n"},
+      {"--lsl 2.5 two.txt",
+       "n=2\nmean=2\ns=1.414213562\nmr_bar=2\nsigma_within=1.773049645\nucl=7.319148936\n"
+       "lcl=-3.319148936\nmr_ucl=6.534\nlsl=2.5\nusl=-\ncp=-\ncpk=-0.094\npp=-\n"
+       "ppk=-0.1178511302\nbelow_lsl=1\nabove_usl=0\nin_tolerance=1\nrule1=\nrule2=\nrule3=\n"
+       "rule4=\n"},
+      {"--lsl 12 --usl 13 one.txt",
+       "n=1\nmean=12.5\ns=-\nmr_bar=-\nsigma_within=-\nucl=-\nlcl=-\nmr_ucl=-\nlsl=12\nusl=13\n"
+       "cp=-\ncpk=-\npp=-\nppk=-\nbelow_lsl=0\nabove_usl=0\nin_tolerance=1\nrule1=\nrule2=\n"
+       "rule3=\nrule4=\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run("spc " + c.Args), 0) << c.Args << Err;
+    EXPECT_EQ(Out, c.Out) << c.Args;
+  }
+}
+
+TEST_F(SpcToolTest, BadOptionsExitTwo) {
+  Write("v.txt", "1\n2\n");
+  for (const std::string args :
+       {"", "--lsl", "--lsl abc v.txt", "--lsl 2 --usl 1 v.txt", "--lsl 1 --usl 1 v.txt",
+        "--lsl 1,5 v.txt", "--decimal ab v.txt", "--decimal 5 v.txt", "--bogus v.txt",
+        "v.txt v.txt", "--report '' v.txt", "--report r.pdf v.txt"}) {
+    EXPECT_EQ(Run("spc " + args), 2) << args;
+    EXPECT_EQ(Out, "") << args;
+    EXPECT_TRUE(Err.rfind("pzam-tool spc: ", 0) == 0) << args << ": " << Err;
+    EXPECT_EQ(std::count(Err.begin(), Err.end(), '\n'), 1) << args << ": " << Err;
+  }
+}
+
+TEST_F(SpcToolTest, UnreadableOrEmptyFilesExitOne) {
+  Write("empty.txt", "");
+  Write("blank.txt", "\n \n");
+  Write("header.csv", "Charge;Uhrzeit;Nr.;Messwert;Mittelwert;Standardabw.;Maximum;Minimum\n\r");
+  Write("broken.xls", std::string("\x09\x08\x08\x00\x00\x00", 6));
+  Write("words.txt", "1\nzwei\n");
+  const struct {
+    std::string File;
+    std::string Err;
+  } cases[] = {
+      {"missing.csv", "pzam-tool spc: cannot read 'missing.csv': No such file or directory\n"},
+      {"empty.txt", "pzam-tool spc: 'empty.txt' holds no value\n"},
+      {"blank.txt", "pzam-tool spc: 'blank.txt' holds no value\n"},
+      {"header.csv", "pzam-tool spc: 'header.csv' holds no value\n"},
+      {"broken.xls", "pzam-tool spc: record at byte 0 runs past the end of the file\n"},
+      {"words.txt", "pzam-tool spc: line 2: 'zwei' is not a number\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run("spc --lsl 0 " + c.File), 1) << c.File;
+    EXPECT_EQ(Out, "") << c.File;
+    EXPECT_EQ(Err, c.Err);
+  }
+}
+
+}  // namespace
+}  // namespace pzam::analysis
