@@ -13,9 +13,13 @@ using namespace pzam::profile;
 
 namespace {
 
+bool Blank(char c) {
+  return c == ' ' || c == '\t' || c == '\v';
+}
+
 std::string Trimmed(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  while (!s.empty() && Blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && Blank(s.back())) s.remove_suffix(1);
   return std::string(s);
 }
 
@@ -32,7 +36,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     in.remove_prefix(nl + 1);
   }
   const auto [section, key, value] = parts;
-  const std::string content = pzam::AsUtf8(in);
+  // Settings and language files are read as UTF-16 after its mark, else as 8-bit text.
+  const std::string content = pzam::IsUtf16Le(in) ? pzam::Utf16LeToUtf8(in) : pzam::AsUtf8(in);
+  // Either way the text is UTF-8, and a UTF-16 file written from it reads back the same.
+  if (!pzam::IsValidUtf8(content)) std::abort();
+  const std::string asUtf16 = std::string(pzam::kUtf16LeBom) + pzam::Utf8ToUtf16Le(content);
+  if (pzam::Utf16LeToUtf8(asUtf16) != content) std::abort();
 
   if (const auto raw = FindValue(content, section, key)) {
     if (ReturnedValue(*raw).size() > kMaxValueLength) std::abort();
@@ -44,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto other = FindValue(content, "Other", "Probe");
   const std::string updated = SetValue(content, section, key, value);
   const auto back = FindValue(updated, section, key);
-  std::string written(value);
+  std::string written(value.substr(0, value.find('\0')));  // a NUL ends the value
   for (char& c : written)
     if (c == '\r' || c == '\n') c = ' ';
   if (!back || ReturnedValue(*back) != ReturnedValue(Trimmed(written))) std::abort();

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export QT_QPA_PLATFORM=offscreen
-fuzz_seconds=${PZAM_FUZZ_SECONDS:-30}
+fuzz_seconds=${PZAM_FUZZ_SECONDS:-20}
 
 status=0
 passed_total=0

@@ -52,8 +52,13 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
   } else if (cp < 0x800) {
     out += static_cast<char>(0xC0 | (cp >> 6));
     out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
+  } else if (cp < 0x10000) {
     out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (cp & 0x3F));
   }
@@ -105,6 +110,57 @@ std::string Utf8ToWindows1252(std::string_view utf8) {
     } else {
       out += ToWindows1252(cp);
       i += len;
+    }
+  }
+  return out;
+}
+
+bool IsUtf16Le(std::string_view bytes) {
+  return bytes.starts_with(kUtf16LeBom);
+}
+
+std::string Utf16LeToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  const auto unit = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+  };
+  for (std::size_t i = IsUtf16Le(bytes) ? 2 : 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+std::string Utf8ToUtf16Le(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size() * 2);
+  const auto put = [&](std::uint32_t u) {
+    out += static_cast<char>(u & 0xFF);
+    out += static_cast<char>(u >> 8);
+  };
+  std::uint32_t cp;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const int len = DecodeUtf8(utf8, i, cp);
+    if (len == 0) {
+      const auto c = static_cast<unsigned char>(utf8[i++]);
+      cp = c >= 0x80 && c < 0xA0 ? kHigh[c - 0x80] : c;
+    } else {
+      i += len;
+    }
+    if (cp >= 0x10000) {
+      put(0xD800 + ((cp - 0x10000) >> 10));
+      put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      put(cp);
     }
   }
   return out;

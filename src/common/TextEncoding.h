@@ -23,4 +23,18 @@ std::string AsUtf8(std::string_view text);
 // "?"; bytes that are not valid UTF-8 are taken as 8-bit text already and kept.
 std::string Utf8ToWindows1252(std::string_view utf8);
 
+// The byte-order mark that begins a UTF-16 LE file, as Windows editors save "Unicode" text.
+inline constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+
+// True when the bytes begin with the UTF-16 LE byte-order mark.
+bool IsUtf16Le(std::string_view bytes);
+
+// Converts UTF-16 LE bytes to UTF-8, a leading byte-order mark left out. A lone surrogate becomes
+// U+FFFD; an odd last byte is dropped.
+std::string Utf16LeToUtf8(std::string_view bytes);
+
+// Converts UTF-8 to UTF-16 LE bytes (without a byte-order mark). Bytes that are not valid UTF-8
+// are taken as Windows-1252, as AsUtf8 reads them.
+std::string Utf8ToUtf16Le(std::string_view utf8);
+
 }  // namespace pzam

@@ -17,7 +17,7 @@ std::string LanguageFilePath(const std::string& dir, const std::string& language
 std::string LanguageText(const std::string& path, const std::string& language, int id) {
   std::string content;
   if (!ReadWholeFile(path, content)) return kMissingText;
-  const std::string text = AsUtf8(content);
+  const std::string text = IsUtf16Le(content) ? Utf16LeToUtf8(content) : AsUtf8(content);
   const auto raw = profile::FindValue(text, language, std::to_string(id));
   return raw ? profile::ReturnedValue(*raw) : std::string(kMissingText);
 }

@@ -1,10 +1,16 @@
 // Profile (INI) files with the semantics of the Windows profile functions. Every call goes to the
-// file: nothing is cached, and each write replaces the file atomically.
+// file: nothing is cached, and each write replaces the file atomically. A file that begins with
+// the UTF-16 LE byte-order mark is read as UTF-16 (its texts come back as UTF-8) and stays UTF-16
+// LE with the mark when written; any other file is read and written byte for byte.
 #pragma once
 
 #include <string>
 
 namespace pzam {
+
+// The text of a profile file as the lookup functions take it: UTF-16 LE converted to UTF-8, any
+// other file unchanged. False when the file does not exist or cannot be read.
+bool ReadProfileText(const std::string& path, std::string& text);
 
 // The value of key in section, without blanks around it and one pair of enclosing quotation
 // marks, at most 2047 bytes; defaultValue (without trailing blanks) when the file, the section or

@@ -18,8 +18,9 @@ struct TLine {
   std::string_view Value;  // key lines: the value, trimmed
 };
 
+// Blanks around names and values: spaces, tabs and vertical tabs.
 bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
+  return c == ' ' || c == '\t' || c == '\v';
 }
 
 std::string_view Trim(std::string_view s) {
@@ -65,7 +66,9 @@ TLine ParseLine(std::string_view content, std::size_t begin) {
   if (eq != std::string_view::npos) {
     line.Kind = TLineKind::Key;
     line.Name = Trim(text.substr(0, eq));
-    line.Value = Trim(text.substr(eq + 1));
+    // A NUL byte ends the value, as the text functions see it.
+    line.Value = text.substr(eq + 1);
+    line.Value = Trim(line.Value.substr(0, line.Value.find('\0')));
   }
   return line;
 }
@@ -80,16 +83,18 @@ std::vector<TLine> Lines(std::string_view content) {
   return lines;
 }
 
-// Calls fn(index) for every key line named key inside a section named section.
+// Calls fn(index) for every key line named key inside the first section named section; later
+// sections of the same name are neither searched nor written.
 template <typename Fn>
 void ForEachKeyLine(const std::vector<TLine>& lines, std::string_view section, std::string_view key,
                     Fn fn) {
   bool inSection = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const TLine& l = lines[i];
-    if (l.Kind == TLineKind::Section)
+    if (l.Kind == TLineKind::Section) {
+      if (inSection) return;
       inSection = SameName(l.Name, section);
-    else if (inSection && l.Kind == TLineKind::Key && SameName(l.Name, key) && !fn(i))
+    } else if (inSection && l.Kind == TLineKind::Key && SameName(l.Name, key) && !fn(i))
       return;
   }
 }
@@ -99,8 +104,10 @@ std::string_view LineEnd(std::string_view content) {
   return (nl != std::string_view::npos && nl > 0 && content[nl - 1] == '\r') ? "\r\n" : "\n";
 }
 
+// A value as a line can hold it: it ends at a NUL byte (as the text functions see it), and line
+// breaks become blanks.
 std::string Sanitized(std::string_view value) {
-  std::string v(value);
+  std::string v(value.substr(0, value.find('\0')));
   for (char& c : v)
     if (c == '\r' || c == '\n') c = ' ';
   return v;
@@ -130,6 +137,21 @@ std::optional<std::string_view> FindValue(std::string_view content, std::string_
   return found;
 }
 
+std::vector<std::pair<std::string_view, std::string_view>> SectionKeys(std::string_view content,
+                                                                       std::string_view section) {
+  std::vector<std::pair<std::string_view, std::string_view>> keys;
+  bool inSection = false;
+  for (const TLine& l : Lines(content)) {
+    if (l.Kind == TLineKind::Section) {
+      if (inSection) break;
+      inSection = SameName(l.Name, section);
+    } else if (inSection && l.Kind == TLineKind::Key) {
+      keys.emplace_back(l.Name, l.Value);
+    }
+  }
+  return keys;
+}
+
 std::string ReturnedValue(std::string_view raw) {
   if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front())
     raw = raw.substr(1, raw.size() - 2);
@@ -137,7 +159,7 @@ std::string ReturnedValue(std::string_view raw) {
 }
 
 std::string ReturnedDefault(std::string_view def) {
-  while (!def.empty() && IsBlank(def.back())) def.remove_suffix(1);
+  while (!def.empty() && (def.back() == ' ' || def.back() == '\t')) def.remove_suffix(1);
   return Capped(def);
 }
 

@@ -1,12 +1,15 @@
 // The text of a profile (INI) file: lookup and editing with the rules of the Windows profile
-// functions. Sections and keys match without regard to ASCII letter case and blanks around them;
-// the first matching key of the file wins; lines whose first non-blank character is ";" are
-// comments. Edits change only their own line and keep every other byte of the file.
+// functions. Sections and keys match without regard to ASCII letter case and blanks (spaces, tabs,
+// vertical tabs) around them; only the first section of a name is searched and written, and the
+// first matching key in it wins; a NUL byte ends a value; lines whose first non-blank character
+// is ";" are comments. Edits change only their own line and keep every other byte of the file.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace pzam::profile {
 
@@ -17,6 +20,11 @@ inline constexpr std::size_t kMaxValueLength = 2047;
 // key is missing or the key's line has no "=".
 std::optional<std::string_view> FindValue(std::string_view content, std::string_view section,
                                           std::string_view key);
+
+// The key lines of the first section named section, in file order: each key's name (trimmed)
+// and raw value, as FindValue gives them. One pass over the file for a whole section.
+std::vector<std::pair<std::string_view, std::string_view>> SectionKeys(std::string_view content,
+                                                                       std::string_view section);
 
 // A found value as the profile functions return it: without one pair of enclosing quotation
 // marks (" or '), at most kMaxValueLength bytes, never ending inside a UTF-8 sequence.

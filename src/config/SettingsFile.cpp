@@ -7,9 +7,11 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 
 #include "common/Paths.h"
 #include "config/Profile.h"
+#include "config/ProfileText.h"
 
 namespace pzam {
 
@@ -73,13 +75,38 @@ bool CreateSettingsFolder(const std::string& path) {
   return true;
 }
 
-std::map<int, std::string> ReadPortMap(const std::string& path) {
+namespace {
+
+// The port number of a key "COM1" to "COM99" (any letter case, no leading zero), else 0.
+int PortNumber(std::string_view key) {
+  if (key.size() < 4 || key.size() > 5) return 0;
+  for (std::size_t i = 0; i < 3; ++i)
+    if ((key[i] | 0x20) != "com"[i]) return 0;
+  int n = 0;
+  for (std::size_t i = 3; i < key.size(); ++i) {
+    if (key[i] < '0' || key[i] > '9' || (i == 3 && key[i] == '0')) return 0;
+    n = n * 10 + (key[i] - '0');
+  }
+  return n;
+}
+
+}  // namespace
+
+std::map<int, std::string> PortMapFromText(std::string_view text) {
   std::map<int, std::string> map;
-  for (int n = 1; n <= 99; ++n) {
-    std::string device = ReadProfileString(path, settings::kPorts, "COM" + std::to_string(n), "");
+  std::set<int> seen;  // the first line of a key wins, even with an empty value
+  for (const auto& [key, raw] : profile::SectionKeys(text, settings::kPorts)) {
+    const int n = PortNumber(key);
+    if (n == 0 || !seen.insert(n).second) continue;
+    std::string device = profile::ReturnedValue(raw);
     if (!device.empty()) map[n] = std::move(device);
   }
   return map;
+}
+
+std::map<int, std::string> ReadPortMap(const std::string& path) {
+  std::string text;
+  return ReadProfileText(path, text) ? PortMapFromText(text) : std::map<int, std::string>{};
 }
 
 namespace {

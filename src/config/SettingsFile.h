@@ -52,6 +52,8 @@ bool CreateSettingsFolder(const std::string& path);
 // The optional [Ports] section: the device each port stands for (COM5=/dev/ttyUSB0), port number
 // -> device, for COM1 to COM99. Keys outside that range and empty values are left out.
 std::map<int, std::string> ReadPortMap(const std::string& path);
+// The same from the file's text (as ReadProfileText gives it): one read of the file for all ports.
+std::map<int, std::string> PortMapFromText(std::string_view text);
 
 // Reads a whole number: decimal with an optional sign, or hexadecimal after "0x", "0X", "x", "X"
 // or "$" (up to 8 digits, taken as a 32-bit pattern, so "$FFFFFFFF" is -1). False for anything

@@ -20,8 +20,8 @@ long long Pos(const std::string& s, char c) {
 }  // namespace
 
 void TFramerTail::KeepFrom(std::size_t from) {
+  if (FTail.size() - from > kMaxTail) from = FTail.size() - kMaxTail;
   FTail.erase(0, from);
-  if (FTail.size() > kMaxTail) FTail.clear();
 }
 
 std::vector<std::string> TGaugeFramer::Feed(const std::string& bytes) {
@@ -37,6 +37,11 @@ std::vector<std::string> TGaugeFramer::Feed(const std::string& bytes) {
     const std::size_t end = FTail.find(kGaugeFrameEnd, at);
     if (end == std::string::npos) {
       KeepFrom(at);
+      // A tail cut to its newest bytes starts at its first "@" again.
+      if (FTail.front() != '@') {
+        const std::size_t next = FTail.find('@');
+        FTail.erase(0, next == std::string::npos ? FTail.size() : next);
+      }
       break;
     }
     bodies.push_back(FTail.substr(at, end - at));
@@ -49,9 +54,16 @@ std::vector<std::string> TLineFramer::Feed(const std::string& bytes) {
   FTail += bytes;
   std::vector<std::string> texts;
   std::size_t from = 0;
-  for (std::size_t end; (end = FTail.find(kSignedFrameEnd, from)) != std::string::npos;
-       from = end + 1) {
+  for (;;) {
+    if (FAfterCr && from < FTail.size()) {
+      if (FTail[from] == '\n') ++from;
+      FAfterCr = false;
+    }
+    const std::size_t end = FTail.find(kSignedFrameEnd, from);
+    if (end == std::string::npos) break;
     texts.push_back(FTail.substr(from, end + 1 - from));
+    from = end + 1;
+    FAfterCr = true;
   }
   KeepFrom(from);
   return texts;

@@ -14,7 +14,9 @@ namespace pzam::measurement {
 
 inline constexpr char kGaugeFrameEnd = 23;
 inline constexpr char kSignedFrameEnd = 13;
-// An unfinished tail longer than the port's receive buffer is not a telegram; it is dropped.
+// The longest unfinished tail kept: the port's receive queue. A telegram is far shorter, so of an
+// endless run of bytes without a frame end only the newest kMaxTail bytes are kept, and a
+// telegram that ends them is still taken whole.
 inline constexpr std::size_t kMaxTail = 16384;
 
 // The bytes of an unfinished telegram, kept until a later read completes it.
@@ -24,7 +26,7 @@ class TFramerTail {
   const std::string& Tail() const { return FTail; }
 
  protected:
-  // Keeps the tail from `from` on; a tail longer than kMaxTail is dropped.
+  // Keeps the tail from `from` on, at most its newest kMaxTail bytes.
   void KeepFrom(std::size_t from);
   std::string FTail;
 };
@@ -39,10 +41,20 @@ class TGaugeFramer : public TFramerTail {
 };
 
 // Modes 2 and 3 framing: each text up to and including its carriage return; bytes after the last
-// carriage return wait for theirs.
+// carriage return wait for theirs. Instruments set to end their texts with CR LF send an LF after
+// each carriage return: an LF right after a carriage return (in the same read or the next) belongs
+// to the text before it and is dropped, as is an LF that comes first after Clear (its carriage
+// return came before the port was opened). Any other LF is part of its text.
 class TLineFramer : public TFramerTail {
  public:
   std::vector<std::string> Feed(const std::string& bytes);
+  void Clear() {
+    TFramerTail::Clear();
+    FAfterCr = true;
+  }
+
+ private:
+  bool FAfterCr = true;  // the last byte framed ended a text (or nothing was framed yet)
 };
 
 // What one gauge telegram held besides the shared texts.

@@ -43,5 +43,36 @@ TEST(TextEncoding, Utf8ToWindows1252) {
   for (const auto& c : cases) EXPECT_EQ(Utf8ToWindows1252(c.in), c.out) << c.in;
 }
 
+TEST(TextEncoding, Utf16Le) {
+  using namespace std::string_literals;
+  const struct {
+    std::string utf16, utf8;
+  } cases[] = {
+      {"\xFF\xFE"
+       "A\0"
+       "\xE4\0"
+       "\xAC\x20"s,
+       "Aä€"},
+      {"A\0\r\0\n\0"s, "A\r\n"},                          // without the mark
+      {"\xFF\xFE\x3D\xD8\x00\xDE"s, "\xF0\x9F\x98\x80"},  // a surrogate pair
+      {"\x3D\xD8"
+       "A\0"s,
+       "\xEF\xBF\xBD"
+       "A"},                          // a lone high surrogate
+      {"\x00\xDE"s, "\xEF\xBF\xBD"},  // a lone low surrogate
+      {"A\0B"s, "A"},                 // an odd last byte
+      {"\xFF\xFE"s, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Utf16LeToUtf8(c.utf16), c.utf8) << c.utf8;
+  EXPECT_TRUE(IsUtf16Le("\xFF\xFE[A]"));
+  EXPECT_FALSE(IsUtf16Le("\xFE\xFF"));
+  EXPECT_FALSE(IsUtf16Le("\xFF"));
+  // Back to UTF-16: every character of the first table row round-trips, and 8-bit text that is
+  // not UTF-8 is taken as Windows-1252.
+  for (const std::string text : {"Aä€", "\xF0\x9F\x98\x80", "[Serial]\r\nCOM=x\r\n", ""})
+    EXPECT_EQ(Utf16LeToUtf8(Utf8ToUtf16Le(text)), text) << text;
+  EXPECT_EQ(Utf8ToUtf16Le("\xE4\x80"), "\xE4\0\xAC\x20"s);
+}
+
 }  // namespace
 }  // namespace pzam

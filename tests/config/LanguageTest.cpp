@@ -38,6 +38,9 @@ TEST(LanguageTexts, LookupInTheCurrentLanguageFile) {
 
   WriteFile(dir.File("lng_alt.lng"), "[alt]\n1008=new\n");  // read afresh on every lookup
   EXPECT_EQ("new", texts.Text(1008));
+  // Saved as "Unicode" text: UTF-16 LE with its mark.
+  WriteFile(dir.File("lng_alt.lng"), "\xFF\xFE" + Utf8ToUtf16Le("[alt]\r\n1008=Schließen\r\n"));
+  EXPECT_EQ("Schließen", texts.Text(1008));
 
   for (const char* partial : {"e", "en", "eng", "0", ""}) {
     texts.Load(dir.Path(), partial);

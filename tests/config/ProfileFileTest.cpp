@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "common/Errors.h"
+#include "common/TextEncoding.h"
 #include "config/Profile.h"
 #include "support/TempDir.h"
 
@@ -26,6 +27,33 @@ TEST(ProfileFile, MissingFileSectionOrKeyGiveTheDefault) {
   EXPECT_EQ("0", ReadProfileString(ini, "Serial", "ReqMode", "0"));
   EXPECT_EQ("x", ReadProfileString(ini, "serial", "com", "0"));
   EXPECT_EQ("0", ReadProfileString(dir.Path(), "Serial", "COM", "0"));  // a directory
+}
+
+// A file saved as "Unicode" (UTF-16 LE with its mark) is read as UTF-16 and stays UTF-16 when
+// written; a file that is only the mark becomes a UTF-16 file; other files stay 8-bit.
+TEST(ProfileFile, Utf16FilesAreReadAndWrittenAsUtf16) {
+  TTempDir dir;
+  const auto ini = dir.File("u.ini");
+  const auto utf16 = [](const std::string& text) { return "\xFF\xFE" + Utf8ToUtf16Le(text); };
+  WriteFile(ini, utf16("[Serial]\r\nCOM=Datensätze €\r\n[Serial]\r\nLate=1\r\n"));
+  EXPECT_EQ("Datensätze €", ReadProfileString(ini, "Serial", "COM", "0"));
+  EXPECT_EQ("0", ReadProfileString(ini, "Serial", "Late", "0"));
+  WriteProfileString(ini, "Serial", "ReqMode", "ä2");
+  DeleteProfileKey(ini, "Serial", "COM");
+  EXPECT_EQ(utf16("[Serial]\r\nReqMode=ä2\r\n[Serial]\r\nLate=1\r\n"), FileContent(ini));
+  EXPECT_EQ("ä2", ReadProfileString(ini, "serial", "reqmode", "0"));
+
+  WriteFile(ini, "\xFF\xFE");
+  WriteProfileString(ini, "A", "k", "v");
+  EXPECT_EQ(utf16("[A]\nk=v\n"), FileContent(ini));
+
+  WriteFile(ini, "[A]\nk=\xE4\n");  // 8-bit text is read and written byte for byte
+  EXPECT_EQ("\xE4", ReadProfileString(ini, "A", "k", "0"));
+  WriteProfileString(ini, "A", "n", "1");
+  EXPECT_EQ("[A]\nk=\xE4\nn=1\n", FileContent(ini));
+  std::string text;
+  ASSERT_TRUE(ReadProfileText(ini, text));
+  EXPECT_FALSE(ReadProfileText(dir.File("none.ini"), text));
 }
 
 TEST(ProfileFile, NewFileHoldsSectionsInTheOrderWritten) {

@@ -7,6 +7,8 @@
 namespace pzam::profile {
 namespace {
 
+using namespace std::string_literals;
+
 // What a read returns for section/key in content, or "<default>".
 std::string Read(const std::string& content, const std::string& section, const std::string& key) {
   const auto raw = FindValue(content, section, key);
@@ -57,7 +59,7 @@ TEST(ProfileText, LookupFollowsTheProfileRules) {
                {"Select", "Commented", "<default>"},
                {"Select", ";Commented", "<default>"},
                {"Select", "Eq", "a=b"},
-               {"Select", "Late", "found in a second section of the same name"},
+               {"Select", "Late", "<default>"},  // a second section of the same name is not read
                {"Other", "ReqMode", "7"},
                {"Serial", "ReqMode", "<default>"},
                {"Missing", "COM", "<default>"},
@@ -154,13 +156,57 @@ TEST(ProfileText, SetValueRejectsNamesThatCannotBeReadBack) {
     EXPECT_THROW(SetValue("", "S", key, "v"), std::invalid_argument) << key;
 }
 
-TEST(ProfileText, RemoveKeyTakesEveryLineOfTheKey) {
-  const std::string file = "[Ports]\nCOM5=/dev/a\nCOM6=/dev/b\n[ports]\ncom5=/dev/c\n[X]\nCOM5=1";
-  EXPECT_EQ("[Ports]\nCOM6=/dev/b\n[ports]\n[X]\nCOM5=1", RemoveKey(file, "Ports", "COM5"));
-  EXPECT_EQ("[Ports]\nCOM5=/dev/a\nCOM6=/dev/b\n[ports]\ncom5=/dev/c\n[X]\n",
+TEST(ProfileText, RemoveKeyTakesEveryLineOfTheKeyInTheFirstSection) {
+  const std::string file =
+      "[Ports]\nCOM5=/dev/a\nCOM6=/dev/b\ncom5=/dev/d\n[ports]\ncom5=/dev/c\n[X]\nCOM5=1";
+  EXPECT_EQ("[Ports]\nCOM6=/dev/b\n[ports]\ncom5=/dev/c\n[X]\nCOM5=1",
+            RemoveKey(file, "Ports", "COM5"));
+  EXPECT_EQ("[Ports]\nCOM5=/dev/a\nCOM6=/dev/b\ncom5=/dev/d\n[ports]\ncom5=/dev/c\n[X]\n",
             RemoveKey(file, "X", "com5"));
+  EXPECT_FALSE(RemoveKey("[A]\n[B]\nk=1\n[a]\nk=2\n", "A", "k"));
   EXPECT_FALSE(RemoveKey(file, "Ports", "COM7"));
   EXPECT_FALSE(RemoveKey("", "Ports", "COM5"));
+}
+
+// What the Windows profile functions do with repeated sections, NUL bytes and white space.
+TEST(ProfileText, RepeatedSectionsNulAndWhiteSpaceAsWindowsReadsThem) {
+  const std::string file =
+      "[Serial]\n"
+      "Tab=\t\tvalue\t \n"
+      "Vt=\v value \v\v\n"
+      "Quoted=\t\"\tin\t\"\v\n"
+      "Nul=abc\0def\n"
+      "NulBlank=abc \0def\n"
+      "NulFirst=\0abc\n"
+      "\vIndented\t=\t1\n"
+      "[Other]\n"
+      "x=1\n"
+      "[ serial ]\n"
+      "Tab=second\n"
+      "OnlyLater=2\n"s;
+  const struct {
+    const char *section, *key, *expected;
+  } cases[] = {
+      {"Serial", "Tab", "value"},
+      {"Serial", "Vt", "value"},
+      {"Serial", "Quoted", "\tin\t"},
+      {"Serial", "Nul", "abc"},
+      {"Serial", "NulBlank", "abc"},
+      {"Serial", "NulFirst", ""},
+      {"Serial", "Indented", "1"},
+      {"Serial", "OnlyLater", "<default>"},  // only the first [Serial] is searched
+      {"Other", "x", "1"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.expected, Read(file, c.section, c.key)) << c.section << "/" << c.key;
+
+  // Writes go to the first section of the name too: a key it lacks is added there.
+  const std::string twice = "[A]\nk=1\n[B]\nm=2\n[a]\nk=3\nn=4\n";
+  EXPECT_EQ("[A]\nk=9\n[B]\nm=2\n[a]\nk=3\nn=4\n", SetValue(twice, "A", "k", "9"));
+  EXPECT_EQ("[A]\nk=1\nn=5\n[B]\nm=2\n[a]\nk=3\nn=4\n", SetValue(twice, "a", "n", "5"));
+  EXPECT_EQ("5", Read(SetValue(twice, "a", "n", "5"), "A", "n"));
+  // A value ends at a NUL byte when it is written, as when it is read.
+  EXPECT_EQ("[A]\nk=ab\n", SetValue("", "A", "k", "ab\0cd"s));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "common/Paths.h"
+#include "common/TextEncoding.h"
 #include "support/TempDir.h"
 
 namespace pzam {
@@ -88,11 +89,14 @@ TEST(SettingsFile, PortMapTakesCom1ToCom99WithADevice) {
                   "[Serial]\nCOM2=/dev/ttyS9\n"
                   "[Ports]\nCOM5=/dev/ttyUSB0\ncom7=/dev/serial/by-id/usb-x\nCOM99=/dev/ttyACM1\n"
                   "COM0=/dev/zero\nCOM100=/dev/ttyUSB9\nCOM8=\nCOM05=/dev/ttyUSB5\nLPT1=/dev/lp0\n"
-                  "[Select]\nCOM3=/dev/ttyS3\n");
+                  "com8=/dev/ttyUSB8\n COM5 =/dev/late\nCOMX=/dev/x\nCOM1x=/dev/y\n"
+                  "[Select]\nCOM3=/dev/ttyS3\n[ports]\nCOM6=/dev/ttyUSB6\n");
   const std::map<int, std::string> expected = {
       {5, "/dev/ttyUSB0"}, {7, "/dev/serial/by-id/usb-x"}, {99, "/dev/ttyACM1"}};
-  EXPECT_EQ(expected, ReadPortMap(ini));
+  EXPECT_EQ(expected, ReadPortMap(ini));  // a second [Ports] section is not read
   EXPECT_TRUE(ReadPortMap(dir.File("none.ini")).empty());
+  test::WriteFile(ini, "\xFF\xFE" + Utf8ToUtf16Le("[Ports]\r\nCOM5=\t/dev/ttyUSB0\v\r\n"));
+  EXPECT_EQ((std::map<int, std::string>{{5, "/dev/ttyUSB0"}}), ReadPortMap(ini));
 }
 
 TEST(SettingsFile, PathIsBesideAWritableExecutable) {

@@ -157,6 +157,25 @@ TEST_F(MeasurementRunTest, SignedValuesAreCountedAndAnsweredEach) {
   EXPECT_EQ(Trace(), "test\r\n");  // only mode 0 traces
 }
 
+// CR LF line ends in both answering modes: the "S" text is still dropped unanswered.
+TEST_F(MeasurementRunTest, CrLfLineEndsCountEachValueOnce) {
+  for (int mode : {2, 3}) {
+    choices.Mode = mode;
+    choices.Format.DecimalSeparator = '.';
+    port.Sent.clear();
+    Run().Initialise();
+    Run().Received("+12.345\r\nS\r+12.346\r\n");
+    EXPECT_EQ(port.Sent, "STO0\rSTO0\r") << mode;
+    EXPECT_EQ(Run().TelegramCounter(), 2) << mode;
+    EXPECT_EQ(Run().Statistics().Count(), 2) << mode;
+    EXPECT_DOUBLE_EQ(Run().Statistics().Value(2), 12.346) << mode;
+    Run().Received("S\r");  // split after the LF's carriage return
+    Run().Received("\n+1\r");
+    EXPECT_EQ(Run().TelegramCounter(), 3) << mode;
+    Run().End();
+  }
+}
+
 TEST_F(MeasurementRunTest, SignFactorFollowsModeAndSwap) {
   const struct {
     int mode;

@@ -17,6 +17,7 @@ class TMeasureProcess {
       : FChild({ExecutableDir() + "pzam-tool", WithMeasure(args), dir, {"LC_ALL=C"}}) {}
 
   bool Started() const { return FChild.Started(); }
+  pid_t Pid() const { return FChild.Pid(); }
   void WriteLine(const std::string& line) { FChild.WriteStdin(line + "\n"); }
   void CloseStdin() { FChild.CloseStdin(); }
   void Signal(int signo) { FChild.Signal(signo); }

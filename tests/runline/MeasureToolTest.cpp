@@ -232,6 +232,57 @@ TEST_F(MeasureTool, Mode3SwapsTheSignAndTakesSeveralTextsOfOneRead) {
                       "-----;hh:mm:ss;002;     0.5;   -1.00;   2.121;     0.5;    -2.5\n\r");
 }
 
+// The resident memory of a process in kB, from /proc.
+long ResidentKb(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+// Bytes that never end a text: megabytes without a carriage return, NUL bytes, every byte from
+// 0x80 up (0xFF comes through the parity marks of the 7E2 line). The value after each is taken
+// and answered, and the tool's memory does not grow with what it was sent.
+TEST_F(MeasureTool, EndlessBytesKeepMemoryBoundedAndTheNextValueIsTaken) {
+  auto tool = Start("--mode 3 --save 2");
+  ASSERT_TRUE(pty->Send("+0.5\r"));
+  ExpectAnswer("STO0\r", *pty);
+  tool->WaitForOutput(" 001 ");
+  const long before = ResidentKb(tool->Pid());
+  std::string high;
+  for (int b = 0x80; b <= 0xFF; ++b) high += static_cast<char>(b);
+  const struct {
+    std::string filler;
+    std::size_t size;
+    std::string value, line;
+  } cases[] = {
+      {"x", 4 << 20, "+1.0\r", " 002 "},
+      {std::string(1, '\0'), 1 << 20, "+2.0\r", " 003 "},
+      {high, 1 << 20, "-3.0\r", " 004 "},
+  };
+  for (const auto& c : cases) {
+    std::string bytes;
+    while (bytes.size() < c.size) bytes += c.filler;
+    ASSERT_TRUE(pty->Send(bytes + c.value));
+    ExpectAnswer("STO0\r", *pty);
+    tool->WaitForOutput(c.line);
+  }
+  const long after = ResidentKb(tool->Pid());
+  tool->CloseStdin();
+  ASSERT_EQ(Finish(*tool), 0) << tool->Err;
+  EXPECT_NE(tool->Out.find(" 002      1.0 "), std::string::npos) << tool->Out;
+  EXPECT_NE(tool->Out.find(" 003      2.0 "), std::string::npos) << tool->Out;
+  EXPECT_NE(tool->Out.find(" 004     -3.0 "), std::string::npos) << tool->Out;
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  // The receive queue and the unfinished text hold 16 kB each; 6 MB went through.
+  EXPECT_GT(before, 0);
+  EXPECT_LT(after - before, 2048) << before << " kB before, " << after << " kB after";
+#else
+  (void)before;
+  (void)after;
+#endif
+}
+
 TEST_F(MeasureTool, HangUpAndReturnOfThePortLoseAndDoubleNothing) {
   auto tool = Start("--mode 3 --save 2");
   ASSERT_TRUE(pty->Send("+1.0\r"));

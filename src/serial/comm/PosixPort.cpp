@@ -273,6 +273,7 @@ bool TPosixPort::Read(void* buffer, uint32_t count, uint32_t& read) {
       bool wasFull = FQueue.size() >= FQueueLimit;
       std::copy_n(FQueue.begin(), take, out + read);
       FQueue.erase(FQueue.begin(), FQueue.begin() + static_cast<std::ptrdiff_t>(take));
+      FFullSince = {};
       read += static_cast<uint32_t>(take);
       lastProgress = TClock::now();
       freed = freed || wasFull;

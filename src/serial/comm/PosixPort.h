@@ -6,6 +6,7 @@
 
 #include <linux/serial.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -55,7 +56,8 @@ class TPosixPort {
   class TOpGuard;
   void ReaderLoop();
   int ReaderTimeoutLocked();
-  void Deliver(const uint8_t* data, size_t size);
+  int StallLeftMsLocked();
+  void Deliver(const uint8_t* data, size_t size, bool makeRoom);
   void RaiseLocked(uint32_t events);
   void CheckTxEmptyLocked();
   void CheckModemLinesLocked();
@@ -76,6 +78,9 @@ class TPosixPort {
   std::condition_variable FOpsDone;
   std::deque<uint8_t> FQueue;
   size_t FQueueLimit = 16384;
+  // Since when the queue has been full without a read; a full queue that holds no event
+  // character and waits for one cannot end by itself (see StallLeftMsLocked).
+  std::chrono::steady_clock::time_point FFullSince{};
   DCB FDcb{};
   COMMTIMEOUTS FTimeouts{};
   uint32_t FMask = 0;

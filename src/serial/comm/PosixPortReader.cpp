@@ -16,6 +16,9 @@ namespace {
 constexpr uint32_t kModemEvents = EV_CTS | EV_DSR | EV_RLSD | EV_RING;
 constexpr int kModemPollMs = 50;  // modem lines give no wake-up; looked at only while asked for
 constexpr size_t kChunk = 4096;
+// How long a full queue without the awaited event character may wait for a read (the run's
+// handler reads 200 ms after the event) before its oldest bytes make room for new ones.
+constexpr int kStallMs = 1000;
 }  // namespace
 
 void TPosixPort::ReaderLoop() {
@@ -23,14 +26,22 @@ void TPosixPort::ReaderLoop() {
   while (true) {
     size_t room = 0;
     int timeout = -1;
+    bool makeRoom = false;
     {
       std::lock_guard lock(FMutex);
       if (FClosed) return;
       room = FQueueLimit > FQueue.size() ? FQueueLimit - FQueue.size() : 0;
       timeout = ReaderTimeoutLocked();
+      if (room == 0) {
+        const int left = StallLeftMsLocked();
+        makeRoom = left == 0;
+        if (makeRoom) room = std::min(FQueueLimit, kChunk);
+        if (left > 0) timeout = timeout < 0 ? left : std::min(timeout, left);
+      }
     }
     // A full queue leaves the bytes in the kernel (and its flow control) until a read makes
-    // room; the device is then not watched at all, so a hang-up cannot make this spin.
+    // room; the device is then not watched at all, so a hang-up cannot make this spin. Only a
+    // stalled queue (StallLeftMsLocked) drops its oldest bytes to take new ones.
     pollfd fds[3] = {{FStopFd, POLLIN, 0}, {FWakeFd, POLLIN, 0}, {room > 0 ? FFd : -1, POLLIN, 0}};
     int rc = poll(fds, 3, timeout);
     if (rc < 0 && errno != EINTR) {
@@ -45,12 +56,15 @@ void TPosixPort::ReaderLoop() {
     if (fds[2].revents & POLLIN) {
       {
         std::lock_guard lock(FMutex);  // SetupComm may have made the queue smaller meanwhile
-        room = FQueueLimit > FQueue.size() ? FQueueLimit - FQueue.size() : 0;
+        if (makeRoom)
+          room = std::min(FQueueLimit, kChunk);
+        else
+          room = FQueueLimit > FQueue.size() ? FQueueLimit - FQueue.size() : 0;
       }
       if (room == 0) continue;
       ssize_t n = ::read(FFd, buf, std::min(room, kChunk));
       if (n > 0) {
-        Deliver(buf, static_cast<size_t>(n));
+        Deliver(buf, static_cast<size_t>(n), makeRoom);
       } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
         HangUp();  // end of file or EIO: the adapter was pulled or the pty's other end closed
         return;
@@ -77,6 +91,23 @@ int TPosixPort::ReaderTimeoutLocked() {
     timeout = timeout < 0 ? drainMs : std::min(timeout, drainMs);
   }
   return timeout;
+}
+
+// A full queue that holds no event character while the event character is awaited is stalled: a
+// reader that reads on that event never comes, and the kernel keeps the event character behind
+// the full queue. After kStallMs without a read the oldest bytes make room for new ones (reported
+// as CE_RXOVER), as a driver overwrites an overrun buffer, until the event character is in the
+// queue. Returns 0 when stalled, the milliseconds left until then, or -1 when the queue cannot
+// stall (not full, an event character in it, or none awaited).
+int TPosixPort::StallLeftMsLocked() {
+  if (FQueue.size() < FQueueLimit || !(FMask & EV_RXFLAG)) return -1;
+  if (std::find(FQueue.begin(), FQueue.end(), static_cast<uint8_t>(FDcb.EvtChar)) != FQueue.end())
+    return -1;
+  const auto now = std::chrono::steady_clock::now();
+  if (FFullSince == std::chrono::steady_clock::time_point{}) FFullSince = now;
+  const auto waited =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now - FFullSince).count();
+  return waited >= kStallMs ? 0 : static_cast<int>(kStallMs - waited);
 }
 
 void TPosixPort::CheckTxEmptyLocked() {
@@ -113,8 +144,13 @@ void TPosixPort::RaiseLocked(uint32_t events) {
   FChanged.notify_all();
 }
 
-void TPosixPort::Deliver(const uint8_t* data, size_t size) {
+void TPosixPort::Deliver(const uint8_t* data, size_t size, bool makeRoom) {
   std::lock_guard lock(FMutex);
+  if (makeRoom && FQueue.size() + size > FQueueLimit) {
+    const size_t drop = std::min(FQueue.size(), FQueue.size() + size - FQueueLimit);
+    FQueue.erase(FQueue.begin(), FQueue.begin() + static_cast<std::ptrdiff_t>(drop));
+    FErrors |= CE_RXOVER;
+  }
   TInputOptions options;
   options.Marked = (FDcb.Flags & DCB_fParity) && FDcb.Parity != NOPARITY;
   options.DropNull = FDcb.Flags & DCB_fNull;

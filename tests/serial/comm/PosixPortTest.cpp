@@ -411,6 +411,49 @@ TEST_F(PosixPort, ReceiveQueueIsBoundedBySetupCommAndLosesNothing) {
   EXPECT_EQ(got, data);
 }
 
+// A full queue that holds no event character while one is awaited would wait for ever: the
+// reader waits for the event, and the event character waits in the kernel behind the queue.
+// After a second without a read its oldest bytes make room, so the event character and the text
+// before it arrive; nothing more is dropped once it is in the queue.
+TEST_F(PosixPort, AStalledFullQueueDropsItsOldestBytesUntilTheEventCharacterArrives) {
+  ASSERT_TRUE(B.Api->SetupComm(H, 64, 64));
+  ASSERT_TRUE(B.Api->SetCommMask(H, EV_RXFLAG));
+  const struct {
+    std::string noise, text;
+  } cases[] = {
+      {std::string(300, 'x'), "+1.0\r"},
+      {std::string(100000, '\0'), "-2.5\r"},
+      {std::string(5000, '\x80'), "+3\r"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(B.Pty.Send(c.noise + c.text + "after"));
+    EXPECT_EQ(Wait(5000), static_cast<uint32_t>(EV_RXFLAG));
+    uint32_t errors = 0;
+    COMSTAT stat;
+    ASSERT_TRUE(B.Api->ClearCommError(H, errors, &stat));
+    EXPECT_EQ(stat.cbInQue, 64u);
+    EXPECT_TRUE(errors & CE_RXOVER);
+    char buf[64];
+    uint32_t n = 0;
+    ASSERT_TRUE(B.Api->ReadFile(H, buf, sizeof buf, n, nullptr));
+    ASSERT_EQ(n, 64u);
+    const std::string got(buf, n);
+    // The newest bytes up to the event character (and what followed it into the queue).
+    const std::string tail = c.text + "after";
+    const std::size_t at = got.find(c.text);
+    ASSERT_NE(at, std::string::npos) << got;
+    EXPECT_EQ(got.substr(at), tail.substr(0, got.size() - at));
+    EXPECT_EQ(got.substr(0, at), c.noise.substr(c.noise.size() - at));
+    // The rest comes through a read without loss.
+    COMMTIMEOUTS t;
+    t.ReadTotalTimeoutConstant = 500;
+    ASSERT_TRUE(B.Api->SetCommTimeouts(H, t));
+    const std::size_t rest = tail.size() - (got.size() - at);
+    ASSERT_TRUE(B.Api->ReadFile(H, buf, static_cast<uint32_t>(rest), n, nullptr));
+    EXPECT_EQ(std::string(buf, n), tail.substr(tail.size() - rest));
+  }
+}
+
 TEST_F(PosixPort, WriteCompletesAndGetOverlappedResultGivesTheCount) {
   ASSERT_TRUE(B.Api->SetCommMask(H, EV_TXEMPTY));
   OVERLAPPED ov;
