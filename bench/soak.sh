@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Soak run of the windowless program: RUNS measuring runs back to back, each a fresh
+# "pzam-tool measure" taking COUNT telegrams from a ZAM 2000 gauge simulated by pzam-sim at the
+# pseudo-terminal's pace (--interval 0 --pace pty), Excel and CSV record files in turn. After each
+# run: values sent, value lines shown, record rows, values lost or changed, and the program's
+# resident memory, open descriptors and threads at the end of its run (sampled before End).
+# Not part of CI. Usage: bench/soak.sh [BIN_DIR] [RUNS] [COUNT]
+#   (defaults build/default/bin, 101, 9999: 1,009,899 values). SOAK_DIR: the working folder's
+#   parent (default /dev/shm, so that the figures are the program's, not the disk's).
+set -euo pipefail
+export LC_ALL=C
+bin=$(cd "${1:-build/default/bin}" && pwd)
+runs=${2:-101}
+count=${3:-9999}
+work=$(mktemp -d "${SOAK_DIR:-/dev/shm}/pzam-soak-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Value rows of an Excel record file (LABEL records of rows >= 1 in column 4: the value cell), one
+# value a line; "BAD" when the file is not one BOF, LABEL records and an EOF record.
+xls_values() {
+  od -An -v -tu1 "$1" | tr -s ' \n' '\n\n' | sed '/^$/d' | awk '
+    { b[n++] = $1 }
+    END {
+      if (n < 12 || b[0] != 9 || b[1] != 8) { print "BAD"; exit }
+      at = 12
+      while (at + 4 <= n) {
+        id = b[at] + 256 * b[at + 1]; len = b[at + 2] + 256 * b[at + 3]
+        if (id == 10 && len == 0) { if (at + 4 != n) print "BAD"; exit }
+        if (id != 516 || at + 4 + len > n) { print "BAD"; exit }
+        row = b[at + 4] + 256 * b[at + 5]; col = b[at + 6] + 256 * b[at + 7]
+        if (row > 0 && col == 4) {
+          s = ""; for (i = at + 12; i < at + 4 + len; ++i) s = s sprintf("%c", b[i])
+          print s
+        }
+        at += 4 + len
+      }
+      print "BAD"
+    }'
+}
+
+printf '%4s %4s %6s %6s %6s %5s %8s %7s %4s %8s %8s\n' run save sent shown rows lost changed \
+  "rss kB" fds threads seconds
+total_sent=0 total_lost=0 total_changed=0
+for run in $(seq "$runs"); do
+  save=$((run % 2 + 1))  # odd runs CSV, even runs Excel
+  rm -f ./*.xls ./*.csv debug.txt sim.log
+  start=$(date +%s.%N)
+  "$bin/pzam-sim" --instrument zam --interval 0 --pace pty --count "$count" --seed "$run" \
+    --config PZAMConfig.ini --log sim.log >sim.out 2>sim.err &
+  sim=$!
+  for _ in $(seq 100); do [ -s sim.out ] && break; sleep 0.05; done
+  read -r port _ <sim.out
+  rm -f in && mkfifo in
+  "$bin/pzam-tool" measure --port "$port" --config PZAMConfig.ini --mode 0 --save "$save" \
+    --batch "S$run" <in >measure.out 2>measure.err &
+  measure=$!
+  exec 3>in
+  # Every value shown before the instrument hangs up (it does so a second after its last value).
+  for _ in $(seq 1200); do
+    [ "$(grep -c "^S$run [0-9][0-9]:" measure.out || true)" -ge "$count" ] && break
+    kill -0 "$sim" 2>/dev/null || break
+    sleep 0.05
+  done
+  rss=$(awk '/VmRSS/ {print $2}' "/proc/$measure/status")
+  fds=$(find "/proc/$measure/fd" -mindepth 1 -maxdepth 1 | wc -l)
+  threads=$(find "/proc/$measure/task" -mindepth 1 -maxdepth 1 | wc -l)
+  echo q >&3
+  exec 3>&-
+  wait "$measure" || echo "run $run: pzam-tool measure exited with $?" >&2
+  wait "$sim" || echo "run $run: pzam-sim exited with $?" >&2
+  end=$(date +%s.%N)
+  sent=$(grep -c '@IST' sim.log || true)
+  shown=$(grep -c "^S$run [0-9][0-9]:" measure.out || true)
+  # Each recorded value against the value the gauge sent (IST field, "%8.3f").
+  sed 's/.*@IST\(.\{8\}\).*/\1/' sim.log | awk '{ printf "%8.3f\n", $1 + 0 }' >sent.txt
+  if [ "$save" = 1 ]; then
+    xls_values ./*.xls >recorded.txt
+  else
+    tr -d '\r' <./*.csv | tail -n +2 | cut -d';' -f4 >recorded.txt
+  fi
+  if grep -q '^BAD$' recorded.txt; then
+    echo "run $run: the Excel record file is not a valid worksheet" >&2
+  fi
+  rows=$(grep -vc '^BAD$' recorded.txt || true)
+  changed=$(paste -d';' sent.txt recorded.txt | awk -F';' '$1 != $2 { n++ } END { print n + 0 }')
+  lost=$((sent - rows))
+  total_sent=$((total_sent + sent))
+  total_lost=$((total_lost + lost))
+  total_changed=$((total_changed + changed))
+  printf '%4d %4s %6d %6d %6d %5d %8d %7d %4d %8d %8.1f\n' "$run" "$([ "$save" = 1 ] && echo xls ||
+    echo csv)" "$sent" "$shown" "$rows" "$lost" "$changed" "$rss" "$fds" "$threads" \
+    "$(echo "$end - $start" | bc)"
+done
+printf 'total: %d values sent in %d runs, %d lost, %d changed\n' "$total_sent" "$runs" \
+  "$total_lost" "$total_changed"
