@@ -4,7 +4,9 @@
 # pseudo-terminal's pace (--interval 0 --pace pty), Excel and CSV record files in turn. After each
 # run: values sent, value lines shown, record rows, values lost or changed, and the program's
 # resident memory, open descriptors and threads at the end of its run (sampled before End).
-# Not part of CI. Usage: bench/soak.sh [BIN_DIR] [RUNS] [COUNT]
+# Then the windowed program on Qt's offscreen platform: WINDOW_RUNS runs (default 20) of 9999
+# values driven through its buttons (pzam-program-memory --runs), resident memory after each.
+# Not part of CI. Usage: bench/soak.sh [BIN_DIR] [RUNS] [COUNT] [WINDOW_RUNS]
 #   (defaults build/default/bin, 101, 9999: 1,009,899 values). SOAK_DIR: the working folder's
 #   parent (default /dev/shm, so that the figures are the program's, not the disk's).
 set -euo pipefail
@@ -12,6 +14,7 @@ export LC_ALL=C
 bin=$(cd "${1:-build/default/bin}" && pwd)
 runs=${2:-101}
 count=${3:-9999}
+window_runs=${4:-20}
 work=$(mktemp -d "${SOAK_DIR:-/dev/shm}/pzam-soak-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -94,3 +97,9 @@ for run in $(seq "$runs"); do
 done
 printf 'total: %d values sent in %d runs, %d lost, %d changed\n' "$total_sent" "$runs" \
   "$total_lost" "$total_changed"
+
+if [ "$window_runs" -gt 0 ] && [ -x "$bin/pzam-program-memory" ]; then
+  echo
+  echo "windowed program, offscreen, $window_runs runs of 9999 values:"
+  TMPDIR="$work" QT_QPA_PLATFORM=offscreen "$bin/pzam-program-memory" --runs "$window_runs"
+fi
