@@ -15,6 +15,7 @@ bin=$(cd "${1:-build/default/bin}" && pwd)
 runs=${2:-101}
 count=${3:-9999}
 window_runs=${4:-20}
+keep=$(pwd)/soak-faults
 work=$(mktemp -d "${SOAK_DIR:-/dev/shm}/pzam-soak-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -65,22 +66,23 @@ for run in $(seq "$runs"); do
     kill -0 "$sim" 2>/dev/null || break
     sleep 0.05
   done
-  rss=$(awk '/VmRSS/ {print $2}' "/proc/$measure/status")
-  fds=$(find "/proc/$measure/fd" -mindepth 1 -maxdepth 1 | wc -l)
-  threads=$(find "/proc/$measure/task" -mindepth 1 -maxdepth 1 | wc -l)
-  echo q >&3
+  rss=$(awk '/VmRSS/ {print $2}' "/proc/$measure/status" 2>/dev/null || echo 0)
+  fds=$(find "/proc/$measure/fd" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)
+  threads=$(find "/proc/$measure/task" -mindepth 1 -maxdepth 1 2>/dev/null | wc -l)
+  echo q >&3 || true
   exec 3>&-
-  wait "$measure" || echo "run $run: pzam-tool measure exited with $?" >&2
-  wait "$sim" || echo "run $run: pzam-sim exited with $?" >&2
+  fault=""
+  wait "$measure" || fault="pzam-tool measure exited with $?"
+  wait "$sim" || fault="$fault pzam-sim exited with $?"
   end=$(date +%s.%N)
   sent=$(grep -c '@IST' sim.log || true)
   shown=$(grep -c "^S$run [0-9][0-9]:" measure.out || true)
   # Each recorded value against the value the gauge sent (IST field, "%8.3f").
   sed 's/.*@IST\(.\{8\}\).*/\1/' sim.log | awk '{ printf "%8.3f\n", $1 + 0 }' >sent.txt
   if [ "$save" = 1 ]; then
-    xls_values ./*.xls >recorded.txt
+    xls_values ./*.xls >recorded.txt || true
   else
-    tr -d '\r' <./*.csv | tail -n +2 | cut -d';' -f4 >recorded.txt
+    tr -d '\r' <./*.csv | tail -n +2 | cut -d";" -f4 >recorded.txt || true
   fi
   if grep -q '^BAD$' recorded.txt; then
     echo "run $run: the Excel record file is not a valid worksheet" >&2
@@ -91,6 +93,12 @@ for run in $(seq "$runs"); do
   total_sent=$((total_sent + sent))
   total_lost=$((total_lost + lost))
   total_changed=$((total_changed + changed))
+  [ "$lost" = 0 ] && [ "$changed" = 0 ] || fault="$fault values lost or changed"
+  if [ -n "$fault" ]; then
+    # Keep what the run left for a look, beside the folder the soak was started from.
+    echo "run $run: $fault (files kept in $keep/run$run)" >&2
+    mkdir -p "$keep/run$run" && cp ./*.out ./*.err sim.log "$keep/run$run/" 2>/dev/null || true
+  fi
   printf '%4d %4s %6d %6d %6d %5d %8d %7d %4d %8d %8.1f\n' "$run" "$([ "$save" = 1 ] && echo xls ||
     echo csv)" "$sent" "$shown" "$rows" "$lost" "$changed" "$rss" "$fds" "$threads" \
     "$(echo "$end - $start" | bc)"

@@ -179,6 +179,10 @@ std::string AsSent(const std::string& shown) {
   return text;
 }
 
+std::string Tail(const std::string& output) {
+  return output.substr(output.size() > 600 ? output.size() - 600 : 0);
+}
+
 struct TProcessFigures {
   long RssKb = -1;
   long Fds = -1;
@@ -223,10 +227,10 @@ TEST(Reliability, PortFlapping50TimesLosesNothingButCutTelegramsAndLeaksNothing)
     if (pull == 5) early = FiguresOf(measure->Pid());
     if (pull == kPulls) late = FiguresOf(measure->Pid());
     sims.back()->Process().Signal(SIGKILL);
-    ASSERT_TRUE(measure->WaitForStdout(kRemoved, 5s, pull));
+    ASSERT_TRUE(measure->WaitForStdout(kRemoved, 5s, pull)) << Tail(measure->Stdout());
     sims.back()->Process().WaitForExit(5s);
     sims.push_back(startSim(pull));
-    ASSERT_TRUE(measure->WaitForStdout(kBack, 10s, pull)) << measure->Stdout();
+    ASSERT_TRUE(measure->WaitForStdout(kBack, 10s, pull)) << Tail(measure->Stdout());
   }
   const int before = ValueLines(measure->Stdout(), kBatch);
   ASSERT_TRUE(WaitForValues(*measure, kBatch, before + 1, 10s));
