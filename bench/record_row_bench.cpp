@@ -59,7 +59,7 @@ void BM_AppendAndSync(benchmark::State& state) {
   ReportTail(state, ms);
   std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_AppendAndSync)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AppendAndSync)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // One row of the Excel (1) or CSV (2) record file, as WriteRow puts it on the disk.
 void BM_RecordRow(benchmark::State& state) {
@@ -77,7 +77,11 @@ void BM_RecordRow(benchmark::State& state) {
   ReportTail(state, ms);
   std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_RecordRow)->Arg(kSaveExcel)->Arg(kSaveText)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecordRow)
+    ->Arg(kSaveExcel)
+    ->Arg(kSaveText)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 class TPort : public IRunPort {
  public:
@@ -130,6 +134,7 @@ BENCHMARK(BM_ValueWithRow)
     ->Arg(kSaveNone)
     ->Arg(kSaveExcel)
     ->Arg(kSaveText)
+    ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

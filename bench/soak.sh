@@ -11,6 +11,8 @@
 #   parent (default /dev/shm, so that the figures are the program's, not the disk's).
 set -euo pipefail
 export LC_ALL=C
+# A program that has gone away must not take the script with it when it is told to end.
+trap '' PIPE
 bin=$(cd "${1:-build/default/bin}" && pwd)
 runs=${2:-101}
 count=${3:-9999}
@@ -72,8 +74,13 @@ for run in $(seq "$runs"); do
   echo q >&3 || true
   exec 3>&-
   fault=""
-  wait "$measure" || fault="pzam-tool measure exited with $?"
-  wait "$sim" || fault="$fault pzam-sim exited with $?"
+  code=0 && wait "$measure" || code=$?
+  [ "$code" = 0 ] || fault="pzam-tool measure exited with $code"
+  # The instrument ends a second after its last value; one left without a program is stopped.
+  for _ in $(seq 100); do kill -0 "$sim" 2>/dev/null || break; sleep 0.05; done
+  kill "$sim" 2>/dev/null || true
+  code=0 && wait "$sim" || code=$?
+  [ "$code" = 0 ] || fault="$fault pzam-sim exited with $code"
   end=$(date +%s.%N)
   sent=$(grep -c '@IST' sim.log || true)
   shown=$(grep -c "^S$run [0-9][0-9]:" measure.out || true)
