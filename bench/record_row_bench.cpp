@@ -59,7 +59,7 @@ void BM_AppendAndSync(benchmark::State& state) {
   ReportTail(state, ms);
   std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_AppendAndSync)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AppendAndSync)->UseRealTime()->MinTime(3.0)->Unit(benchmark::kMillisecond);
 
 // One row of the Excel (1) or CSV (2) record file, as WriteRow puts it on the disk.
 void BM_RecordRow(benchmark::State& state) {
@@ -81,6 +81,7 @@ BENCHMARK(BM_RecordRow)
     ->Arg(kSaveExcel)
     ->Arg(kSaveText)
     ->UseRealTime()
+    ->MinTime(3.0)
     ->Unit(benchmark::kMillisecond);
 
 class TPort : public IRunPort {
@@ -135,6 +136,7 @@ BENCHMARK(BM_ValueWithRow)
     ->Arg(kSaveExcel)
     ->Arg(kSaveText)
     ->UseRealTime()
+    ->MinTime(3.0)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

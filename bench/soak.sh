@@ -9,7 +9,7 @@
 # Not part of CI. Usage: bench/soak.sh [BIN_DIR] [RUNS] [COUNT] [WINDOW_RUNS]
 #   (defaults build/default/bin, 101, 9999: 1,009,899 values). SOAK_DIR: the working folder's
 #   parent (default /dev/shm, so that the figures are the program's, not the disk's).
-set -euo pipefail
+set -uo pipefail
 export LC_ALL=C
 # A program that has gone away must not take the script with it when it is told to end.
 trap '' PIPE
@@ -55,8 +55,16 @@ for run in $(seq "$runs"); do
   "$bin/pzam-sim" --instrument zam --interval 0 --pace pty --count "$count" --seed "$run" \
     --config PZAMConfig.ini --log sim.log >sim.out 2>sim.err &
   sim=$!
-  for _ in $(seq 100); do [ -s sim.out ] && break; sleep 0.05; done
+  for _ in $(seq 400); do [ -s sim.out ] && break; sleep 0.05; done
+  port=""
   read -r port _ <sim.out
+  if [ -z "$port" ]; then
+    echo "run $run: pzam-sim named no port within 20 s (files kept in $keep/run$run)" >&2
+    kill "$sim" 2>/dev/null
+    wait "$sim"
+    mkdir -p "$keep/run$run" && cp ./*.out ./*.err "$keep/run$run/" 2>/dev/null
+    continue
+  fi
   rm -f in && mkfifo in
   "$bin/pzam-tool" measure --port "$port" --config PZAMConfig.ini --mode 0 --save "$save" \
     --batch "S$run" <in >measure.out 2>measure.err &
