@@ -227,10 +227,15 @@ TEST(Reliability, PortFlapping50TimesLosesNothingButCutTelegramsAndLeaksNothing)
     SCOPED_TRACE(testing::Message() << "pull " << pull);
     // The run goes on with this instrument.
     const int before = ValueLines(measure->Stdout(), kBatch);
-    ASSERT_TRUE(WaitForValues(*measure, kBatch, before + 1, 10s)) << measure->Stderr();
+    ASSERT_TRUE(WaitForValues(*measure, kBatch, before + 1, 10s))
+        << Tail(measure->Stdout()) << measure->Stderr() << Tail(sims.back()->Process().Stderr());
     if (pull == 5) early = FiguresOf(measure->Pid());
     if (pull == kPulls) late = FiguresOf(measure->Pid());
-    sims.back()->Process().Signal(SIGKILL);
+    // The instrument ends and its pseudo-terminal goes: the line hangs up as when the adapter is
+    // pulled. SIGTERM rather than SIGKILL: the simulator takes its entry out of [Ports] first, so
+    // the port name never points at a pseudo-terminal number that another program on this
+    // machine may get next.
+    sims.back()->Process().Signal(SIGTERM);
     ASSERT_TRUE(measure->WaitForStdout(kRemoved, 5s, pull)) << Tail(measure->Stdout());
     sims.back()->Process().WaitForExit(5s);
     sims.push_back(startSim(pull));
