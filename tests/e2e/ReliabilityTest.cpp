@@ -207,16 +207,24 @@ TProcessFigures FiguresOf(pid_t pid) {
 }
 
 TEST(Reliability, PortFlapping50TimesLosesNothingButCutTelegramsAndLeaksNothing) {
+  namespace fs = std::filesystem;
   constexpr int kPulls = 50;
-  TTestDirs dirs;
+  // The program's COM43 is a link to the instrument's device, as /dev/serial/by-id names an
+  // adapter: pulled, the name goes; plugged back, it names the new device. The program reads its
+  // [Ports] once, so a name pointing straight at a pseudo-terminal would stay on that number,
+  // which another program on the machine may get next.
+  TTestDirs dirs, simDirs;
+  const std::string link = dirs.File("gauge");
+  WriteFile(dirs.Config(), "[Ports]\nCOM43=" + link + "\n");
   // Instrument k sends values around 100 + k, so that every value shown names its instrument.
   const auto startSim = [&](int k) {
-    auto sim = std::make_unique<TSim>(
-        dirs, "sim" + std::to_string(k) + ".log",
-        std::vector<std::string>{"--instrument", "zam", "--port", "COM43", "--interval", "0",
-                                 "--mean", std::to_string(100 + k), "--sd", "0.001", "--seed",
-                                 std::to_string(70 + k)});
+    auto sim =
+        std::make_unique<TSim>(simDirs, "sim" + std::to_string(k) + ".log",
+                               std::vector<std::string>{"--instrument", "zam", "--interval", "0",
+                                                        "--mean", std::to_string(100 + k), "--sd",
+                                                        "0.001", "--seed", std::to_string(70 + k)});
     EXPECT_TRUE(sim->WaitForPort());
+    fs::create_symlink(sim->Device(), link);
     return sim;
   };
   std::vector<std::unique_ptr<TSim>> sims;
@@ -231,10 +239,9 @@ TEST(Reliability, PortFlapping50TimesLosesNothingButCutTelegramsAndLeaksNothing)
         << Tail(measure->Stdout()) << measure->Stderr() << Tail(sims.back()->Process().Stderr());
     if (pull == 5) early = FiguresOf(measure->Pid());
     if (pull == kPulls) late = FiguresOf(measure->Pid());
-    // The instrument ends and its pseudo-terminal goes: the line hangs up as when the adapter is
-    // pulled. SIGTERM rather than SIGKILL: the simulator takes its entry out of [Ports] first, so
-    // the port name never points at a pseudo-terminal number that another program on this
-    // machine may get next.
+    // Pulled: the name goes, the instrument ends and its pseudo-terminal with it (the line hangs
+    // up).
+    fs::remove(link);
     sims.back()->Process().Signal(SIGTERM);
     ASSERT_TRUE(measure->WaitForStdout(kRemoved, 5s, pull)) << Tail(measure->Stdout());
     sims.back()->Process().WaitForExit(5s);
