@@ -11,11 +11,11 @@ namespace pzam::bench {
 
 class TNullRunView : public measurement::IRunView {
  public:
-  void ShowPanel(measurement::EPanel, const std::string&) override {}
+  void ShowPanel(measurement::TPanel, const std::string&) override {}
   void ClearMemo() override {}
   void AddMemoLine(const std::string&) override {}
   void ShowFilename(const std::string&) override {}
-  void EnableControl(measurement::EControl, bool) override {}
+  void EnableControl(measurement::TControl, bool) override {}
   void SetTakeValueCaption(const std::string&) override {}
 };
 

@@ -21,8 +21,8 @@
 #include <string>
 
 #include "PtyLine.h"
-#include "config/Einstellungen.h"
-#include "measurement/Main.h"
+#include "config/ui/Einstellungen.h"
+#include "measurement/ui/Main.h"
 #include "serial/comm/PortNames.h"
 
 namespace {

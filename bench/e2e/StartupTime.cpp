@@ -27,9 +27,9 @@
 #include <QPushButton>
 #include <map>
 
-#include "config/Einstellungen.h"
 #include "config/Profile.h"
-#include "measurement/Main.h"
+#include "config/ui/Einstellungen.h"
+#include "measurement/ui/Main.h"
 #include "serial/COMManager.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"

@@ -23,14 +23,14 @@ class EConvertError : public Exception {
 class EInOutError : public Exception {
  public:
   explicit EInOutError(int code);
-  int ErrorCode() const { return code_; }
+  int ErrorCode() const { return FCode; }
   // The framework's text for an input/output error number ("E/A-Fehler %d" for unknown ones).
   static std::string TextFor(int code);
   // Maps an errno value to the framework's input/output error number.
   static int CodeFromErrno(int err);
 
  private:
-  int code_;
+  int FCode;
 };
 
 // A file that cannot be created: "Datei "<path>" kann nicht erstellt werden. <reason>".
@@ -51,7 +51,10 @@ class EIniFileError : public Exception {
   explicit EIniFileError(const std::string& path);
 };
 
-// The system's text for an errno value, in the user's language where the C library has it.
+// The system's text for an errno value in the user's messages locale (LC_ALL, LC_MESSAGES,
+// LANG) where that locale is installed and the C library has its words; in English otherwise.
 std::string SystemErrorText(int err);
+// The same for a named messages locale ("de_DE.UTF-8"); "" is the user's.
+std::string SystemErrorText(int err, const std::string& messagesLocale);
 
 }  // namespace pzam

@@ -53,10 +53,10 @@ void TMeasurementRun::Initialise() {
   const int mode = FChoices.OperatingMode();
   if (mode < 0 || mode > 3) throw ERunError(Text(textid::kNoOperatingMode));
   ++FGeneration;  // texts read from here on belong to this run
-  FView.EnableControl(EControl::Ed_CharNum, false);
-  FView.EnableControl(EControl::Bu_Config, false);
-  FView.ShowPanel(EPanel::Pa_Anz, "000");
-  for (EPanel p : {EPanel::Pa_Ist, EPanel::Pa_Mwt, EPanel::Pa_Stw, EPanel::Pa_Max, EPanel::Pa_Min})
+  FView.EnableControl(TControl::Ed_CharNum, false);
+  FView.EnableControl(TControl::Bu_Config, false);
+  FView.ShowPanel(TPanel::Pa_Anz, "000");
+  for (TPanel p : {TPanel::Pa_Ist, TPanel::Pa_Mwt, TPanel::Pa_Stw, TPanel::Pa_Max, TPanel::Pa_Min})
     FView.ShowPanel(p, "0,000");
   FView.ClearMemo();
   FStats.Reset();
@@ -92,9 +92,9 @@ void TMeasurementRun::Initialise() {
 }
 
 void TMeasurementRun::SetRunButtons(int mode) {
-  FView.EnableControl(EControl::Bu_MeasInit, false);
-  FView.EnableControl(EControl::Bu_MeasStart, mode == 1 || mode == 2);
-  FView.EnableControl(EControl::Bu_MeasStop, true);
+  FView.EnableControl(TControl::Bu_MeasInit, false);
+  FView.EnableControl(TControl::Bu_MeasStart, mode == 1 || mode == 2);
+  FView.EnableControl(TControl::Bu_MeasStop, true);
   if (mode == 0) return;
   FTelegramCounter = 0;
   FView.SetTakeValueCaption(mode == 1 ? kTakeValueModeOne : Text(textid::kTakeValue));
@@ -103,16 +103,16 @@ void TMeasurementRun::SetRunButtons(int mode) {
 void TMeasurementRun::BackToIdle() {
   FRunning = false;
   ++FGeneration;
-  FView.EnableControl(EControl::Bu_MeasInit, true);
-  FView.EnableControl(EControl::Bu_MeasStart, false);
-  FView.EnableControl(EControl::Bu_MeasStop, false);
-  FView.EnableControl(EControl::Ed_CharNum, true);
-  FView.EnableControl(EControl::Bu_Config, true);
+  FView.EnableControl(TControl::Bu_MeasInit, true);
+  FView.EnableControl(TControl::Bu_MeasStart, false);
+  FView.EnableControl(TControl::Bu_MeasStop, false);
+  FView.EnableControl(TControl::Ed_CharNum, true);
+  FView.EnableControl(TControl::Bu_Config, true);
 }
 
 void TMeasurementRun::TakeValue() {
   if (!FRunning || FMode != 2) return;
-  FView.EnableControl(EControl::Bu_MeasStart, false);
+  FView.EnableControl(TControl::Bu_MeasStart, false);
   const int cable = FChoices.CableType();
   if (cable == 0) {
     FPort.WriteText("PRI\r");
@@ -124,7 +124,7 @@ void TMeasurementRun::TakeValue() {
       FView.AddMemoLine(FormatText(Text(textid::kPortOpenFailed), {FPort.Name(), reason}));
     FOptions.Wait(200ms);
   }
-  FView.EnableControl(EControl::Bu_MeasStart, true);
+  FView.EnableControl(TControl::Bu_MeasStart, true);
 }
 
 void TMeasurementRun::End() {
@@ -133,14 +133,14 @@ void TMeasurementRun::End() {
   FRunning = false;
   ++FGeneration;  // nothing read before this point is processed any more
   FView.AddMemoLine(Text(textid::kRunEnded));
-  FView.EnableControl(EControl::Ed_CharNum, true);
-  FView.EnableControl(EControl::Bu_Config, true);
+  FView.EnableControl(TControl::Ed_CharNum, true);
+  FView.EnableControl(TControl::Bu_Config, true);
   FOptions.Wait(100ms);
   if (FRecord) FRecord->Close();
   FRecord.reset();
-  FView.EnableControl(EControl::Bu_MeasInit, true);
-  FView.EnableControl(EControl::Bu_MeasStart, false);
-  FView.EnableControl(EControl::Bu_MeasStop, false);
+  FView.EnableControl(TControl::Bu_MeasInit, true);
+  FView.EnableControl(TControl::Bu_MeasStart, false);
+  FView.EnableControl(TControl::Bu_MeasStop, false);
 }
 
 void TMeasurementRun::Received(const std::string& bytes, std::uint64_t generation) {
@@ -183,7 +183,7 @@ void TMeasurementRun::ProcessAndRecord() {
   }
   const TFormatSettings fs = FChoices.FormatSettings();
   try {
-    if (ProcessValue(FTexts, FStats, fs.DecimalSeparator, FView) != EValueOutcome::Accepted) return;
+    if (ProcessValue(FTexts, FStats, fs.DecimalSeparator, FView) != TValueOutcome::Accepted) return;
   } catch (const Exception& e) {
     FView.AddMemoLine(e.what());
     return;

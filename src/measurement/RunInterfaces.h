@@ -9,20 +9,20 @@
 namespace pzam::measurement {
 
 // The six display panels of the figure row.
-enum class EPanel { Pa_Anz, Pa_Ist, Pa_Mwt, Pa_Stw, Pa_Max, Pa_Min };
+enum class TPanel { Pa_Anz, Pa_Ist, Pa_Mwt, Pa_Stw, Pa_Max, Pa_Min };
 
 // The controls whose enabled state the run switches.
-enum class EControl { Bu_MeasInit, Bu_MeasStart, Bu_MeasStop, Ed_CharNum, Bu_Config };
+enum class TControl { Bu_MeasInit, Bu_MeasStart, Bu_MeasStop, Ed_CharNum, Bu_Config };
 
 class IRunView {
  public:
   virtual ~IRunView() = default;
-  virtual void ShowPanel(EPanel panel, const std::string& text) = 0;
+  virtual void ShowPanel(TPanel panel, const std::string& text) = 0;
   virtual void ClearMemo() = 0;
   virtual void AddMemoLine(const std::string& line) = 0;
   // The record file name field Ed_Filename.
   virtual void ShowFilename(const std::string& text) = 0;
-  virtual void EnableControl(EControl control, bool enabled) = 0;
+  virtual void EnableControl(TControl control, bool enabled) = 0;
   // Caption of the take-value button Bu_MeasStart.
   virtual void SetTakeValueCaption(const std::string& text) = 0;
 };

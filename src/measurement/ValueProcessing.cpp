@@ -27,14 +27,14 @@ std::string Redisplay(std::string text, char separator) {
 
 }  // namespace
 
-EValueOutcome ProcessValue(TSharedTexts& texts, TRunStatistics& stats, char separator,
+TValueOutcome ProcessValue(TSharedTexts& texts, TRunStatistics& stats, char separator,
                            IRunView& view) {
   texts.Count = FormatCount(StrToInt(texts.Count));
-  view.ShowPanel(EPanel::Pa_Anz, texts.Count);
+  view.ShowPanel(TPanel::Pa_Anz, texts.Count);
 
   CommaForPoint(texts.Value, separator);
   long double read = 0;
-  if (!TryStrToFloat(texts.Value, separator, read)) return EValueOutcome::NotANumber;
+  if (!TryStrToFloat(texts.Value, separator, read)) return TValueOutcome::NotANumber;
   const double v = static_cast<double>(read * stats.SignFactor());
 
   const TRunStatistics::TStep step = stats.Add(v);
@@ -45,16 +45,16 @@ EValueOutcome ProcessValue(TSharedTexts& texts, TRunStatistics& stats, char sepa
 
   const int valueDecimals = DecimalsOf(texts.Value, DecimalsMark(separator));
   texts.Value = FormatFixed(v, kDisplayWidth, valueDecimals, separator);
-  view.ShowPanel(EPanel::Pa_Ist, texts.Value);
+  view.ShowPanel(TPanel::Pa_Ist, texts.Value);
   texts.Mean = Redisplay(texts.Mean, separator);
-  view.ShowPanel(EPanel::Pa_Mwt, texts.Mean);
+  view.ShowPanel(TPanel::Pa_Mwt, texts.Mean);
   texts.Deviation = Redisplay(texts.Deviation, separator);
-  view.ShowPanel(EPanel::Pa_Stw, texts.Deviation);
+  view.ShowPanel(TPanel::Pa_Stw, texts.Deviation);
   texts.Maximum = Redisplay(texts.Maximum, separator);
-  view.ShowPanel(EPanel::Pa_Max, texts.Maximum);
+  view.ShowPanel(TPanel::Pa_Max, texts.Maximum);
   texts.Minimum = Redisplay(texts.Minimum, separator);
-  view.ShowPanel(EPanel::Pa_Min, texts.Minimum);
-  return EValueOutcome::Accepted;
+  view.ShowPanel(TPanel::Pa_Min, texts.Minimum);
+  return TValueOutcome::Accepted;
 }
 
 std::string ValueLine(const std::string& batch, const std::string& time,

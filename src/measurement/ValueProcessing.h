@@ -9,7 +9,7 @@
 
 namespace pzam::measurement {
 
-enum class EValueOutcome {
+enum class TValueOutcome {
   Accepted,    // counted; the texts hold the display forms, every panel shows them
   NotANumber,  // the value text did not read as a number: only Pa_Anz changed
 };
@@ -20,7 +20,7 @@ enum class EValueOutcome {
 // Throws EConvertError for a count text that is not a whole number (nothing changed) and for a
 // deviation text that cannot be read back (the value is counted; Pa_Anz, Pa_Ist and Pa_Mwt show
 // it). Precondition: !stats.Full().
-EValueOutcome ProcessValue(TSharedTexts& texts, TRunStatistics& stats, char separator,
+TValueOutcome ProcessValue(TSharedTexts& texts, TRunStatistics& stats, char separator,
                            IRunView& view);
 
 // The memo line of a processed value: batch number, clock time and the six texts, joined by

@@ -6,7 +6,7 @@
 
 namespace pzam::serial {
 
-TCOMManager::TCOMManager(comm::ICommApi& api, int initialScan) : api_(api) {
+TCOMManager::TCOMManager(comm::ICommApi& api, int initialScan) : FApi(api) {
   ScanPorts(initialScan);
 }
 
@@ -15,7 +15,7 @@ bool TCOMManager::Probe(int number) {
   auto ask = [&](const std::string& name) {
     comm::COMMCONFIG config;
     uint32_t size = sizeof(config);
-    return api_.GetDefaultCommConfig(name, &config, size);
+    return FApi.GetDefaultCommConfig(name, &config, size);
   };
   const std::string name = "COM" + std::to_string(number);
   if (ask(name)) return true;
@@ -24,26 +24,26 @@ bool TCOMManager::Probe(int number) {
 
 void TCOMManager::ScanPorts(int upTo) {
   upTo = std::min(upTo, kMaxPort);
-  if (upTo < scanLimit_ + 1) return;
-  for (int n = scanLimit_ + 1; n <= upTo; ++n) {
-    if (Probe(n)) ports_.push_back({n, nullptr});
+  if (upTo < FScanLimit + 1) return;
+  for (int n = FScanLimit + 1; n <= upTo; ++n) {
+    if (Probe(n)) FPorts.push_back({n, nullptr});
   }
-  scanLimit_ = upTo;
+  FScanLimit = upTo;
   NotifyListeners();
 }
 
 bool TCOMManager::RescanPorts() {
   std::vector<TPortRecord> old;
-  old.swap(ports_);
-  const int limit = scanLimit_;
-  scanLimit_ = 0;
+  old.swap(FPorts);
+  const int limit = FScanLimit;
+  FScanLimit = 0;
   ScanPorts(limit);
-  bool changed = old.size() != ports_.size();
+  bool changed = old.size() != FPorts.size();
   for (const TPortRecord& rec : old) {
     const int index = IndexOfPort(rec.Number);
     if (index >= 0) {
       // A listener told of the new list may have opened the port meanwhile: its record stays.
-      TCustomSerial*& owner = ports_[static_cast<size_t>(index)].Owner;
+      TCustomSerial*& owner = FPorts[static_cast<size_t>(index)].Owner;
       if (owner == nullptr) owner = rec.Owner;
     } else {
       if (rec.Owner) rec.Owner->COMRemoved();
@@ -54,33 +54,33 @@ bool TCOMManager::RescanPorts() {
 }
 
 int TCOMManager::IndexOfPort(int number) const {
-  for (size_t i = 0; i < ports_.size(); ++i) {
-    if (ports_[i].Number == number) return static_cast<int>(i);
+  for (size_t i = 0; i < FPorts.size(); ++i) {
+    if (FPorts[i].Number == number) return static_cast<int>(i);
   }
   return -1;
 }
 
 bool TCOMManager::HasListener(const TListener& listener) const {
-  return std::any_of(listeners_.begin(), listeners_.end(),
+  return std::any_of(FListeners.begin(), FListeners.end(),
                      [&](const TListener& l) { return l.Code == listener.Code; });
 }
 
 void TCOMManager::AddListener(const TListener& listener) {
-  if (!HasListener(listener)) listeners_.push_back(listener);
+  if (!HasListener(listener)) FListeners.push_back(listener);
 }
 
 void TCOMManager::RemoveListener(const TListener& listener) {
-  auto it = std::find_if(listeners_.begin(), listeners_.end(),
+  auto it = std::find_if(FListeners.begin(), FListeners.end(),
                          [&](const TListener& l) { return l.Code == listener.Code; });
-  if (it != listeners_.end()) listeners_.erase(it);
+  if (it != FListeners.end()) FListeners.erase(it);
 }
 
 void TCOMManager::NotifyListeners() {
   // A listener may add or remove listeners while it runs: notify the chain as it was, leaving
   // out those removed meanwhile (their object may be gone).
-  const std::vector<TListener> chain = listeners_;
+  const std::vector<TListener> chain = FListeners;
   auto registered = [&](const TListener& l) {
-    return std::any_of(listeners_.begin(), listeners_.end(), [&](const TListener& r) {
+    return std::any_of(FListeners.begin(), FListeners.end(), [&](const TListener& r) {
       return r.Code == l.Code && r.Object == l.Object;
     });
   };
@@ -99,11 +99,11 @@ void TCOMManager::UpdateOwner(TCustomSerial& component) {
     return;
   }
   const int index = IndexOfPort(component.COMPort());
-  if (index >= 0) ports_[static_cast<size_t>(index)].Owner = &component;
+  if (index >= 0) FPorts[static_cast<size_t>(index)].Owner = &component;
 }
 
 void TCOMManager::ForgetOwner(const TCustomSerial& component) {
-  for (TPortRecord& rec : ports_) {
+  for (TPortRecord& rec : FPorts) {
     if (rec.Owner == &component) rec.Owner = nullptr;
   }
 }
@@ -113,7 +113,7 @@ void TCOMManager::DeviceChange(uint32_t msg, uintptr_t wParam, const void* lPara
   if (wParam != DBT_DEVICEARRIVAL && wParam != DBT_DEVICEREMOVECOMPLETE) return;
   if (static_cast<const DEV_BROADCAST_HDR*>(lParam)->dbch_devicetype != DBT_DEVTYP_PORT) return;
   if (!RescanPorts()) return;
-  TManagerEvent& event = wParam == DBT_DEVICEARRIVAL ? onArrival_ : onRemoval_;
+  TManagerEvent& event = wParam == DBT_DEVICEARRIVAL ? FOnArrival : FOnRemoval;
   if (event) {
     try {
       // A copy: the handler may assign the event anew.
@@ -136,8 +136,8 @@ void TCOMManager::PortHungUp(int number) {
   PortDeviceChanged(false);
   const int index = IndexOfPort(number);
   if (index < 0) return;
-  TCustomSerial* owner = ports_[static_cast<size_t>(index)].Owner;
-  ports_[static_cast<size_t>(index)].Owner = nullptr;
+  TCustomSerial* owner = FPorts[static_cast<size_t>(index)].Owner;
+  FPorts[static_cast<size_t>(index)].Owner = nullptr;
   if (owner) owner->COMRemoved();
 }
 

@@ -51,11 +51,11 @@ class TCOMManager {
 
   bool HasPort(int number) const { return IndexOfPort(number) >= 0; }
   int IndexOfPort(int number) const;
-  int ScanLimit() const { return scanLimit_; }
-  int Count() const { return static_cast<int>(ports_.size()); }
-  int PortNumber(int index) const { return ports_.at(static_cast<size_t>(index)).Number; }
+  int ScanLimit() const { return FScanLimit; }
+  int Count() const { return static_cast<int>(FPorts.size()); }
+  int PortNumber(int index) const { return FPorts.at(static_cast<size_t>(index)).Number; }
   std::string PortName(int index) const { return "COM" + std::to_string(PortNumber(index)); }
-  TCustomSerial* Owner(int index) const { return ports_.at(static_cast<size_t>(index)).Owner; }
+  TCustomSerial* Owner(int index) const { return FPorts.at(static_cast<size_t>(index)).Owner; }
 
   bool HasListener(const TListener& listener) const;
   void AddListener(const TListener& listener);
@@ -66,10 +66,10 @@ class TCOMManager {
   // Clears every record the component owns (it is going away).
   void ForgetOwner(const TCustomSerial& component);
 
-  void SetOnCOMArrival(TManagerEvent fn) { onArrival_ = std::move(fn); }
-  void SetOnCOMRemoval(TManagerEvent fn) { onRemoval_ = std::move(fn); }
-  const TManagerEvent& OnCOMArrival() const { return onArrival_; }
-  const TManagerEvent& OnCOMRemoval() const { return onRemoval_; }
+  void SetOnCOMArrival(TManagerEvent fn) { FOnArrival = std::move(fn); }
+  void SetOnCOMRemoval(TManagerEvent fn) { FOnRemoval = std::move(fn); }
+  const TManagerEvent& OnCOMArrival() const { return FOnArrival; }
+  const TManagerEvent& OnCOMRemoval() const { return FOnRemoval; }
 
   // The device-change handling: lParam points to the broadcast header.
   void DeviceChange(uint32_t msg, uintptr_t wParam, const void* lParam);
@@ -88,12 +88,12 @@ class TCOMManager {
   bool Probe(int number);
   void NotifyListeners();
 
-  comm::ICommApi& api_;
-  int scanLimit_ = 0;
-  std::vector<TPortRecord> ports_;
-  TManagerEvent onArrival_;
-  TManagerEvent onRemoval_;
-  std::vector<TListener> listeners_;
+  comm::ICommApi& FApi;
+  int FScanLimit = 0;
+  std::vector<TPortRecord> FPorts;
+  TManagerEvent FOnArrival;
+  TManagerEvent FOnRemoval;
+  std::vector<TListener> FListeners;
 };
 
 // The program's port manager on the platform's comm layer (created on first use, ports 1 to 4

@@ -6,13 +6,13 @@ namespace pzam::serial {
 
 using namespace pzam::comm;
 
-TCustomSerial::TCustomSerial(ICommApi& api, TCOMManager& manager) : api_(api), manager_(manager) {
+TCustomSerial::TCustomSerial(ICommApi& api, TCOMManager& manager) : FApi(api), FManager(manager) {
   SetCOMPortIndex(0);
 }
 
 TCustomSerial::~TCustomSerial() {
   // The manager must not keep a record pointing at a component that no longer exists.
-  manager_.ForgetOwner(*this);
+  FManager.ForgetOwner(*this);
 }
 
 void TCustomSerial::SetActive(bool active) {
@@ -24,35 +24,35 @@ void TCustomSerial::SetActive(bool active) {
 }
 
 void TCustomSerial::SetCOMPort(int port) {
-  if (port == 0 || manager_.HasPort(port)) comPort_ = port;
+  if (port == 0 || FManager.HasPort(port)) FComPort = port;
 }
 
 void TCustomSerial::SetCOMPortIndex(int index) {
-  if (index >= 0 && index < manager_.Count()) comPort_ = manager_.PortNumber(index);
+  if (index >= 0 && index < FManager.Count()) FComPort = FManager.PortNumber(index);
 }
 
 HANDLE TCustomSerial::OpenDevice() {
-  HANDLE h = api_.CreateFile(OpenDeviceName(comPort_), GENERIC_READ | GENERIC_WRITE, 0,
+  HANDLE h = FApi.CreateFile(OpenDeviceName(FComPort), GENERIC_READ | GENERIC_WRITE, 0,
                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED | FILE_ATTRIBUTE_NORMAL);
   if (h == INVALID_HANDLE_VALUE) {
-    lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
-  } else if (!api_.SetupComm(h, static_cast<uint32_t>(bufSizeRec_),
-                             static_cast<uint32_t>(bufSizeTrm_))) {
+    FLastOpenError = {FApi.GetLastError(), FApi.LastErrorText()};
+  } else if (!FApi.SetupComm(h, static_cast<uint32_t>(FBufSizeRec),
+                             static_cast<uint32_t>(FBufSizeTrm))) {
     FailOpening(h);
   }
   return h;
 }
 
 void TCustomSerial::FailOpening(HANDLE& h) {
-  lastOpenError_ = {api_.GetLastError(), api_.LastErrorText()};
-  api_.CloseHandle(h);
+  FLastOpenError = {FApi.GetLastError(), FApi.LastErrorText()};
+  FApi.CloseHandle(h);
   h = INVALID_HANDLE_VALUE;
 }
 
 void TCustomSerial::COMRemoved() {
-  active_ = false;
-  if (onCOMRemoved_) {
-    TRemovedEvent handler = onCOMRemoved_;
+  FActive = false;
+  if (FOnCOMRemoved) {
+    TRemovedEvent handler = FOnCOMRemoved;
     handler(*this);
   }
 }

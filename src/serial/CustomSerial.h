@@ -30,33 +30,33 @@ class TCustomSerial {
   TCustomSerial(const TCustomSerial&) = delete;
   TCustomSerial& operator=(const TCustomSerial&) = delete;
 
-  bool Active() const { return active_.load(); }
+  bool Active() const { return FActive.load(); }
   // Opens or closes the port when it is not so already.
   void SetActive(bool active);
   // Opening and closing. A failed opening raises nothing; LastOpenError tells why.
   virtual bool OpenPort() = 0;
   virtual void ClosePort() = 0;
-  const TOpenError& LastOpenError() const { return lastOpenError_; }
-  int COMPort() const { return comPort_; }
+  const TOpenError& LastOpenError() const { return FLastOpenError; }
+  int COMPort() const { return FComPort; }
   // 0 is always taken; another number only when the manager lists it.
   void SetCOMPort(int port);
   // The port of the manager's entry at index; nothing when there is no such entry.
   void SetCOMPortIndex(int index);
   // Sets the number without asking the manager (settings texts written for another machine).
-  void SetCOMPortUnchecked(int port) { comPort_ = port; }
+  void SetCOMPortUnchecked(int port) { FComPort = port; }
 
-  int BufSizeTrm() const { return bufSizeTrm_; }
-  int BufSizeRec() const { return bufSizeRec_; }
-  TThreadPriority ThreadPriority() const { return priority_; }
-  void SetThreadPriority(TThreadPriority p) { priority_ = p; }
+  int BufSizeTrm() const { return FBufSizeTrm; }
+  int BufSizeRec() const { return FBufSizeRec; }
+  TThreadPriority ThreadPriority() const { return FPriority; }
+  void SetThreadPriority(TThreadPriority p) { FPriority = p; }
 
-  const TRemovedEvent& OnCOMRemoved() const { return onCOMRemoved_; }
-  void SetOnCOMRemoved(TRemovedEvent fn) { onCOMRemoved_ = std::move(fn); }
+  const TRemovedEvent& OnCOMRemoved() const { return FOnCOMRemoved; }
+  void SetOnCOMRemoved(TRemovedEvent fn) { FOnCOMRemoved = std::move(fn); }
 
   // Called by the port manager when this component's open port has disappeared.
   virtual void COMRemoved();
 
-  TCOMManager& Manager() const { return manager_; }
+  TCOMManager& Manager() const { return FManager; }
 
  protected:
   // Opens the device of COMPort with the queue sizes; INVALID_HANDLE_VALUE, with the reason in
@@ -65,16 +65,16 @@ class TCustomSerial {
   // After a failed step of an opening: keeps the system's reason, closes the handle and clears it.
   void FailOpening(comm::HANDLE& h);
 
-  comm::ICommApi& api_;
-  TCOMManager& manager_;
-  std::atomic<bool> active_{false};
-  int comPort_ = 0;
-  std::atomic<comm::HANDLE> handle_{comm::INVALID_HANDLE_VALUE};
-  int bufSizeTrm_ = 16384;
-  int bufSizeRec_ = 16384;
-  TThreadPriority priority_ = TThreadPriority::tpIdle;
-  TRemovedEvent onCOMRemoved_;
-  TOpenError lastOpenError_;
+  comm::ICommApi& FApi;
+  TCOMManager& FManager;
+  std::atomic<bool> FActive{false};
+  int FComPort = 0;
+  std::atomic<comm::HANDLE> FHandle{comm::INVALID_HANDLE_VALUE};
+  int FBufSizeTrm = 16384;
+  int FBufSizeRec = 16384;
+  TThreadPriority FPriority = TThreadPriority::tpIdle;
+  TRemovedEvent FOnCOMRemoved;
+  TOpenError FLastOpenError;
 };
 
 }  // namespace pzam::serial

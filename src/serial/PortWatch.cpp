@@ -5,8 +5,8 @@
 namespace pzam::serial {
 
 TPortWatch::TPortWatch(TCOMManager& manager, IDispatcher& dispatcher, comm::TPosixCommApi& api)
-    : manager_(manager), api_(api) {
-  api_.SetHangupCallback([&manager, &dispatcher, alive = alive_](const std::string& portName) {
+    : FManager(manager), FApi(api) {
+  FApi.SetHangupCallback([&manager, &dispatcher, alive = FAlive](const std::string& portName) {
     const int number = comm::PortNumberFromName(portName);
     dispatcher.Post([&manager, alive, number] {
       if (*alive && number > 0) manager.PortHungUp(number);
@@ -15,18 +15,18 @@ TPortWatch::TPortWatch(TCOMManager& manager, IDispatcher& dispatcher, comm::TPos
 }
 
 TPortWatch::~TPortWatch() {
-  api_.SetHangupCallback(nullptr);
-  *alive_ = false;
+  FApi.SetHangupCallback(nullptr);
+  *FAlive = false;
 }
 
 void TPortWatch::OnReadable() {
   // One rescan per kind of change is enough however many devices changed at once.
   bool arrived = false, removed = false;
-  monitor_.Drain([&](comm::TTtyMonitor::TChange change, const std::string&) {
+  FMonitor.Drain([&](comm::TTtyMonitor::TChange change, const std::string&) {
     (change == comm::TTtyMonitor::TChange::Arrival ? arrived : removed) = true;
   });
-  if (removed) manager_.PortDeviceChanged(false);
-  if (arrived) manager_.PortDeviceChanged(true);
+  if (removed) FManager.PortDeviceChanged(false);
+  if (arrived) FManager.PortDeviceChanged(true);
 }
 
 }  // namespace pzam::serial

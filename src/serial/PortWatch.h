@@ -22,16 +22,16 @@ class TPortWatch {
   TPortWatch& operator=(const TPortWatch&) = delete;
 
   // The descriptor to watch for reading; -1 when udev is not available.
-  int Fd() const { return monitor_.Fd(); }
+  int Fd() const { return FMonitor.Fd(); }
   // Hands the waiting arrivals and removals to the manager; never blocks.
   void OnReadable();
 
  private:
-  TCOMManager& manager_;
-  comm::TPosixCommApi& api_;
-  comm::TTtyMonitor monitor_;
+  TCOMManager& FManager;
+  comm::TPosixCommApi& FApi;
+  comm::TTtyMonitor FMonitor;
   // Read and cleared on the window thread only: posted hang-ups after destruction are dropped.
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 }  // namespace pzam::serial

@@ -73,41 +73,41 @@ void WatchLines(const std::shared_ptr<TSerPortShared>& shared,
 }  // namespace
 
 TSerPort::TSerPort(ICommApi& api, TCOMManager& manager)
-    : TCustomSerial(api, manager), shared_(std::make_shared<TSerPortShared>()) {
-  shared_->Owner = this;
+    : TCustomSerial(api, manager), FShared(std::make_shared<TSerPortShared>()) {
+  FShared->Owner = this;
 }
 
 TSerPort::~TSerPort() {
   ClosePort();
-  std::unique_lock lock(shared_->Mutex);
-  shared_->Owner = nullptr;
-  shared_->Running.WaitForOthers(lock);
+  std::unique_lock lock(FShared->Mutex);
+  FShared->Owner = nullptr;
+  FShared->Running.WaitForOthers(lock);
 }
 
 void TSerPort::Escape(uint32_t onCode, uint32_t offCode, bool off) {
-  if (Active()) api_.EscapeCommFunction(handle_, off ? offCode : onCode);
+  if (Active()) FApi.EscapeCommFunction(FHandle, off ? offCode : onCode);
 }
 
 void TSerPort::SetOut_DTR(bool v) {
-  outDtr_ = v;
+  FOutDtr = v;
   Escape(SETDTR, CLRDTR, v);
 }
 
 void TSerPort::SetOut_RTS(bool v) {
-  outRts_ = v;
+  FOutRts = v;
   Escape(SETRTS, CLRRTS, v);
 }
 
 void TSerPort::SetOut_TxD(bool v) {
-  outTxd_ = v;
+  FOutTxd = v;
   Escape(SETBREAK, CLRBREAK, v);
 }
 
 bool TSerPort::ReadInput(uint32_t bit, int cache) {
   uint32_t status = 0;
-  if (Active() && pollingInForce_ && api_.GetCommModemStatus(handle_, status))
-    shared_->Cache[static_cast<size_t>(cache)] = (status & bit) == 0;
-  return shared_->Cache[static_cast<size_t>(cache)];
+  if (Active() && FPollingInForce && FApi.GetCommModemStatus(FHandle, status))
+    FShared->Cache[static_cast<size_t>(cache)] = (status & bit) == 0;
+  return FShared->Cache[static_cast<size_t>(cache)];
 }
 
 bool TSerPort::In_DCD() {
@@ -124,87 +124,87 @@ bool TSerPort::In_RI() {
 }
 
 void TSerPort::SetOnCts(TEvent fn) {
-  std::lock_guard lock(shared_->Mutex);
-  shared_->Handlers[kCts] = std::move(fn);
+  std::lock_guard lock(FShared->Mutex);
+  FShared->Handlers[kCts] = std::move(fn);
 }
 
 void TSerPort::SetOnDsr(TEvent fn) {
-  std::lock_guard lock(shared_->Mutex);
-  shared_->Handlers[kDsr] = std::move(fn);
+  std::lock_guard lock(FShared->Mutex);
+  FShared->Handlers[kDsr] = std::move(fn);
 }
 
 void TSerPort::SetOnRing(TEvent fn) {
-  std::lock_guard lock(shared_->Mutex);
-  shared_->Handlers[kRing] = std::move(fn);
+  std::lock_guard lock(FShared->Mutex);
+  FShared->Handlers[kRing] = std::move(fn);
 }
 
 void TSerPort::SetOnDcd(TEvent fn) {
-  std::lock_guard lock(shared_->Mutex);
-  shared_->Handlers[kDcd] = std::move(fn);
+  std::lock_guard lock(FShared->Mutex);
+  FShared->Handlers[kDcd] = std::move(fn);
 }
 
 void TSerPort::SetOnHandlerError(TErrorEvent fn) {
-  std::lock_guard lock(shared_->Mutex);
-  shared_->OnHandlerError = std::move(fn);
+  std::lock_guard lock(FShared->Mutex);
+  FShared->OnHandlerError = std::move(fn);
 }
 
 bool TSerPort::OpenPort() {
   if (Active()) return false;
-  lastOpenError_ = {};
+  FLastOpenError = {};
   // Port 0 (or a number above 99) names no device.
-  if (comPort_ <= 0 || comPort_ > TCOMManager::kMaxPort) {
-    lastOpenError_ = {ERROR_FILE_NOT_FOUND, "no port selected"};
+  if (FComPort <= 0 || FComPort > TCOMManager::kMaxPort) {
+    FLastOpenError = {ERROR_FILE_NOT_FOUND, "no port selected"};
     return false;
   }
   HANDLE h = OpenDevice();
   if (h == INVALID_HANDLE_VALUE) return false;
   DCB dcb;
-  api_.BuildCommDCB(kBaseModeText, dcb);  // its result is not needed: the DCB has its defaults
-  if (!api_.SetCommState(h, dcb)) {
+  FApi.BuildCommDCB(kBaseModeText, dcb);  // its result is not needed: the DCB has its defaults
+  if (!FApi.SetCommState(h, dcb)) {
     FailOpening(h);
     return false;
   }
-  pollingInForce_ = pollingMode_;
-  if (!pollingInForce_) api_.SetCommMask(h, kWatchMask);
-  handle_ = h;
-  active_ = true;
-  Escape(SETDTR, CLRDTR, outDtr_);
-  Escape(SETRTS, CLRRTS, outRts_);
-  Escape(SETBREAK, CLRBREAK, outTxd_);
-  if (!pollingInForce_) {
-    session_ = std::make_shared<TPortSession>(api_, h);
-    StartPortThread([shared = shared_, session = session_] { WatchLines(shared, session); },
-                    priority_);
+  FPollingInForce = FPollingMode;
+  if (!FPollingInForce) FApi.SetCommMask(h, kWatchMask);
+  FHandle = h;
+  FActive = true;
+  Escape(SETDTR, CLRDTR, FOutDtr);
+  Escape(SETRTS, CLRRTS, FOutRts);
+  Escape(SETBREAK, CLRBREAK, FOutTxd);
+  if (!FPollingInForce) {
+    FSession = std::make_shared<TPortSession>(FApi, h);
+    StartPortThread([shared = FShared, session = FSession] { WatchLines(shared, session); },
+                    FPriority);
   }
-  manager_.UpdateOwner(*this);
+  FManager.UpdateOwner(*this);
   return true;
 }
 
 void TSerPort::ClosePort() {
   if (!Active()) return;
-  const HANDLE h = handle_;
-  if (session_) {
-    session_->Terminate();
-    api_.SetCommMask(h, 0);
-    session_.reset();
+  const HANDLE h = FHandle;
+  if (FSession) {
+    FSession->Terminate();
+    FApi.SetCommMask(h, 0);
+    FSession.reset();
   }
-  api_.CloseHandle(h);
-  handle_ = INVALID_HANDLE_VALUE;
-  active_ = false;
-  pollingInForce_ = false;
-  manager_.UpdateOwner(*this);
+  FApi.CloseHandle(h);
+  FHandle = INVALID_HANDLE_VALUE;
+  FActive = false;
+  FPollingInForce = false;
+  FManager.UpdateOwner(*this);
 }
 
 void TSerPort::COMRemoved() {
-  const HANDLE h = handle_;
-  if (session_) {
-    session_->Terminate();
-    session_.reset();
+  const HANDLE h = FHandle;
+  if (FSession) {
+    FSession->Terminate();
+    FSession.reset();
   }
   // The device is gone; its handle is released so that a returning device can be opened.
-  if (h != INVALID_HANDLE_VALUE) api_.CloseHandle(h);
-  handle_ = INVALID_HANDLE_VALUE;
-  pollingInForce_ = false;
+  if (h != INVALID_HANDLE_VALUE) FApi.CloseHandle(h);
+  FHandle = INVALID_HANDLE_VALUE;
+  FPollingInForce = false;
   TCustomSerial::COMRemoved();
 }
 

@@ -25,9 +25,9 @@ class TSerPort : public TCustomSerial {
   TSerPort();
   ~TSerPort() override;
 
-  bool Out_DTR() const { return outDtr_; }
-  bool Out_RTS() const { return outRts_; }
-  bool Out_TxD() const { return outTxd_; }
+  bool Out_DTR() const { return FOutDtr; }
+  bool Out_RTS() const { return FOutRts; }
+  bool Out_TxD() const { return FOutTxd; }
   // Stored; applied at once while open, else at the next opening.
   void SetOut_DTR(bool v);
   void SetOut_RTS(bool v);
@@ -37,8 +37,8 @@ class TSerPort : public TCustomSerial {
   bool In_DSR();
   bool In_CTS();
   bool In_RI();
-  bool PollingMode() const { return pollingMode_; }
-  void SetPollingMode(bool v) { pollingMode_ = v; }
+  bool PollingMode() const { return FPollingMode; }
+  void SetPollingMode(bool v) { FPollingMode = v; }
 
   void SetOnCts(TEvent fn);
   void SetOnDsr(TEvent fn);
@@ -55,13 +55,13 @@ class TSerPort : public TCustomSerial {
   bool ReadInput(uint32_t bit, int cache);
   void Escape(uint32_t onCode, uint32_t offCode, bool off);
 
-  bool outDtr_ = false;
-  bool outRts_ = false;
-  bool outTxd_ = true;
-  bool pollingMode_ = false;
-  bool pollingInForce_ = false;
-  std::shared_ptr<TSerPortShared> shared_;
-  std::shared_ptr<TPortSession> session_;
+  bool FOutDtr = false;
+  bool FOutRts = false;
+  bool FOutTxd = true;
+  bool FPollingMode = false;
+  bool FPollingInForce = false;
+  std::shared_ptr<TSerPortShared> FShared;
+  std::shared_ptr<TPortSession> FSession;
 };
 
 }  // namespace pzam::serial

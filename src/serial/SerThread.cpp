@@ -54,15 +54,15 @@ void Body(const std::shared_ptr<TSerialShared>& shared,
 
 void TPortSession::Terminate() {
   {
-    std::lock_guard lock(mutex_);
-    terminated_ = true;
+    std::lock_guard lock(FMutex);
+    FTerminated = true;
   }
-  wake_.notify_all();
+  FWake.notify_all();
 }
 
 void TPortSession::Pause(std::chrono::milliseconds d) {
-  std::unique_lock lock(mutex_);
-  wake_.wait_for(lock, d, [&] { return terminated_.load(); });
+  std::unique_lock lock(FMutex);
+  FWake.wait_for(lock, d, [&] { return FTerminated.load(); });
 }
 
 void StartPortThread(std::function<void()> body, TThreadPriority priority) {

@@ -36,7 +36,7 @@ struct TSerialShared {
 struct TPortSession {
   TPortSession(comm::ICommApi& api, comm::HANDLE handle) : Api(api), Handle(handle) {}
   void Terminate();
-  bool Terminated() const { return terminated_.load(); }
+  bool Terminated() const { return FTerminated.load(); }
   // Sleeps up to `d` unless the session is terminated meanwhile.
   void Pause(std::chrono::milliseconds d);
 
@@ -44,9 +44,9 @@ struct TPortSession {
   const comm::HANDLE Handle;
 
  private:
-  std::atomic<bool> terminated_{false};
-  std::mutex mutex_;
-  std::condition_variable wake_;
+  std::atomic<bool> FTerminated{false};
+  std::mutex FMutex;
+  std::condition_variable FWake;
 };
 
 class TSerThread {

@@ -9,18 +9,18 @@
 namespace pzam::serial {
 
 TSerial::TSerial(comm::ICommApi& api, TCOMManager& manager, IDispatcher* dispatcher)
-    : TCustomSerial(api, manager), shared_(std::make_shared<TSerialShared>()) {
-  priority_ = TThreadPriority::tpNormal;
-  shared_->Owner = this;
-  shared_->Dispatcher = dispatcher;
+    : TCustomSerial(api, manager), FShared(std::make_shared<TSerialShared>()) {
+  FPriority = TThreadPriority::tpNormal;
+  FShared->Owner = this;
+  FShared->Dispatcher = dispatcher;
 }
 
 TSerial::~TSerial() {
   ClosePort();
   // A handler running on an event thread at this moment still uses this object: wait for it.
-  std::unique_lock lock(shared_->Mutex);
-  shared_->Owner = nullptr;
-  shared_->Running.WaitForOthers(lock);
+  std::unique_lock lock(FShared->Mutex);
+  FShared->Owner = nullptr;
+  FShared->Running.WaitForOthers(lock);
 }
 
 void TSerial::SetBaudrate(int value) {
@@ -32,78 +32,78 @@ void TSerial::SetBaudrate(int value) {
   } else {
     value = kClock / (kClock / value);  // the nearest rate the clock divides to
   }
-  s_.Baudrate = std::clamp(value, 50, 921600);
+  FSettings.Baudrate = std::clamp(value, 50, 921600);
 }
 
 void TSerial::SetBufSizeTrm(int value) {
-  bufSizeTrm_ = std::max(value, 4096);
+  FBufSizeTrm = std::max(value, 4096);
 }
 
 void TSerial::SetBufSizeRec(int value) {
-  bufSizeRec_ = std::max(value, 4096);
-  if (s_.XOffLimit > bufSizeRec_) s_.XOffLimit = bufSizeRec_;
-  if (s_.XOnLimit >= s_.XOffLimit) s_.XOnLimit = s_.XOffLimit - 1;
+  FBufSizeRec = std::max(value, 4096);
+  if (FSettings.XOffLimit > FBufSizeRec) FSettings.XOffLimit = FBufSizeRec;
+  if (FSettings.XOnLimit >= FSettings.XOffLimit) FSettings.XOnLimit = FSettings.XOffLimit - 1;
 }
 
 void TSerial::SetXOffLimit(int value) {
-  if (value <= s_.XOnLimit) value = s_.XOnLimit + 1;
-  if (value > bufSizeRec_) value = bufSizeRec_;
-  s_.XOffLimit = value;
+  if (value <= FSettings.XOnLimit) value = FSettings.XOnLimit + 1;
+  if (value > FBufSizeRec) value = FBufSizeRec;
+  FSettings.XOffLimit = value;
 }
 
 void TSerial::SetXOnLimit(int value) {
-  if (value >= s_.XOffLimit) value = s_.XOffLimit - 1;
+  if (value >= FSettings.XOffLimit) value = FSettings.XOffLimit - 1;
   if (value < 0) value = 0;
-  s_.XOnLimit = value;
+  FSettings.XOnLimit = value;
 }
 
 int TSerial::DataSize() const {
-  return shared_->DataSize;
+  return FShared->DataSize;
 }
 
 void TSerial::SetDataSize(int value) {
-  shared_->DataSize = value < 0 ? 0 : std::min(value, bufSizeRec_);
+  FShared->DataSize = value < 0 ? 0 : std::min(value, FBufSizeRec);
 }
 
 bool TSerial::SyncEventHandling() const {
-  return shared_->SyncEventHandling;
+  return FShared->SyncEventHandling;
 }
 void TSerial::SetSyncEventHandling(bool v) {
-  shared_->SyncEventHandling = v;
+  FShared->SyncEventHandling = v;
 }
 bool TSerial::EnableEvents() const {
-  return shared_->EnableEvents;
+  return FShared->EnableEvents;
 }
 void TSerial::SetEnableEvents(bool v) {
-  shared_->EnableEvents = v;
+  FShared->EnableEvents = v;
 }
 bool TSerial::SyncWait() const {
-  return shared_->SyncWait;
+  return FShared->SyncWait;
 }
 void TSerial::SetSyncWait(bool v) {
-  shared_->SyncWait = v;
+  FShared->SyncWait = v;
 }
 
 TSerialEvent TSerial::Event(TSerialEventKind kind) const {
-  std::lock_guard lock(shared_->Mutex);
-  return shared_->Handlers[static_cast<size_t>(kind)];
+  std::lock_guard lock(FShared->Mutex);
+  return FShared->Handlers[static_cast<size_t>(kind)];
 }
 
 void TSerial::SetEvent(TSerialEventKind kind, TSerialEvent fn) {
-  std::lock_guard lock(shared_->Mutex);
-  shared_->Handlers[static_cast<size_t>(kind)] = std::move(fn);
+  std::lock_guard lock(FShared->Mutex);
+  FShared->Handlers[static_cast<size_t>(kind)] = std::move(fn);
 }
 
 void TSerial::SetOnHandlerError(THandlerErrorEvent fn) {
-  std::lock_guard lock(shared_->Mutex);
-  shared_->OnHandlerError = std::move(fn);
+  std::lock_guard lock(FShared->Mutex);
+  FShared->OnHandlerError = std::move(fn);
 }
 
 void TSerial::GetSettings(TSerialSettings& settings) const {
-  settings = s_;
-  settings.COMPort = comPort_;
-  settings.BufSizeTrm = bufSizeTrm_;
-  settings.BufSizeRec = bufSizeRec_;
+  settings = FSettings;
+  settings.COMPort = FComPort;
+  settings.BufSizeTrm = FBufSizeTrm;
+  settings.BufSizeRec = FBufSizeRec;
   settings.Valid = true;
 }
 

@@ -58,53 +58,53 @@ class TSerial : public TCustomSerial {
   ~TSerial() override;
 
   // Line settings (taking effect at the next opening).
-  int Baudrate() const { return s_.Baudrate; }
+  int Baudrate() const { return FSettings.Baudrate; }
   void SetBaudrate(int value);
-  TDataBits DataBits() const { return s_.DataBits; }
-  void SetDataBits(TDataBits v) { s_.DataBits = v; }
-  TParityBit ParityBit() const { return s_.ParityBit; }
-  void SetParityBit(TParityBit v) { s_.ParityBit = v; }
-  bool ParityCheck() const { return s_.ParityBit != TParityBit::none; }
-  TStopBits StopBits() const { return s_.StopBits; }
-  void SetStopBits(TStopBits v) { s_.StopBits = v; }
+  TDataBits DataBits() const { return FSettings.DataBits; }
+  void SetDataBits(TDataBits v) { FSettings.DataBits = v; }
+  TParityBit ParityBit() const { return FSettings.ParityBit; }
+  void SetParityBit(TParityBit v) { FSettings.ParityBit = v; }
+  bool ParityCheck() const { return FSettings.ParityBit != TParityBit::none; }
+  TStopBits StopBits() const { return FSettings.StopBits; }
+  void SetStopBits(TStopBits v) { FSettings.StopBits = v; }
   void SetBufSizeTrm(int value);
   void SetBufSizeRec(int value);
-  bool HandshakeRtsCts() const { return s_.HandshakeRtsCts; }
-  void SetHandshakeRtsCts(bool v) { s_.HandshakeRtsCts = v; }
-  bool HandshakeDtrDsr() const { return s_.HandshakeDtrDsr; }
-  void SetHandshakeDtrDsr(bool v) { s_.HandshakeDtrDsr = v; }
-  bool HandshakeXOnXOff() const { return s_.HandshakeXOnXOff; }
-  void SetHandshakeXOnXOff(bool v) { s_.HandshakeXOnXOff = v; }
-  bool RTSActive() const { return s_.RTSActive; }
-  void SetRTSActive(bool v) { s_.RTSActive = v; }
-  bool DTRActive() const { return s_.DTRActive; }
-  void SetDTRActive(bool v) { s_.DTRActive = v; }
-  char XOnChar() const { return s_.XOnChar; }
-  void SetXOnChar(char v) { s_.XOnChar = v; }
-  char XOffChar() const { return s_.XOffChar; }
-  void SetXOffChar(char v) { s_.XOffChar = v; }
-  int XOffLimit() const { return s_.XOffLimit; }
+  bool HandshakeRtsCts() const { return FSettings.HandshakeRtsCts; }
+  void SetHandshakeRtsCts(bool v) { FSettings.HandshakeRtsCts = v; }
+  bool HandshakeDtrDsr() const { return FSettings.HandshakeDtrDsr; }
+  void SetHandshakeDtrDsr(bool v) { FSettings.HandshakeDtrDsr = v; }
+  bool HandshakeXOnXOff() const { return FSettings.HandshakeXOnXOff; }
+  void SetHandshakeXOnXOff(bool v) { FSettings.HandshakeXOnXOff = v; }
+  bool RTSActive() const { return FSettings.RTSActive; }
+  void SetRTSActive(bool v) { FSettings.RTSActive = v; }
+  bool DTRActive() const { return FSettings.DTRActive; }
+  void SetDTRActive(bool v) { FSettings.DTRActive = v; }
+  char XOnChar() const { return FSettings.XOnChar; }
+  void SetXOnChar(char v) { FSettings.XOnChar = v; }
+  char XOffChar() const { return FSettings.XOffChar; }
+  void SetXOffChar(char v) { FSettings.XOffChar = v; }
+  int XOffLimit() const { return FSettings.XOffLimit; }
   void SetXOffLimit(int value);
-  int XOnLimit() const { return s_.XOnLimit; }
+  int XOnLimit() const { return FSettings.XOnLimit; }
   void SetXOnLimit(int value);
-  char ErrorChar() const { return s_.ErrorChar; }
-  void SetErrorChar(char v) { s_.ErrorChar = v; }
-  char EofChar() const { return s_.EofChar; }
-  void SetEofChar(char v) { s_.EofChar = v; }
-  char EventChar() const { return s_.EventChar; }
-  void SetEventChar(char v) { s_.EventChar = v; }
-  bool ContinueOnXOff() const { return s_.ContinueOnXOff; }
-  void SetContinueOnXOff(bool v) { s_.ContinueOnXOff = v; }
-  bool UseErrorChar() const { return s_.UseErrorChar; }
-  void SetUseErrorChar(bool v) { s_.UseErrorChar = v; }
-  bool EliminateNullChar() const { return s_.EliminateNullChar; }
-  void SetEliminateNullChar(bool v) { s_.EliminateNullChar = v; }
-  bool AbortOnError() const { return s_.AbortOnError; }
-  void SetAbortOnError(bool v) { s_.AbortOnError = v; }
-  int RecTimeOut() const { return s_.RecTimeOut; }
-  void SetRecTimeOut(int value) { s_.RecTimeOut = value < 0 ? 0 : value; }
-  int TrmTimeOut() const { return s_.TrmTimeOut; }
-  void SetTrmTimeOut(int value) { s_.TrmTimeOut = value < 0 ? 0 : value; }
+  char ErrorChar() const { return FSettings.ErrorChar; }
+  void SetErrorChar(char v) { FSettings.ErrorChar = v; }
+  char EofChar() const { return FSettings.EofChar; }
+  void SetEofChar(char v) { FSettings.EofChar = v; }
+  char EventChar() const { return FSettings.EventChar; }
+  void SetEventChar(char v) { FSettings.EventChar = v; }
+  bool ContinueOnXOff() const { return FSettings.ContinueOnXOff; }
+  void SetContinueOnXOff(bool v) { FSettings.ContinueOnXOff = v; }
+  bool UseErrorChar() const { return FSettings.UseErrorChar; }
+  void SetUseErrorChar(bool v) { FSettings.UseErrorChar = v; }
+  bool EliminateNullChar() const { return FSettings.EliminateNullChar; }
+  void SetEliminateNullChar(bool v) { FSettings.EliminateNullChar = v; }
+  bool AbortOnError() const { return FSettings.AbortOnError; }
+  void SetAbortOnError(bool v) { FSettings.AbortOnError = v; }
+  int RecTimeOut() const { return FSettings.RecTimeOut; }
+  void SetRecTimeOut(int value) { FSettings.RecTimeOut = value < 0 ? 0 : value; }
+  int TrmTimeOut() const { return FSettings.TrmTimeOut; }
+  void SetTrmTimeOut(int value) { FSettings.TrmTimeOut = value < 0 ? 0 : value; }
 
   // Read live while the port is open.
   int DataSize() const;
@@ -148,15 +148,15 @@ class TSerial : public TCustomSerial {
   // Raises the events of one wait's mask in their order (the event thread calls it).
   void DispatchEvents(uint32_t eventMask);
   // Whether an opening binds the waiting (true) or the direct transfer variants.
-  bool NTPlatform() const { return ntPlatform_; }
-  void SetNTPlatform(bool v) { ntPlatform_ = v; }
+  bool NTPlatform() const { return FNtPlatform; }
+  void SetNTPlatform(bool v) { FNtPlatform = v; }
 
   // Transfers, through the variant bound at the last opening or closing.
   std::string ReadText();
   uint32_t WriteText(const std::string& text);
   uint32_t ReadData(void* buffer, uint32_t count);
   uint32_t WriteData(const void* buffer, uint32_t count);
-  TIoVariant IoVariant() const { return variant_.load(); }
+  TIoVariant IoVariant() const { return FVariant.load(); }
   void QueueCounts(uint32_t& inQue, uint32_t& outQue);
   uint32_t InQueCount();
 
@@ -182,11 +182,11 @@ class TSerial : public TCustomSerial {
   uint32_t Complete(comm::HANDLE h, bool ok, uint32_t count, comm::OVERLAPPED& ov, bool waiting);
   void Fire(TSerialEventKind kind);
 
-  TSerialSettings s_;  // the line settings (COMPort and the queue sizes live in the base)
-  bool ntPlatform_ = true;
-  std::atomic<TIoVariant> variant_{TIoVariant::Closed};
-  std::shared_ptr<TSerialShared> shared_;
-  std::shared_ptr<TPortSession> session_;
+  TSerialSettings FSettings;  // the line settings (COMPort and the queue sizes live in the base)
+  bool FNtPlatform = true;
+  std::atomic<TIoVariant> FVariant{TIoVariant::Closed};
+  std::shared_ptr<TSerialShared> FShared;
+  std::shared_ptr<TPortSession> FSession;
 };
 
 }  // namespace pzam::serial

@@ -9,7 +9,7 @@ namespace pzam::serial {
 using namespace pzam::comm;
 
 std::string TSerial::ReadText() {
-  switch (variant_.load()) {
+  switch (FVariant.load()) {
     case TIoVariant::Direct:
       return ReadTextDirect();
     case TIoVariant::Waiting:
@@ -20,7 +20,7 @@ std::string TSerial::ReadText() {
 }
 
 uint32_t TSerial::WriteText(const std::string& text) {
-  switch (variant_.load()) {
+  switch (FVariant.load()) {
     case TIoVariant::Direct:
       return WriteTextDirect(text);
     case TIoVariant::Waiting:
@@ -31,7 +31,7 @@ uint32_t TSerial::WriteText(const std::string& text) {
 }
 
 uint32_t TSerial::ReadData(void* buffer, uint32_t count) {
-  switch (variant_.load()) {
+  switch (FVariant.load()) {
     case TIoVariant::Direct:
       return ReadDataDirect(buffer, count);
     case TIoVariant::Waiting:
@@ -42,7 +42,7 @@ uint32_t TSerial::ReadData(void* buffer, uint32_t count) {
 }
 
 uint32_t TSerial::WriteData(const void* buffer, uint32_t count) {
-  switch (variant_.load()) {
+  switch (FVariant.load()) {
     case TIoVariant::Direct:
       return WriteDataDirect(buffer, count);
     case TIoVariant::Waiting:
@@ -66,7 +66,7 @@ void TSerial::QueueCounts(uint32_t& inQue, uint32_t& outQue) {
   if (!Active()) return;
   uint32_t errors = 0;  // discarded: asking clears the line's error state
   COMSTAT stat;
-  if (api_.ClearCommError(handle_, errors, &stat)) {
+  if (FApi.ClearCommError(FHandle, errors, &stat)) {
     inQue = stat.cbInQue;
     outQue = stat.cbOutQue;
   }
@@ -79,8 +79,8 @@ uint32_t TSerial::InQueCount() {
 }
 
 uint32_t TSerial::Complete(HANDLE h, bool ok, uint32_t count, OVERLAPPED& ov, bool waiting) {
-  if (!ok && waiting && api_.GetLastError() == ERROR_IO_PENDING) {
-    if (!api_.GetOverlappedResult(h, &ov, count, SyncWait())) count = 0;
+  if (!ok && waiting && FApi.GetLastError() == ERROR_IO_PENDING) {
+    if (!FApi.GetOverlappedResult(h, &ov, count, SyncWait())) count = 0;
   }
   return count;
 }
@@ -88,11 +88,11 @@ uint32_t TSerial::Complete(HANDLE h, bool ok, uint32_t count, OVERLAPPED& ov, bo
 std::string TSerial::ReadTextOpen(bool waiting) {
   const uint32_t n = InQueCount();
   if (n == 0) return {};
-  const HANDLE h = handle_;
+  const HANDLE h = FHandle;
   std::string text(n, '\0');
   OVERLAPPED ov;
   uint32_t count = 0;
-  const bool ok = api_.ReadFile(h, text.data(), n, count, &ov);
+  const bool ok = FApi.ReadFile(h, text.data(), n, count, &ov);
   count = Complete(h, ok, count, ov, waiting);
   // Only the bytes that were read: a short read leaves nothing undefined in the text.
   text.resize(std::min(count, n));
@@ -100,20 +100,20 @@ std::string TSerial::ReadTextOpen(bool waiting) {
 }
 
 uint32_t TSerial::WriteOpen(const void* buffer, uint32_t count, bool waiting) {
-  const HANDLE h = handle_;
+  const HANDLE h = FHandle;
   OVERLAPPED ov;
   uint32_t written = 0;
-  const bool ok = api_.WriteFile(h, buffer, count, written, &ov);
+  const bool ok = FApi.WriteFile(h, buffer, count, written, &ov);
   return Complete(h, ok, written, ov, waiting);
 }
 
 uint32_t TSerial::ReadDataOpen(void* buffer, uint32_t count, bool waiting) {
   if (count == 0) return 0;
   const uint32_t m = SyncWait() ? count : std::min(count, InQueCount());
-  const HANDLE h = handle_;
+  const HANDLE h = FHandle;
   OVERLAPPED ov;
   uint32_t read = 0;
-  const bool ok = api_.ReadFile(h, buffer, m, read, &ov);
+  const bool ok = FApi.ReadFile(h, buffer, m, read, &ov);
   return Complete(h, ok, read, ov, waiting);
 }
 

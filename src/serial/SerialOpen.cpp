@@ -17,19 +17,19 @@ constexpr uint32_t kEventBits[kSerialEventCount] = {EV_BREAK,  EV_CTS,    EV_DSR
 }  // namespace
 
 uint32_t TSerial::EventMaskFromHandlers() const {
-  std::lock_guard lock(shared_->Mutex);
+  std::lock_guard lock(FShared->Mutex);
   uint32_t mask = 0;
   for (size_t i = 0; i < kSerialEventCount; ++i) {
-    if (shared_->Handlers[i]) mask |= kEventBits[i];
+    if (FShared->Handlers[i]) mask |= kEventBits[i];
   }
   return mask;
 }
 
 bool TSerial::OpenPort() {
-  if (Active() || comPort_ <= 0) return false;
-  lastOpenError_ = {};
-  if (comPort_ > TCOMManager::kMaxPort) {
-    lastOpenError_ = {ERROR_FILE_NOT_FOUND, "no port number above 99"};
+  if (Active() || FComPort <= 0) return false;
+  FLastOpenError = {};
+  if (FComPort > TCOMManager::kMaxPort) {
+    FLastOpenError = {ERROR_FILE_NOT_FOUND, "no port number above 99"};
     return false;
   }
   HANDLE h = OpenDevice();
@@ -37,57 +37,57 @@ bool TSerial::OpenPort() {
     DCB dcb;
     TSerialSettings settings;
     GetSettings(settings);
-    if (!api_.BuildCommDCB(kBaseModeText, dcb) ||
-        !api_.SetCommState(h, DcbFromSettings(settings, dcb))) {
+    if (!FApi.BuildCommDCB(kBaseModeText, dcb) ||
+        !FApi.SetCommState(h, DcbFromSettings(settings, dcb))) {
       FailOpening(h);
     }
   }
   if (h != INVALID_HANDLE_VALUE) {
     // A refused time-out block does not stop the opening.
-    if (auto t = TimeoutsFor(s_.RecTimeOut, s_.TrmTimeOut, s_.Baudrate)) {
-      api_.SetCommTimeouts(h, *t);
+    if (auto t = TimeoutsFor(FSettings.RecTimeOut, FSettings.TrmTimeOut, FSettings.Baudrate)) {
+      FApi.SetCommTimeouts(h, *t);
     }
   }
   uint32_t mask = 0;
   if (h != INVALID_HANDLE_VALUE) {
     mask = EventMaskFromHandlers();
-    if (!api_.SetCommMask(h, mask)) FailOpening(h);
+    if (!FApi.SetCommMask(h, mask)) FailOpening(h);
   }
   if (h == INVALID_HANDLE_VALUE) return false;
 
   // Bound and active before the thread starts, so a handler raised at once can read.
-  handle_ = h;
-  session_ = std::make_shared<TPortSession>(api_, h);
-  variant_ = ntPlatform_ ? TIoVariant::Waiting : TIoVariant::Direct;
-  active_ = true;
-  if (mask != 0) TSerThread::Start(shared_, session_, priority_);
-  manager_.UpdateOwner(*this);
+  FHandle = h;
+  FSession = std::make_shared<TPortSession>(FApi, h);
+  FVariant = FNtPlatform ? TIoVariant::Waiting : TIoVariant::Direct;
+  FActive = true;
+  if (mask != 0) TSerThread::Start(FShared, FSession, FPriority);
+  FManager.UpdateOwner(*this);
   return true;
 }
 
 void TSerial::ClosePort() {
   if (!Active()) return;
-  const HANDLE h = handle_;
+  const HANDLE h = FHandle;
   // The thread is not waited for: it finds its session terminated when its wait returns.
-  session_->Terminate();
-  api_.SetCommMask(h, 0);
-  api_.CloseHandle(h);
-  handle_ = INVALID_HANDLE_VALUE;
-  variant_ = TIoVariant::Closed;
-  session_.reset();
-  active_ = false;
-  manager_.UpdateOwner(*this);
+  FSession->Terminate();
+  FApi.SetCommMask(h, 0);
+  FApi.CloseHandle(h);
+  FHandle = INVALID_HANDLE_VALUE;
+  FVariant = TIoVariant::Closed;
+  FSession.reset();
+  FActive = false;
+  FManager.UpdateOwner(*this);
 }
 
 void TSerial::COMRemoved() {
-  if (session_) {
-    session_->Terminate();
+  if (FSession) {
+    FSession->Terminate();
     // The device is gone; the handle is released so that a returning device can be opened.
-    api_.CloseHandle(session_->Handle);
-    session_.reset();
+    FApi.CloseHandle(FSession->Handle);
+    FSession.reset();
   }
-  handle_ = INVALID_HANDLE_VALUE;
-  variant_ = TIoVariant::Closed;
+  FHandle = INVALID_HANDLE_VALUE;
+  FVariant = TIoVariant::Closed;
   TCustomSerial::COMRemoved();
 }
 

@@ -30,11 +30,11 @@ void Put(std::string& out, int64_t v, size_t width) {
 class TReader {
  public:
   explicit TReader(const std::string& text) {
-    work_.fill('\0');
-    for (size_t i = 0; i < text.size() && i < kWorkArea - 1; ++i) work_[i] = text[i];
+    FWork.fill('\0');
+    for (size_t i = 0; i < text.size() && i < kWorkArea - 1; ++i) FWork[i] = text[i];
   }
 
-  char At(size_t pos) const { return work_[pos - 1]; }
+  char At(size_t pos) const { return FWork[pos - 1]; }
 
   // The field at 1-based position pos: its characters up to the first zero character,
   // converted as a whole to a decimal integer.
@@ -66,12 +66,12 @@ class TReader {
 
   unsigned Check() const {
     unsigned x = 0;
-    for (size_t i = 0; i < kCheckedLength; ++i) x ^= Code(work_[i]);
+    for (size_t i = 0; i < kCheckedLength; ++i) x ^= Code(FWork[i]);
     return x;
   }
 
  private:
-  std::array<char, kWorkArea> work_;
+  std::array<char, kWorkArea> FWork;
 };
 
 }  // namespace

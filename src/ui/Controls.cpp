@@ -1,5 +1,9 @@
 #include "ui/Controls.h"
 
+#include <QAbstractButton>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QPalette>
 #include <QVariant>
 #include <QWidget>
@@ -46,6 +50,42 @@ void SetBackground(QWidget* widget, const QColor& colour) {
   palette.setColor(QPalette::Base, colour);
   widget->setPalette(palette);
   widget->setAutoFillBackground(true);
+}
+
+void KeepTextReadableWhenDisabled(QLineEdit* field) {
+  QPalette palette = field->palette();
+  palette.setColor(QPalette::Disabled, QPalette::Text,
+                   palette.color(QPalette::Active, QPalette::Text));
+  field->setPalette(palette);
+}
+
+namespace {
+
+// Owned by its button; turns Enter and Return on the focused, enabled button into a click.
+class TEnterPress : public QObject {
+ public:
+  explicit TEnterPress(QAbstractButton* button) : QObject(button), FButton(button) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == FButton && event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && FButton->isEnabled()) {
+        FButton->click();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  QAbstractButton* FButton;
+};
+
+}  // namespace
+
+void PressOnEnter(QAbstractButton* button) {
+  button->installEventFilter(new TEnterPress(button));
 }
 
 TPanel::TPanel(QWidget* parent) : QLabel(parent) {

@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QString>
 
+class QAbstractButton;
+class QLineEdit;
 class QWidget;
 
 namespace pzam::ui {
@@ -27,6 +29,12 @@ void SetTag(QObject* control, int tag);
 int Tag(const QObject* control);
 
 void SetBackground(QWidget* widget, const QColor& colour);
+
+// A disabled field that stays readable: its text keeps the enabled colour on its own background.
+void KeepTextReadableWhenDisabled(QLineEdit* field);
+
+// Enter and Return press the focused button, as Space does.
+void PressOnEnter(QAbstractButton* button);
 
 // Names and places a control: objectName = name, at (left, top, width, height) of its parent.
 template <class TWidget>

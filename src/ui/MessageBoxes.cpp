@@ -20,6 +20,23 @@ void ShowModal(TBoxKind kind, const QString& caption, const QString& text) {
 
 }  // namespace
 
+QString BreakableText(const QString& text, int longestRun) {
+  const QChar zeroWidthSpace(0x200B);
+  QString out;
+  out.reserve(text.size() + text.size() / longestRun + 8);
+  int run = 0;
+  for (const QChar c : text) {
+    out += c;
+    run = c.isSpace() ? 0 : run + 1;
+    // After a path separator, or when a run of characters would not fit on one line.
+    if (run > 0 && (c == '/' || c == '\\' || run >= longestRun)) {
+      out += zeroWidthSpace;
+      run = 0;
+    }
+  }
+  return out;
+}
+
 QString ErrorBoxText(const std::string& message) {
   QString text = QString::fromStdString(message);
   // Compared as bytes, as the error text is an 8-bit text: a UTF-8 tail counts as above ".".
@@ -30,7 +47,8 @@ QString ErrorBoxText(const std::string& message) {
 std::unique_ptr<QMessageBox> MakeMessageBox(TBoxKind kind, const QString& caption,
                                             const QString& text, QWidget* parent) {
   const auto icon = kind == TBoxKind::Error ? QMessageBox::Critical : QMessageBox::Information;
-  auto box = std::make_unique<QMessageBox>(icon, caption, text, QMessageBox::Ok, parent);
+  auto box =
+      std::make_unique<QMessageBox>(icon, caption, BreakableText(text), QMessageBox::Ok, parent);
   box->setObjectName(kind == TBoxKind::Error ? "ErrorBox" : "InformationBox");
   return box;
 }

@@ -23,7 +23,11 @@ inline constexpr const char* kApplicationTitle = "P-ZAM";
 // after ".".
 QString ErrorBoxText(const std::string& message);
 
-// A message box of the given kind with an OK button, not yet shown.
+// The text with a zero-width space after each path separator and after every longestRun
+// characters without a blank, so a box can wrap a long path or name.
+QString BreakableText(const QString& text, int longestRun = 40);
+
+// A message box of the given kind with an OK button, not yet shown. Long words are wrapped.
 std::unique_ptr<QMessageBox> MakeMessageBox(TBoxKind kind, const QString& caption,
                                             const QString& text, QWidget* parent = nullptr);
 

@@ -85,9 +85,10 @@ TEST(LanguageFiles, BothFilesHoldEveryIdAndNothingElse) {
       const std::string text = LanguageText(path, language, id);
       EXPECT_NE("0", text) << language << " " << id;
       EXPECT_FALSE(text.empty()) << language << " " << id;
-      // Only 9004 carries placeholders: the port and the reason.
+      // 9004 carries the port and the reason, the reasons 9018 and 9019 the device.
       const auto placeholders = std::count(text.begin(), text.end(), '%');
-      EXPECT_EQ(id == textid::kPortOpenFailed ? 2 : 0, placeholders) << language << " " << id;
+      const int expect = id == textid::kPortOpenFailed ? 2 : (id == 9018 || id == 9019) ? 1 : 0;
+      EXPECT_EQ(expect, placeholders) << language << " " << id;
     }
   }
 }

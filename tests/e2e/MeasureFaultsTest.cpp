@@ -106,7 +106,9 @@ TEST(MeasureFaults, SecondProgramFindsThePortInUse) {
   std::filesystem::create_directory(other);
   auto late = StartMeasure(dirs, sim.Port(), {"--mode", "0", "--save", "2"}, other);
   EXPECT_EQ(late->WaitForExit(10s), 3);
-  EXPECT_NE((late->Stdout() + late->Stderr()).find("in use"), std::string::npos)
+  // The reason in the run's language (deutsch), from its language file.
+  EXPECT_NE((late->Stdout() + late->Stderr()).find("von einem anderen Programm benutzt"),
+            std::string::npos)
       << late->Stdout() << late->Stderr();
   EXPECT_TRUE(FilesIn(other).empty());
 

@@ -45,9 +45,9 @@ class MeasurementRunTest : public ::testing::Test {
   std::string Trace() { return ReadBytes(dir.File("debug.txt")); }
   std::string RecordFile() { return ReadBytes(dir.File(view.Filename)); }
   bool Idle() {
-    return !Run().Running() && view.Enabled[EControl::Bu_MeasInit] &&
-           !view.Enabled[EControl::Bu_MeasStart] && !view.Enabled[EControl::Bu_MeasStop] &&
-           view.Enabled[EControl::Ed_CharNum] && view.Enabled[EControl::Bu_Config];
+    return !Run().Running() && view.Enabled[TControl::Bu_MeasInit] &&
+           !view.Enabled[TControl::Bu_MeasStart] && !view.Enabled[TControl::Bu_MeasStop] &&
+           view.Enabled[TControl::Ed_CharNum] && view.Enabled[TControl::Bu_Config];
   }
 
   TTempDir dir;
@@ -63,16 +63,16 @@ TEST_F(MeasurementRunTest, InitialiseStartsARun) {
   view.Memo = {"old line"};
   Run().Initialise();
   EXPECT_TRUE(Run().Running());
-  EXPECT_EQ(view.Panels[EPanel::Pa_Anz], "000");
-  for (EPanel p : {EPanel::Pa_Ist, EPanel::Pa_Mwt, EPanel::Pa_Stw, EPanel::Pa_Max, EPanel::Pa_Min})
+  EXPECT_EQ(view.Panels[TPanel::Pa_Anz], "000");
+  for (TPanel p : {TPanel::Pa_Ist, TPanel::Pa_Mwt, TPanel::Pa_Stw, TPanel::Pa_Max, TPanel::Pa_Min})
     EXPECT_EQ(view.Panels[p], "0,000");
   EXPECT_TRUE(view.Memo.empty());
   EXPECT_EQ(view.Filename, "20261208_90503_-----.csv");
-  EXPECT_FALSE(view.Enabled[EControl::Bu_MeasInit]);
-  EXPECT_FALSE(view.Enabled[EControl::Bu_MeasStart]);
-  EXPECT_TRUE(view.Enabled[EControl::Bu_MeasStop]);
-  EXPECT_FALSE(view.Enabled[EControl::Ed_CharNum]);
-  EXPECT_FALSE(view.Enabled[EControl::Bu_Config]);
+  EXPECT_FALSE(view.Enabled[TControl::Bu_MeasInit]);
+  EXPECT_FALSE(view.Enabled[TControl::Bu_MeasStart]);
+  EXPECT_TRUE(view.Enabled[TControl::Bu_MeasStop]);
+  EXPECT_FALSE(view.Enabled[TControl::Ed_CharNum]);
+  EXPECT_FALSE(view.Enabled[TControl::Bu_Config]);
   EXPECT_TRUE(port.IsOpen);
   EXPECT_EQ(RecordFile(), "0;0;0;0;0;0;0;0\n\r");
   EXPECT_EQ(Trace(), "test\r\n");
@@ -91,7 +91,7 @@ TEST_F(MeasurementRunTest, ButtonsAndCaptionByOperatingMode) {
     choices.Mode = c.mode;
     view.TakeValueCaption = "(unchanged)";
     Run().Initialise();
-    EXPECT_EQ(view.Enabled[EControl::Bu_MeasStart], c.start) << c.mode;
+    EXPECT_EQ(view.Enabled[TControl::Bu_MeasStart], c.start) << c.mode;
     EXPECT_EQ(view.TakeValueCaption, c.caption) << c.mode;
     Run().End();
   }
@@ -152,7 +152,7 @@ TEST_F(MeasurementRunTest, SignedValuesAreCountedAndAnsweredEach) {
   EXPECT_EQ(Run().Statistics().Count(), 2);
   EXPECT_EQ(Run().Statistics().Value(1), -1.5);
   EXPECT_EQ(Run().Statistics().Value(2), 0.5);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Anz], "004");
+  EXPECT_EQ(view.Panels[TPanel::Pa_Anz], "004");
   EXPECT_EQ(view.Memo.back(), "----- 09:05:03 002    0.500     -0.5    1.414      0.5     -1.5");
   EXPECT_EQ(Trace(), "test\r\n");  // only mode 0 traces
 }
@@ -203,12 +203,12 @@ TEST_F(MeasurementRunTest, TheTenThousandthValueIsRefused) {
   EXPECT_EQ(Run().Statistics().Count(), 9999);
   EXPECT_EQ(Run().Statistics().Maximum(), 3.0);
   EXPECT_EQ(view.Panels, panels);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Anz], "9999");
+  EXPECT_EQ(view.Panels[TPanel::Pa_Anz], "9999");
   EXPECT_EQ(view.Memo.size(), memo + 2);
   EXPECT_EQ(view.Memo.back(), "Mehr als 9999 Messwerte");
   EXPECT_EQ(RecordFile(), csv);
-  EXPECT_EQ(panels.at(EPanel::Pa_Mwt), "   1.999");  // 5000 * 1 + 4999 * 3 over 9999, cut
-  EXPECT_EQ(panels.at(EPanel::Pa_Stw), "     1.0");
+  EXPECT_EQ(panels.at(TPanel::Pa_Mwt), "   1.999");  // 5000 * 1 + 4999 * 3 over 9999, cut
+  EXPECT_EQ(panels.at(TPanel::Pa_Stw), "     1.0");
 }
 
 TEST_F(MeasurementRunTest, ConversionErrorBecomesAMemoLineAndTheRunGoesOn) {
@@ -226,7 +226,7 @@ TEST_F(MeasurementRunTest, FailedTraceLineIsReportedAndTheValueStillCounts) {
   Run().Received(Telegram("00000001", "+001.000"));
   EXPECT_EQ(view.Memo[1], "Datei nicht gefunden");
   EXPECT_EQ(Run().Statistics().Count(), 1);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Ist], "   1,000");
+  EXPECT_EQ(view.Panels[TPanel::Pa_Ist], "   1,000");
 }
 
 TEST_F(MeasurementRunTest, FailedRowIsReportedOnceAndTheValueStillCounts) {
@@ -244,7 +244,7 @@ TEST_F(MeasurementRunTest, FailedRowIsReportedOnceAndTheValueStillCounts) {
   EXPECT_EQ(tail[3], "Datensatz nicht geschrieben: Stream-Schreibfehler");
   EXPECT_EQ(view.Memo.size(), 5u);
   EXPECT_EQ(Run().Statistics().Count(), 3);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Ist], "   3,000");
+  EXPECT_EQ(view.Panels[TPanel::Pa_Ist], "   3,000");
   EXPECT_EQ(RecordFile(), before);
   Run().Received("+4.000\r");
   Run().End();
@@ -321,7 +321,7 @@ TEST_F(MeasurementRunTest, TakeValueInModeTwo) {
   Run().Initialise();
   Run().TakeValue();
   EXPECT_EQ(port.Sent, "PRI\r");
-  EXPECT_TRUE(view.Enabled[EControl::Bu_MeasStart]);
+  EXPECT_TRUE(view.Enabled[TControl::Bu_MeasStart]);
   choices.Cable = 1;
   port.Calls.clear();
   Run().TakeValue();
@@ -358,7 +358,7 @@ TEST_F(MeasurementRunTest, EndClosesPortAndFile) {
   EXPECT_TRUE(Idle());
   EXPECT_EQ(RecordFile(), before);  // BOF, LABELs, EOF: complete already
   EXPECT_EQ(before.substr(before.size() - 4), std::string("\x0A\x00\x00\x00", 4));
-  EXPECT_EQ(view.Panels[EPanel::Pa_Ist], "   1,000");  // the finished run stays on display
+  EXPECT_EQ(view.Panels[TPanel::Pa_Ist], "   1,000");  // the finished run stays on display
   Run().Received(Telegram("00000002", "+002.000"));
   EXPECT_EQ(Run().Statistics().Count(), 1);
 }

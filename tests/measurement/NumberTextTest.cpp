@@ -3,11 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 
 #include "common/Errors.h"
 
 namespace pzam::measurement {
 namespace {
+
+// The text of the conversion error fn raises; "<no error>" when it raises none.
+template <typename Fn>
+std::string ConvertErrorText(Fn fn) {
+  try {
+    fn();
+  } catch (const EConvertError& e) {
+    return e.what();
+  }
+  return "<no error>";
+}
 
 TEST(FormatCount, ZeroPaddedWithSignInFront) {
   const struct {
@@ -117,12 +129,7 @@ TEST(StrToInt, WholeNumberReader) {
 }
 
 TEST(StrToInt, ErrorText) {
-  try {
-    StrToInt("abc");
-    FAIL() << "no error";
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "'abc' ist kein gültiger Integerwert");
-  }
+  EXPECT_EQ(ConvertErrorText([] { StrToInt("abc"); }), "'abc' ist kein gültiger Integerwert");
 }
 
 TEST(StrToFloat, FloatReader) {
@@ -168,12 +175,8 @@ TEST(StrToFloat, FloatReader) {
 }
 
 TEST(StrToFloat, ErrorText) {
-  try {
-    StrToFloat("1,2,3", ',');
-    FAIL() << "no error";
-  } catch (const EConvertError& e) {
-    EXPECT_STREQ(e.what(), "'1,2,3' ist kein gültiger Gleitkommawert");
-  }
+  EXPECT_EQ(ConvertErrorText([] { StrToFloat("1,2,3", ','); }),
+            "'1,2,3' ist kein gültiger Gleitkommawert");
 }
 
 TEST(DecimalsOf, LengthAfterFirstMark) {

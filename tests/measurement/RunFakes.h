@@ -11,17 +11,17 @@ namespace pzam::measurement::test {
 
 class TRecordingView : public IRunView {
  public:
-  void ShowPanel(EPanel panel, const std::string& text) override { Panels[panel] = text; }
+  void ShowPanel(TPanel panel, const std::string& text) override { Panels[panel] = text; }
   void ClearMemo() override { Memo.clear(); }
   void AddMemoLine(const std::string& line) override { Memo.push_back(line); }
   void ShowFilename(const std::string& text) override { Filename = text; }
-  void EnableControl(EControl control, bool enabled) override { Enabled[control] = enabled; }
+  void EnableControl(TControl control, bool enabled) override { Enabled[control] = enabled; }
   void SetTakeValueCaption(const std::string& text) override { TakeValueCaption = text; }
 
-  std::map<EPanel, std::string> Panels;
+  std::map<TPanel, std::string> Panels;
   std::vector<std::string> Memo;
   std::string Filename = "...";
-  std::map<EControl, bool> Enabled;
+  std::map<TControl, bool> Enabled;
   std::string TakeValueCaption;
 };
 

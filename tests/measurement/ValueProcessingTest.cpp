@@ -17,7 +17,7 @@ struct TShown {
 class ValueProcessingTest : public ::testing::Test {
  protected:
   // Processes one value as the signed decoding presets it (mean and deviation "0").
-  EValueOutcome Add(const std::string& count, const std::string& value, char sep = ',') {
+  TValueOutcome Add(const std::string& count, const std::string& value, char sep = ',') {
     texts.Count = count;
     texts.Value = value;
     texts.Mean = "0";
@@ -25,8 +25,8 @@ class ValueProcessingTest : public ::testing::Test {
     return ProcessValue(texts, stats, sep, view);
   }
   TShown Panels() {
-    return {view.Panels[EPanel::Pa_Anz], view.Panels[EPanel::Pa_Ist], view.Panels[EPanel::Pa_Mwt],
-            view.Panels[EPanel::Pa_Stw], view.Panels[EPanel::Pa_Max], view.Panels[EPanel::Pa_Min]};
+    return {view.Panels[TPanel::Pa_Anz], view.Panels[TPanel::Pa_Ist], view.Panels[TPanel::Pa_Mwt],
+            view.Panels[TPanel::Pa_Stw], view.Panels[TPanel::Pa_Max], view.Panels[TPanel::Pa_Min]};
   }
 
   TSharedTexts texts;
@@ -35,7 +35,7 @@ class ValueProcessingTest : public ::testing::Test {
 };
 
 TEST_F(ValueProcessingTest, WorkedExample) {
-  ASSERT_EQ(Add("1", "+012.345"), EValueOutcome::Accepted);
+  ASSERT_EQ(Add("1", "+012.345"), TValueOutcome::Accepted);
   const TShown p = Panels();
   EXPECT_EQ(p.count, "001");
   EXPECT_EQ(p.value, "  12,345");
@@ -72,7 +72,7 @@ TEST_F(ValueProcessingTest, SeriesOfValues) {
   for (const auto& c : cases) {
     stats.Reset();
     for (std::size_t i = 0; i < c.values.size(); ++i)
-      ASSERT_EQ(Add(std::to_string(i + 1), c.values[i], c.sep), EValueOutcome::Accepted);
+      ASSERT_EQ(Add(std::to_string(i + 1), c.values[i], c.sep), TValueOutcome::Accepted);
     const TShown p = Panels();
     EXPECT_EQ(p.mean, c.mean) << c.values[0];
     EXPECT_EQ(p.deviation, c.deviation) << c.values[0];
@@ -95,26 +95,26 @@ TEST_F(ValueProcessingTest, ValueAndCountDisplay) {
   };
   for (const auto& c : cases) {
     stats.Reset();
-    ASSERT_EQ(Add(c.count, c.value, c.sep), EValueOutcome::Accepted) << c.value;
-    EXPECT_EQ(view.Panels[EPanel::Pa_Anz], c.shownCount);
-    EXPECT_EQ(view.Panels[EPanel::Pa_Ist], c.shownValue);
+    ASSERT_EQ(Add(c.count, c.value, c.sep), TValueOutcome::Accepted) << c.value;
+    EXPECT_EQ(view.Panels[TPanel::Pa_Anz], c.shownCount);
+    EXPECT_EQ(view.Panels[TPanel::Pa_Ist], c.shownValue);
   }
 }
 
 TEST_F(ValueProcessingTest, SignFactorNegatesTheValue) {
   stats.SetSignFactor(-1.0);
-  ASSERT_EQ(Add("1", "+0.250"), EValueOutcome::Accepted);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Ist], "  -0,250");
+  ASSERT_EQ(Add("1", "+0.250"), TValueOutcome::Accepted);
+  EXPECT_EQ(view.Panels[TPanel::Pa_Ist], "  -0,250");
   EXPECT_EQ(stats.Value(1), -0.25);
   EXPECT_EQ(stats.Maximum(), -0.25);
 }
 
 TEST_F(ValueProcessingTest, ValueNotANumberChangesOnlyTheCount) {
-  ASSERT_EQ(Add("1", "+1.0"), EValueOutcome::Accepted);
+  ASSERT_EQ(Add("1", "+1.0"), TValueOutcome::Accepted);
   const TShown before = Panels();
-  EXPECT_EQ(Add("2", "abc"), EValueOutcome::NotANumber);
+  EXPECT_EQ(Add("2", "abc"), TValueOutcome::NotANumber);
   EXPECT_EQ(Add("3", "+1,0", '.'),
-            EValueOutcome::NotANumber);  // the comma is no separator in the point case
+            TValueOutcome::NotANumber);  // the comma is no separator in the point case
   const TShown after = Panels();
   EXPECT_EQ(after.count, "003");
   EXPECT_EQ(after.value, before.value);
@@ -124,10 +124,10 @@ TEST_F(ValueProcessingTest, ValueNotANumberChangesOnlyTheCount) {
 }
 
 TEST_F(ValueProcessingTest, CountNotAWholeNumberChangesNothing) {
-  ASSERT_EQ(Add("1", "+1.0"), EValueOutcome::Accepted);
+  ASSERT_EQ(Add("1", "+1.0"), TValueOutcome::Accepted);
   EXPECT_THROW(Add("1 ", "+2.0"), EConvertError);
   EXPECT_THROW(Add("x", "+2.0"), EConvertError);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Anz], "001");
+  EXPECT_EQ(view.Panels[TPanel::Pa_Anz], "001");
   EXPECT_EQ(stats.Count(), 1);
 }
 
@@ -135,19 +135,19 @@ TEST_F(ValueProcessingTest, UnreadableDeviationAfterCounting) {
   texts = {"1", "+2.0", "0", "n/a", "", ""};
   EXPECT_THROW(ProcessValue(texts, stats, ',', view), EConvertError);
   EXPECT_EQ(stats.Count(), 1);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Ist], "     2,0");
-  EXPECT_EQ(view.Panels[EPanel::Pa_Mwt], "     2,0");
-  EXPECT_EQ(view.Panels.count(EPanel::Pa_Stw), 0u);
+  EXPECT_EQ(view.Panels[TPanel::Pa_Ist], "     2,0");
+  EXPECT_EQ(view.Panels[TPanel::Pa_Mwt], "     2,0");
+  EXPECT_EQ(view.Panels.count(TPanel::Pa_Stw), 0u);
 }
 
 TEST_F(ValueProcessingTest, GaugeDeviationShownForTheFirstValueOnly) {
   texts = {"00000001", "+012.345", "+099.999", "  0.0012", "0", "0"};
-  ASSERT_EQ(ProcessValue(texts, stats, ',', view), EValueOutcome::Accepted);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Mwt], "  12,345");  // the gauge's mean never shows
-  EXPECT_EQ(view.Panels[EPanel::Pa_Stw], "  0,0012");
+  ASSERT_EQ(ProcessValue(texts, stats, ',', view), TValueOutcome::Accepted);
+  EXPECT_EQ(view.Panels[TPanel::Pa_Mwt], "  12,345");  // the gauge's mean never shows
+  EXPECT_EQ(view.Panels[TPanel::Pa_Stw], "  0,0012");
   texts = {"00000002", "+012.345", "+099.999", "  0.0012", "0", "0"};
-  ASSERT_EQ(ProcessValue(texts, stats, ',', view), EValueOutcome::Accepted);
-  EXPECT_EQ(view.Panels[EPanel::Pa_Stw], "     0,0");
+  ASSERT_EQ(ProcessValue(texts, stats, ',', view), TValueOutcome::Accepted);
+  EXPECT_EQ(view.Panels[TPanel::Pa_Stw], "     0,0");
 }
 
 TEST(RunStatistics, HoldsNineThousandNineHundredNinetyNineValues) {

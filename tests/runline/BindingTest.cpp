@@ -18,7 +18,7 @@
 #include "serial/COMManager.h"
 #include "serial/LineParameters.h"
 #include "serial/SerThread.h"
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 
 namespace pzam::measurement {
 namespace {
@@ -110,7 +110,7 @@ TEST_F(BindingTest, RemovalReportsAtOnceAfterWhatWasReadBefore) {
   EXPECT_TRUE(Binding->PortLost());
   EXPECT_EQ(LastMemo(), "removed");
   EXPECT_NE(LastMemo(1).find("001"), std::string::npos) << LastMemo(1);
-  EXPECT_EQ(View.Panels[EPanel::Pa_Anz], "001");
+  EXPECT_EQ(View.Panels[TPanel::Pa_Anz], "001");
   const std::size_t lines = View.Memo.size();
   Window.RunUntil([] { return false; }, 400ms);  // the event thread's late read finds nothing
   EXPECT_EQ(View.Memo.size(), lines);
@@ -131,10 +131,10 @@ TEST_F(BindingTest, ReturnReopensAtOnceAndDropsTheCutOffValue) {
   EXPECT_FALSE(Binding->PortLost());
   EXPECT_EQ(LastMemo(), "back");
   Comm.Receive("+2,000\r");
-  ASSERT_TRUE(Window.RunUntil([&] { return View.Panels[EPanel::Pa_Anz] != "000"; }, 3s));
-  EXPECT_EQ(View.Panels[EPanel::Pa_Anz], "001");
-  EXPECT_NE(View.Panels[EPanel::Pa_Ist].find("2,000"), std::string::npos)
-      << View.Panels[EPanel::Pa_Ist];
+  ASSERT_TRUE(Window.RunUntil([&] { return View.Panels[TPanel::Pa_Anz] != "000"; }, 3s));
+  EXPECT_EQ(View.Panels[TPanel::Pa_Anz], "001");
+  EXPECT_NE(View.Panels[TPanel::Pa_Ist].find("2,000"), std::string::npos)
+      << View.Panels[TPanel::Pa_Ist];
 }
 
 TEST_F(BindingTest, APortBackAfterTheRunEndedStaysClosed) {
@@ -156,7 +156,7 @@ TEST_F(BindingTest, ABindingThatIsGoneDeliversNothingItQueued) {
   const std::size_t lines = View.Memo.size();
   Window.RunUntil([] { return false; }, 100ms);
   EXPECT_EQ(View.Memo.size(), lines);
-  EXPECT_EQ(View.Panels[EPanel::Pa_Anz], "000");
+  EXPECT_EQ(View.Panels[TPanel::Pa_Anz], "000");
 }
 
 }  // namespace

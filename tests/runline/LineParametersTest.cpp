@@ -3,7 +3,7 @@
 
 #include "serial/LineParameters.h"
 #include "serial/Serial.h"
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 
 namespace pzam::serial {
 namespace {

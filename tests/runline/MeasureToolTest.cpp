@@ -78,6 +78,18 @@ class MeasureTool : public ::testing::Test {
     }
     return false;
   }
+  // The adapter is pulled a moment after the last send, and comes back as another device under
+  // the same port name; returns once the tool has reported both.
+  std::unique_ptr<comm::test::TPtyPair> PullAndReplug(TMeasureProcess& tool) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    fs::remove(link);
+    pty->CloseMaster();
+    tool.WaitForOutput(kRemoved);
+    auto second = std::make_unique<comm::test::TPtyPair>();
+    if (second->Ok()) MapPort(*second);
+    tool.WaitForOutput(kBack);
+    return second;
+  }
   // Waits for the process to end; its exit code.
   int Finish(TMeasureProcess& tool) {
     const int code = tool.Wait();
@@ -227,15 +239,8 @@ TEST_F(MeasureTool, HangUpAndReturnOfThePortLoseAndDoubleNothing) {
   tool->WaitForOutput(" 001 ");
   // The adapter is pulled while the program still waits to read a value it has received.
   ASSERT_TRUE(pty->Send("+2.0\r"));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  fs::remove(link);
-  pty->CloseMaster();
-  tool->WaitForOutput(kRemoved);
-  // It comes back as another device under the same port name.
-  auto second = std::make_unique<comm::test::TPtyPair>();
+  auto second = PullAndReplug(*tool);
   ASSERT_TRUE(second->Ok());
-  MapPort(*second);
-  tool->WaitForOutput(kBack);
   ASSERT_TRUE(second->Send("+3.0\r"));
   ExpectAnswer("STO0\r", *second);
   tool->WaitForOutput(" 003 ");
@@ -256,14 +261,8 @@ TEST_F(MeasureTool, HangUpAndReturnOfThePortLoseAndDoubleNothing) {
 TEST_F(MeasureTool, TextCutOffByTheRemovalDoesNotSpoilTheNextValue) {
   auto tool = Start("--mode 2 --save 2");
   ASSERT_TRUE(pty->Send("+2.0"));  // the carriage return never comes
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  fs::remove(link);
-  pty->CloseMaster();
-  tool->WaitForOutput(kRemoved);
-  auto second = std::make_unique<comm::test::TPtyPair>();
+  auto second = PullAndReplug(*tool);
   ASSERT_TRUE(second->Ok());
-  MapPort(*second);
-  tool->WaitForOutput(kBack);
   ASSERT_TRUE(second->Send("+3.0\r"));
   ExpectAnswer("STO0\r", *second);
   tool->WaitForOutput(" 001 ");

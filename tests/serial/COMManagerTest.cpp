@@ -5,7 +5,7 @@
 #include <stdexcept>
 
 #include "serial/Serial.h"
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 
 namespace pzam::serial {
 namespace {

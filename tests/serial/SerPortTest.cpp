@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "serial/SerThread.h"
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 
 namespace pzam::serial {
 namespace {
@@ -20,15 +20,15 @@ using Calls = std::vector<std::string>;
 // A comm layer whose modem status the test sets.
 class TModemApi : public FakeCommApi {
  public:
-  void SetStatus(uint32_t s) { status_ = s; }
+  void SetStatus(uint32_t s) { FStatus = s; }
   bool GetCommModemStatus(HANDLE h, uint32_t& status) override {
     const bool ok = FakeCommApi::GetCommModemStatus(h, status);
-    if (ok) status = status_;
+    if (ok) status = FStatus;
     return ok;
   }
 
  private:
-  std::atomic<uint32_t> status_{0};
+  std::atomic<uint32_t> FStatus{0};
 };
 
 class SerPort : public ::testing::Test {

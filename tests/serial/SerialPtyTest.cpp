@@ -21,48 +21,48 @@ using comm::test::TPtyBackend;
 class TQueueDispatcher : public IDispatcher {
  public:
   void Post(std::function<void()> fn) override {
-    std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(fn));
-    changed_.notify_all();
+    std::lock_guard lock(FMutex);
+    FQueue.push_back(std::move(fn));
+    FChanged.notify_all();
   }
   void Send(std::function<void()> fn) override { Post(std::move(fn)); }
   bool RunOne(std::chrono::milliseconds timeout) {
     std::function<void()> fn;
     {
-      std::unique_lock lock(mutex_);
-      if (!changed_.wait_for(lock, timeout, [&] { return !queue_.empty(); })) return false;
-      fn = std::move(queue_.front());
-      queue_.pop_front();
+      std::unique_lock lock(FMutex);
+      if (!FChanged.wait_for(lock, timeout, [&] { return !FQueue.empty(); })) return false;
+      fn = std::move(FQueue.front());
+      FQueue.pop_front();
     }
     fn();
     return true;
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::function<void()>> queue_;
+  std::mutex FMutex;
+  std::condition_variable FChanged;
+  std::deque<std::function<void()>> FQueue;
 };
 
 // Texts the event-character handler read, handed over from the event thread.
 class TTexts {
  public:
   void Add(std::string text) {
-    std::lock_guard lock(mutex_);
-    all_ += text;
-    changed_.notify_all();
+    std::lock_guard lock(FMutex);
+    FAll += text;
+    FChanged.notify_all();
   }
   // Waits until the texts read so far have at least n bytes.
   std::string WaitFor(size_t n) {
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, 5s, [&] { return all_.size() >= n; });
-    return all_;
+    std::unique_lock lock(FMutex);
+    FChanged.wait_for(lock, 5s, [&] { return FAll.size() >= n; });
+    return FAll;
   }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::string all_;
+  std::mutex FMutex;
+  std::condition_variable FChanged;
+  std::string FAll;
 };
 
 class SerialPty : public ::testing::Test {

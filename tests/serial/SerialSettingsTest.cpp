@@ -3,7 +3,7 @@
 
 #include "serial/LineBlocks.h"
 #include "serial/Serial.h"
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 
 namespace pzam::serial {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "serial/SerThread.h"
 #include "serial/Serial.h"
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 
 namespace pzam::serial {
 namespace {
@@ -25,37 +25,37 @@ using Names = std::vector<std::string>;
 class TLog {
  public:
   void Add(const std::string& entry) {
-    std::lock_guard lock(mutex_);
-    entries_.push_back(entry);
-    changed_.notify_all();
+    std::lock_guard lock(FMutex);
+    FEntries.push_back(entry);
+    FChanged.notify_all();
   }
   bool WaitFor(size_t n) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, 5s, [&] { return entries_.size() >= n; });
+    std::unique_lock lock(FMutex);
+    return FChanged.wait_for(lock, 5s, [&] { return FEntries.size() >= n; });
   }
   Names Entries() const {
-    std::lock_guard lock(mutex_);
-    return entries_;
+    std::lock_guard lock(FMutex);
+    return FEntries;
   }
 
  private:
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  Names entries_;
+  mutable std::mutex FMutex;
+  std::condition_variable FChanged;
+  Names FEntries;
 };
 
 // A window thread of its own, for SyncEventHandling.
 class TWindowThread : public IDispatcher {
  public:
-  TWindowThread() : thread_([this] { Run(); }) {}
+  TWindowThread() : FThread([this] { Run(); }) {}
   ~TWindowThread() override {
     Post({});
-    thread_.join();
+    FThread.join();
   }
   void Post(std::function<void()> fn) override {
-    std::lock_guard lock(mutex_);
-    queue_.push_back(std::move(fn));
-    changed_.notify_all();
+    std::lock_guard lock(FMutex);
+    FQueue.push_back(std::move(fn));
+    FChanged.notify_all();
   }
   void Send(std::function<void()> fn) override {
     std::promise<void> done;
@@ -65,26 +65,26 @@ class TWindowThread : public IDispatcher {
     });
     done.get_future().wait();
   }
-  std::thread::id Id() const { return thread_.get_id(); }
+  std::thread::id Id() const { return FThread.get_id(); }
 
  private:
   void Run() {
     for (;;) {
       std::function<void()> fn;
       {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return !queue_.empty(); });
-        fn = std::move(queue_.front());
-        queue_.pop_front();
+        std::unique_lock lock(FMutex);
+        FChanged.wait(lock, [&] { return !FQueue.empty(); });
+        fn = std::move(FQueue.front());
+        FQueue.pop_front();
       }
       if (!fn) return;
       fn();
     }
   }
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::function<void()>> queue_;
-  std::thread thread_;
+  std::mutex FMutex;
+  std::condition_variable FChanged;
+  std::deque<std::function<void()>> FQueue;
+  std::thread FThread;
 };
 
 class SerialThread : public ::testing::Test {

@@ -10,17 +10,8 @@
 #include <sstream>
 
 namespace pzam::sim::test {
-namespace {
-
 using TClock = std::chrono::steady_clock;
-
-int Remaining(TClock::time_point deadline) {
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
-  return ms < 0 ? 0 : static_cast<int>(ms);
-}
-
-}  // namespace
+using pzam::test::Remaining;
 
 bool TSimProcess::WaitForPort(TDuration timeout) {
   FChild.WaitForStdout("\n", timeout);

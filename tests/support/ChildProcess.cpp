@@ -10,7 +10,6 @@
 #include <cstdlib>
 
 namespace pzam::test {
-namespace {
 
 using TClock = std::chrono::steady_clock;
 
@@ -19,8 +18,6 @@ int Remaining(TClock::time_point deadline) {
       std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
   return ms < 0 ? 0 : static_cast<int>(ms);
 }
-
-}  // namespace
 
 int CountOf(const std::string& in, const std::string& text) {
   if (text.empty()) return 0;  // nothing to count; find("") would never move on

@@ -14,6 +14,9 @@ namespace pzam::test {
 using namespace std::chrono_literals;
 using TMillis = std::chrono::milliseconds;
 
+// Milliseconds left until deadline, 0 once it has passed (a poll timeout).
+int Remaining(std::chrono::steady_clock::time_point deadline);
+
 struct TChildCommand {
   std::string Exe;
   std::vector<std::string> Args;

@@ -9,9 +9,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <span>
 
 #include "WindowsFixture.h"
-#include "serial/SerDlgs.h"
+#include "serial/ui/SerDlgs.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 
@@ -33,6 +34,27 @@ QString TextOf(QObject* o) {
   if (auto* g = qobject_cast<ui::TRadioGroup*>(o)) return g->title();
   if (auto* c = qobject_cast<QComboBox*>(o)) return c->currentText();
   return {};
+}
+
+// Each row's control exists in window with its kind, text id, built-in text and place.
+void ExpectControls(const QWidget& window, std::span<const TControlRow> rows) {
+  for (const TControlRow& row : rows) {
+    auto* w = window.findChild<QWidget*>(row.name);
+    ASSERT_NE(w, nullptr) << row.name;
+    EXPECT_TRUE(w->inherits(row.kind)) << row.name;
+    EXPECT_EQ(ui::Tag(w), row.tag) << row.name;
+    if (row.text) {
+      EXPECT_EQ(TextOf(w), QString::fromUtf8(row.text)) << row.name;
+    }
+    EXPECT_EQ(w->geometry(), row.position) << row.name;
+  }
+}
+
+void ExpectParent(const QWidget& window, std::initializer_list<const char*> names,
+                  const QWidget* parent) {
+  for (const char* name : names) {
+    EXPECT_EQ(window.findChild<QWidget*>(name)->parentWidget(), parent) << name;
+  }
 }
 
 // The next control the Tab key reaches from w.
@@ -85,21 +107,11 @@ TEST_F(FreshWindowsTest, MainWindowControlsAreAsDefined) {
       {"Ed_ComNum", "QLineEdit", 0, "...", {110, 64, 200, 24}},
       {"Bu_Config", "QPushButton", 1103, "1103 Einstellungen", {572, 8, 209, 25}},
   };
-  for (const TControlRow& row : rows) {
-    auto* w = main.findChild<QWidget*>(row.name);
-    ASSERT_NE(w, nullptr) << row.name;
-    EXPECT_TRUE(w->inherits(row.kind)) << row.name;
-    EXPECT_EQ(ui::Tag(w), row.tag) << row.name;
-    if (row.text) {
-      EXPECT_EQ(TextOf(w), QString::fromUtf8(row.text)) << row.name;
-    }
-    EXPECT_EQ(w->geometry(), row.position) << row.name;
-  }
+  ExpectControls(main, rows);
   // The bottom panel holds the last seven controls.
-  for (const char* name :
-       {"Label3", "Ed_Modus", "Label2", "Ed_Filename", "Label17", "Ed_ComNum", "Bu_Config"}) {
-    EXPECT_EQ(main.findChild<QWidget*>(name)->parentWidget(), main.Panel1) << name;
-  }
+  ExpectParent(main,
+               {"Label3", "Ed_Modus", "Label2", "Ed_Filename", "Label17", "Ed_ComNum", "Bu_Config"},
+               main.Panel1);
 
   EXPECT_EQ(main.windowTitle(), QString(" 1000 ZAM2000 V1.01 "));
   EXPECT_EQ(ui::Tag(&main), 1000);
@@ -141,19 +153,8 @@ TEST_F(FreshWindowsTest, SettingsWindowControlsAreAsDefined) {
       {"Panel2", "pzam::ui::TFramePanel", 0, nullptr, {144, 122, 205, 40}},
       {"Cb_QuorvMode", "QCheckBox", 20015, "20015 Vorzeichen tauschen", {10, 12, 183, 17}},
   };
-  for (const TControlRow& row : rows) {
-    auto* w = config.findChild<QWidget*>(row.name);
-    ASSERT_NE(w, nullptr) << row.name;
-    EXPECT_TRUE(w->inherits(row.kind)) << row.name;
-    EXPECT_EQ(ui::Tag(w), row.tag) << row.name;
-    if (row.text) {
-      EXPECT_EQ(TextOf(w), QString::fromUtf8(row.text)) << row.name;
-    }
-    EXPECT_EQ(w->geometry(), row.position) << row.name;
-  }
-  for (const char* name : {"SerPortComboBox1", "Label17", "CbB_Sprachwahl", "Label1"}) {
-    EXPECT_EQ(config.findChild<QWidget*>(name)->parentWidget(), config.Panel1) << name;
-  }
+  ExpectControls(config, rows);
+  ExpectParent(config, {"SerPortComboBox1", "Label17", "CbB_Sprachwahl", "Label1"}, config.Panel1);
   EXPECT_EQ(config.Cb_QuorvMode->parentWidget(), config.Panel2);
 
   EXPECT_EQ(config.windowTitle(), QString("2000 Einstellungen"));

@@ -7,8 +7,8 @@
 
 #include "WindowsFixture.h"
 #include "measurement/MeasurementRun.h"
-#include "serial/SerDlgs.h"
 #include "serial/Serial.h"
+#include "serial/ui/SerDlgs.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 

@@ -7,9 +7,7 @@
 
 #include "WindowsFixture.h"
 #include "serial/Serial.h"
-#include "serial/comm/PortNames.h"
-#include "serial/comm/PosixCommApi.h"
-#include "support/PtyPair.h"
+#include "serial/comm/PtyPair.h"
 #include "ui/Controls.h"
 
 namespace pzam::test {
@@ -18,9 +16,8 @@ namespace {
 // The instrument's end of a pseudo-terminal; the program opens the other end as COM5.
 class TPtyInstrument {
  public:
-  TPtyInstrument() { FPty.HoldSlave(); }
+  explicit TPtyInstrument(TPtyPair& pty) : FPty(pty) { FPty.HoldSlave(); }
   bool Ok() const { return FPty.Ok(); }
-  const std::string& Device() const { return FPty.SlavePath(); }
   void Send(const std::string& bytes) { ASSERT_TRUE(FPty.Send(bytes)); }
   // What the program sent, collected for up to `ms` milliseconds or until `expect` bytes came.
   std::string Heard(size_t expect, int ms = 3000) {
@@ -33,7 +30,7 @@ class TPtyInstrument {
   }
 
  private:
-  TPtyPair FPty;
+  TPtyPair& FPty;
 };
 
 class PtyRunTest : public WindowsTest {
@@ -41,10 +38,8 @@ class PtyRunTest : public WindowsTest {
   void SetUp() override {
     WindowsTest::SetUp();
     ASSERT_TRUE(Pty.Ok());
-    Names.SetExplicitMap({{5, Pty.Device()}});
-    Posix = std::make_unique<comm::TPosixCommApi>(Names);
-    Manager = std::make_unique<serial::TCOMManager>(*Posix, 4);
-    Api = Posix.get();
+    Manager = std::make_unique<serial::TCOMManager>(*Line.Api, 4);
+    Api = Line.Api.get();
     Clock = [] { return TDateTime{2026, 12, 8, 9, 5, 3}; };
     // The test's own language: the header texts are known here, not taken from the program.
     WriteFile(Dir / "lng_test.lng",
@@ -55,7 +50,6 @@ class PtyRunTest : public WindowsTest {
     Config.reset();
     Main.reset();
     Manager.reset();
-    Posix.reset();
     WindowsTest::TearDown();
   }
   void Begin(const std::string& select) {
@@ -71,9 +65,8 @@ class PtyRunTest : public WindowsTest {
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
-  TPtyInstrument Pty;
-  comm::TPortNames Names{"/nonexistent-dev"};
-  std::unique_ptr<comm::TPosixCommApi> Posix;
+  comm::test::TPtyBackend Line;  // COM5 on a fresh pty
+  TPtyInstrument Pty{Line.Pty};
   const std::string Header = "Charge;Zeit;Nr;Wert;Mittel;Stabw;Max;Min\n\r";
 };
 

@@ -1,13 +1,16 @@
 // Measuring runs through the windows on the recording comm layer: Initialise, values arriving on
 // the port's event thread, take value, End, and the mended failure paths.
 #include <QCheckBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <cmath>
 
 #include "WindowsFixture.h"
 #include "config/Profile.h"
+#include "serial/SerPort.h"
 #include "serial/Serial.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
@@ -181,6 +184,91 @@ TEST_F(RunTest, TheSettingsWindowCannotDisturbARun) {
   Main->Serial1().SetActive(true);
   Config->FormActivate();
   EXPECT_FALSE(Main->Serial1().Active()) << "between runs activation closes the port";
+}
+
+// The modem-line port is built as the window defines it and nothing in a run opens it: the run
+// opens COM3 once, for Serial1.
+TEST_F(RunTest, SerPort1KeepsItsDefinitionAndStaysClosedThroughARun) {
+  Begin("ReqMode=0");
+  const serial::TSerPort& p = Main->SerPort1();
+  EXPECT_EQ(p.COMPort(), 3);
+  EXPECT_EQ(p.ThreadPriority(), serial::TThreadPriority::tpIdle);
+  EXPECT_FALSE(p.Out_DTR());
+  EXPECT_FALSE(p.Out_RTS());
+  EXPECT_TRUE(p.Out_TxD());
+  EXPECT_FALSE(p.PollingMode());
+  Main->Bu_MeasInit->click();
+  EXPECT_FALSE(p.Active());
+  Comm.Receive("@ANZ     001@IST   1,000@MWT   1,000@STW   0,000\x17");
+  AwaitCount("001");
+  Main->Bu_MeasStop->click();
+  EXPECT_FALSE(p.Active());
+  EXPECT_EQ(Comm.CountOf("CreateFile"), 1u);
+}
+
+// Closing the settings window during a run only hides it: the file field keeps the running
+// record file's name (it showed "??????.csv" before), and the next close between runs applies the
+// choices again.
+TEST_F(RunTest, ClosingTheSettingsWindowDuringARunOnlyHidesIt) {
+  Begin("ReqMode=0\nFileMode=2");
+  Main->Bu_ConfigClick();
+  Main->Bu_MeasInit->click();
+  const std::string running = Main->Ed_Filename->text().toStdString();
+  ASSERT_TRUE(running.ends_with("A7.csv")) << running;
+  ASSERT_TRUE(Config->Bu_Close->isEnabled());
+  Config->Bu_Close->click();
+  EXPECT_FALSE(Config->isVisible());
+  EXPECT_EQ(Main->Ed_Filename->text().toStdString(), running);
+  Main->Bu_MeasStop->click();
+  Main->Bu_ConfigClick();
+  Config->Bu_Close->click();
+  EXPECT_EQ(Main->Ed_Filename->text().toStdString(), "??????.csv");
+}
+
+// Relative luminance of a colour (sRGB), for the contrast ratio of text on its background.
+double Luminance(QColor c) {
+  const auto channel = [](double v) {
+    v /= 255.0;
+    return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
+}
+
+// During a run the batch field is disabled, and its text as drawn stands out from the field's
+// own sky blue by at least the 4.5:1 of readable body text.
+TEST_F(RunTest, TheDisabledBatchNumberStaysReadable) {
+  Begin("ReqMode=0");
+  Main->Ed_CharNum->setText("88888");
+  Main->show();
+  Main->Bu_MeasInit->click();
+  ASSERT_FALSE(Main->Ed_CharNum->isEnabled());
+  const QImage image = Main->Ed_CharNum->grab().toImage();
+  const QColor background = image.pixelColor(image.width() - 6, image.height() / 2);
+  double darkest = 1.0;
+  for (int y = 3; y < image.height() - 3; ++y) {
+    for (int x = 3; x < image.width() - 3; ++x) {
+      darkest = std::min(darkest, Luminance(image.pixelColor(x, y)));
+    }
+  }
+  const double contrast = (Luminance(background) + 0.05) / (darkest + 0.05);
+  EXPECT_GE(contrast, 4.5) << "background " << background.name().toStdString();
+  Main->Bu_MeasStop->click();
+}
+
+// Enter and Return press the focused button of either window, as Space does.
+TEST_F(RunTest, EnterPressesTheFocusedButton) {
+  Begin("ReqMode=0");
+  Main->show();
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    QTest::keyClick(Main->Bu_Config, key);
+    EXPECT_TRUE(Config->isVisible());
+    QTest::keyClick(Config->Bu_Close, key);
+    EXPECT_FALSE(Config->isVisible());
+    QTest::keyClick(Main->Bu_MeasInit, key);
+    EXPECT_TRUE(Main->Running());
+    QTest::keyClick(Main->Bu_MeasStop, key);
+    EXPECT_FALSE(Main->Running());
+  }
 }
 
 TEST_F(RunTest, ClosingDuringARunEndsItFirst) {

@@ -12,10 +12,10 @@
 #include <iostream>
 
 #include "common/Paths.h"
-#include "config/Einstellungen.h"
-#include "measurement/Main.h"
+#include "config/ui/Einstellungen.h"
+#include "measurement/ui/Main.h"
 #include "serial/COMManager.h"
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 #include "ui/Controls.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include "QtApp.h"
 #include "serial/COMManager.h"
-#include "serial/SerDlgs.h"
 #include "serial/Serial.h"
-#include "serial/comm/FakeCommApi.h"
+#include "serial/ui/SerDlgs.h"
+#include "support/FakeCommApi.h"
 
 namespace pzam {
 namespace {

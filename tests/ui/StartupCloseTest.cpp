@@ -7,8 +7,8 @@
 
 #include "WindowsFixture.h"
 #include "config/Profile.h"
-#include "serial/SerDlgs.h"
 #include "serial/Serial.h"
+#include "serial/ui/SerDlgs.h"
 #include "ui/RadioGroup.h"
 
 namespace pzam::test {

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextLayout>
 #include <atomic>
 #include <stdexcept>
 #include <thread>
@@ -139,6 +142,50 @@ TEST_F(WidgetsTest, MessageBoxesHaveTheirSymbolAndOneOkButton) {
   auto info = MakeMessageBox(TBoxKind::Information, "Informationen", "y");
   EXPECT_EQ(info->icon(), QMessageBox::Information);
   EXPECT_EQ(info->text(), QString("y"));
+}
+
+// The error text of a record file whose batch number is 300 characters long: the box wraps it
+// within the screen, and the reader sees every character of it.
+TEST_F(WidgetsTest, AnErrorBoxWrapsAVeryLongPathWithinTheScreen) {
+  const QString path = "/home/op/run/091226_" + QString(300, 'B') + ".csv";
+  const QString text = "Datei \"" + path + "\" kann nicht erstellt werden. Keine Berechtigung.";
+  auto box = MakeMessageBox(TBoxKind::Error, "P-ZAM", text);
+  box->show();
+  QApplication::processEvents();
+  EXPECT_LE(box->width(), box->screen()->availableGeometry().width());
+  const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+  ASSERT_NE(label, nullptr);
+  EXPECT_LE(label->width(), box->width());
+  // Laid out as the label wraps its words, no line is wider than the label.
+  const int width = label->contentsRect().width();
+  QTextLayout layout(label->text(), label->font());
+  QTextOption option;
+  option.setWrapMode(QTextOption::WordWrap);
+  layout.setTextOption(option);
+  layout.beginLayout();
+  for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    line.setLineWidth(width);
+    EXPECT_LE(line.naturalTextWidth(), width) << "line from " << line.textStart();
+  }
+  layout.endLayout();
+  QString shown = label->text();
+  shown.remove(QChar(0x200B));
+  EXPECT_EQ(shown, text);
+  box->hide();
+}
+
+TEST_F(WidgetsTest, BreakableTextMarksSeparatorsAndLongRunsOnly) {
+  const QString z(QChar(0x200B));
+  const struct {
+    QString in;
+    QString out;
+  } rows[] = {
+      {"ab cd ef", "ab cd ef"},
+      {"a/b\\c", "a/" + z + "b\\" + z + "c"},
+      {"abcdefgh ij", "abcd" + z + "efgh" + z + " ij"},
+      {"abc defg", "abc defg" + z},
+  };
+  for (const auto& r : rows) EXPECT_EQ(BreakableText(r.in, 4), r.out) << r.in.toStdString();
 }
 
 TEST_F(WidgetsTest, TheLogoDecodesWithLibjpeg) {

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "Command.h"
+#include "ToolRun.h"
 #include "common/EventLoop.h"
 #include "common/FormatSettings.h"
 #include "common/Paths.h"
@@ -34,14 +35,8 @@ constexpr const char* kUsage =
     "measure --port COMn [--mode 0|2|3] [--cable duplex|simplex] [--sign-swap] [--save 0|1|2] "
     "[--batch TEXT] [--language NAME] [--config FILE]  a measuring run on a serial port";
 
-struct TMeasureOptions {
+struct TMeasureOptions : TRunOptions {
   int Port = 0;
-  int Mode = 0;
-  int Cable = 0;
-  bool SignSwap = false;
-  int Save = 0;
-  std::string Batch = "-----";
-  std::string Language = "deutsch";
   std::string Config;
 };
 
@@ -77,37 +72,6 @@ std::string ParseArgs(const TArgs& args, TMeasureOptions& o) {
   }
   return o.Port == 0 ? "--port is required" : "";
 }
-
-class TStdoutView : public IRunView {
- public:
-  void ShowPanel(EPanel, const std::string&) override {}
-  void ClearMemo() override {}
-  void AddMemoLine(const std::string& line) override { std::cout << line << std::endl; }
-  void ShowFilename(const std::string&) override {}
-  void EnableControl(EControl, bool) override {}
-  void SetTakeValueCaption(const std::string&) override {}
-};
-
-class TMeasureChoices : public IRunChoices {
- public:
-  explicit TMeasureChoices(const TMeasureOptions& o)
-      : FOptions(o), FFormat(SystemFormatSettings()) {
-    FTexts.Load(ExecutableDir(), o.Language);
-  }
-  int OperatingMode() const override { return FOptions.Mode; }
-  int SaveMode() const override { return FOptions.Save; }
-  int CableType() const override { return FOptions.Cable; }
-  bool SignSwap() const override { return FOptions.SignSwap; }
-  std::string BatchNumber() const override { return FOptions.Batch; }
-  std::string LanguageText(int id) const override { return FTexts.Text(id); }
-  TDateTime Clock() const override { return Now(); }
-  TFormatSettings FormatSettings() const override { return FFormat; }
-
- private:
-  const TMeasureOptions& FOptions;
-  TFormatSettings FFormat;
-  TLanguageTexts FTexts;
-};
 
 // The stored settings text, then the operating mode's line parameters, then the port chosen.
 void ConfigurePort(TRunSerial& serial, const TMeasureOptions& o, const std::string& path) {
@@ -165,8 +129,9 @@ int Measure(const TArgs& args) {
   TRunSerial serial(api, manager, &loop);
   ConfigurePort(serial, o, path);
 
-  TStdoutView view;
-  TMeasureChoices choices(o);
+  TStdoutView view(/*flushEachLine=*/true);
+  TOptionChoices choices(o);
+  SetReasonTexts(choices.ReasonTexts());
   TSerialRunPort port(serial);
   TMeasurementRun run(view, choices, port);
   TSerialRunBinding binding(serial, run, view, choices, loop);

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "Command.h"
+#include "ToolRun.h"
 #include "common/Paths.h"
 #include "config/Language.h"
 #include "measurement/MeasurementRun.h"
@@ -21,49 +22,10 @@ constexpr const char* kUsage =
     "[--at \"YYYY-MM-DD hh:mm:ss\"] [--language NAME] [--whole] [--answers FILE] CAPTURE  "
     "replay a serial capture";
 
-struct TReplayOptions {
-  int Mode = 0;
-  int Save = 0;
-  bool SignSwap = false;
+struct TReplayOptions : pzam::tool::TRunOptions {
   bool Whole = false;
-  std::string Batch = "-----";
-  std::optional<char> Decimal;
-  std::optional<pzam::TDateTime> At;
-  std::string Language = "deutsch";
   std::string AnswersFile;
   std::string Capture;
-};
-
-class TStdoutView : public IRunView {
- public:
-  void ShowPanel(EPanel, const std::string&) override {}
-  void ClearMemo() override {}
-  void AddMemoLine(const std::string& line) override { std::cout << line << '\n'; }
-  void ShowFilename(const std::string&) override {}
-  void EnableControl(EControl, bool) override {}
-  void SetTakeValueCaption(const std::string&) override {}
-};
-
-class TReplayChoices : public IRunChoices {
- public:
-  explicit TReplayChoices(const TReplayOptions& o)
-      : FOptions(o), FFormat(pzam::SystemFormatSettings()) {
-    if (o.Decimal) FFormat.DecimalSeparator = *o.Decimal;
-    FTexts.Load(pzam::ExecutableDir(), o.Language);
-  }
-  int OperatingMode() const override { return FOptions.Mode; }
-  int SaveMode() const override { return FOptions.Save; }
-  int CableType() const override { return 0; }
-  bool SignSwap() const override { return FOptions.SignSwap; }
-  std::string BatchNumber() const override { return FOptions.Batch; }
-  std::string LanguageText(int id) const override { return FTexts.Text(id); }
-  pzam::TDateTime Clock() const override { return FOptions.At ? *FOptions.At : pzam::Now(); }
-  pzam::TFormatSettings FormatSettings() const override { return FFormat; }
-
- private:
-  const TReplayOptions& FOptions;
-  pzam::TFormatSettings FFormat;
-  pzam::TLanguageTexts FTexts;
 };
 
 // The instrument's side of the line: always there, and it keeps what the program sends.
@@ -147,8 +109,8 @@ int Replay(const pzam::tool::TArgs& args) {
     std::cerr << "pzam-tool replay: cannot read capture " << o.Capture << '\n';
     return 2;
   }
-  TStdoutView view;
-  TReplayChoices choices(o);
+  pzam::tool::TStdoutView view(/*flushEachLine=*/false);
+  pzam::tool::TOptionChoices choices(o);
   TReplayPort port;
   TMeasurementRun run(view, choices, port, {"", [](std::chrono::milliseconds) {}});
   run.ApplySignFactor();

@@ -1,7 +1,7 @@
 // The platform's serial communication calls, as one interface. The serial component calls only
-// this; a POSIX backend (termios, emulating a Windows serial driver), a Win32 backend and a
-// recording fake implement it. Calls report by result, never by exception; the reason of the
-// last failure on the calling thread is GetLastError().
+// this; the POSIX backend (termios, emulating a Windows serial driver) implements it, and the
+// tests' recording fake stands in for it. Calls report by result, never by exception; the reason
+// of the last failure on the calling thread is GetLastError().
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "common/Errors.h"
+#include "common/ReasonTexts.h"
 #include "serial/comm/CommApi.h"
 
 namespace pzam::comm {
@@ -37,7 +38,7 @@ std::string LastCommErrorText() {
 }
 
 std::string OpenErrorText(int err, const std::string& device) {
-  if (err == EBUSY || err == EWOULDBLOCK) return "The port is in use by another program: " + device;
+  if (err == EBUSY || err == EWOULDBLOCK) return ReasonText(kReasonPortInUse, device);
   std::string text = SystemErrorText(err) + ": " + device;
   if (err == EACCES || err == EPERM) {
     struct stat st {};

@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "common/Errors.h"
+#include "common/ReasonTexts.h"
 #include "serial/comm/CommErrors.h"
 #include "serial/comm/LineSpeed.h"
 #include "serial/comm/ModeText.h"
@@ -126,7 +127,7 @@ HANDLE TPosixCommApi::CreateFile(const std::string& name, uint32_t /*access*/,
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) {
     close(fd);
-    SetCommError(ERROR_FILE_NOT_FOUND, "Not a serial device: " + device);
+    SetCommError(ERROR_FILE_NOT_FOUND, ReasonText(kReasonNotASerialDevice, device));
     return INVALID_HANDLE_VALUE;
   }
   // Exclusive as share mode 0: a second opener (this or another program) is refused.
@@ -272,7 +273,7 @@ bool TPosixCommApi::GetDefaultCommConfig(const std::string& name, COMMCONFIG* co
     if (isTerminal) ReadConfig(fd, result);
     close(fd);
     if (!isTerminal) {
-      SetCommError(ERROR_FILE_NOT_FOUND, "Not a serial device: " + device);
+      SetCommError(ERROR_FILE_NOT_FOUND, ReasonText(kReasonNotASerialDevice, device));
       return false;
     }
   }

@@ -60,6 +60,21 @@ class PosixPort : public ::testing::Test {
     }
     return f.get();
   }
+  // Starts a wait, checks that it blocks while nothing new arrives, sends bytes; the events the
+  // wait returns with (0xDEAD when it failed).
+  uint32_t NextWaitAfterSending(const std::string& bytes) {
+    auto f = RunAsync([this] {
+      uint32_t ev = 0;
+      return B.Api->WaitCommEvent(H, ev, nullptr) ? ev : 0xDEADu;
+    });
+    EXPECT_FALSE(ReadyWithin(f, 50)) << "the wait returned before the send";
+    EXPECT_TRUE(B.Pty.Send(bytes));
+    if (!ReadyWithin(f, 2000)) {
+      ADD_FAILURE() << "WaitCommEvent did not return after the send";
+      B.Api->SetCommMask(H, 0);
+    }
+    return f.get();
+  }
   uint32_t InQueue() {
     uint32_t errors = 0;
     COMSTAT stat;
@@ -90,14 +105,7 @@ TEST_F(PosixPort, EventCharacterInTheMiddleOfAChunk) {
   ASSERT_TRUE(B.Api->ReadFile(H, buf, sizeof buf, n, nullptr));
   EXPECT_EQ(std::string(buf, n), "+0012.345\r+00");
   // One event character, one event: the next wait waits for the next one.
-  auto f = RunAsync([this] {
-    uint32_t ev = 0;
-    return B.Api->WaitCommEvent(H, ev, nullptr) ? ev : 0xDEADu;
-  });
-  EXPECT_FALSE(ReadyWithin(f, 50));
-  ASSERT_TRUE(B.Pty.Send("1\r"));
-  ASSERT_TRUE(ReadyWithin(f, 2000));
-  EXPECT_EQ(f.get(), EV_RXFLAG);
+  EXPECT_EQ(NextWaitAfterSending("1\r"), EV_RXFLAG);
 }
 
 TEST_F(PosixPort, SeveralTelegramsInOneChunkGiveOneWaitAndAllBytes) {
@@ -120,14 +128,7 @@ TEST_F(PosixPort, EventsWhileNobodyWaitsAreKeptForTheNextWait) {
   // Nobody waits yet; the first wait afterwards finds the event at once.
   EXPECT_EQ(Wait(), EV_RXFLAG);
   // Taken once: the next wait blocks until something new arrives.
-  auto f = RunAsync([this] {
-    uint32_t ev = 0;
-    return B.Api->WaitCommEvent(H, ev, nullptr) ? ev : 0xDEADu;
-  });
-  EXPECT_FALSE(ReadyWithin(f, 50));
-  ASSERT_TRUE(B.Pty.Send("B\r"));
-  ASSERT_TRUE(ReadyWithin(f, 2000));
-  EXPECT_EQ(f.get(), EV_RXFLAG);
+  EXPECT_EQ(NextWaitAfterSending("B\r"), EV_RXFLAG);
 }
 
 TEST_F(PosixPort, SetCommMaskWakesAPendingWaitWithNoEvents) {

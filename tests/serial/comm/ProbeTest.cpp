@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "PtyPair.h"
+#include "common/ReasonTexts.h"
 
 namespace pzam::comm {
 namespace {
@@ -55,6 +56,29 @@ TEST(Probe, AbsentPortsAndSmallBuffersFail) {
       EXPECT_EQ(size, 52u);
     }
   }
+}
+
+// The reasons the backend words itself are in the language the program gave, for the probe
+// and for the opening alike; the system's reasons are not the language's.
+TEST(Probe, OwnReasonsAreInTheProgramsLanguage) {
+  TPtyBackend b;
+  b.Names.SetExplicitMap({{5, b.Pty.SlavePath()}, {7, "/dev/null"}});
+  SetReasonTexts([](int id) {
+    return id == kReasonNotASerialDevice ? std::string("Kein serielles Gerät: %s") : "0";
+  });
+  COMMCONFIG cfg;
+  uint32_t size = sizeof cfg;
+  EXPECT_FALSE(b.Api->GetDefaultCommConfig("COM7", &cfg, size));
+  EXPECT_EQ(b.Api->LastErrorText(), "Kein serielles Gerät: /dev/null");
+  EXPECT_EQ(b.Open("COM7"), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(b.Api->LastErrorText(), "Kein serielles Gerät: /dev/null");
+  // A second opener of a held port: the language lacks 9019, so the built-in words hold.
+  HANDLE h = b.Open();
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(b.Open(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(b.Api->LastErrorText(), "The port is in use by another program: " + b.Pty.SlavePath());
+  b.Api->CloseHandle(h);
+  SetReasonTexts({});
 }
 
 TEST(Probe, PortAfterTheOtherEndClosedIsGone) {

@@ -6,9 +6,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "config/Einstellungen.h"
-#include "measurement/Main.h"
+#include "config/ui/Einstellungen.h"
 #include "measurement/RunInterfaces.h"
+#include "measurement/ui/Main.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 
@@ -18,7 +18,7 @@ class TF_Main::TRunView : public measurement::IRunView {
  public:
   explicit TRunView(TF_Main& main) : F(main) {}
 
-  void ShowPanel(measurement::EPanel panel, const std::string& text) override {
+  void ShowPanel(measurement::TPanel panel, const std::string& text) override {
     ui::TPanel* panels[] = {F.Pa_Anz, F.Pa_Ist, F.Pa_Mwt, F.Pa_Stw, F.Pa_Max, F.Pa_Min};
     panels[static_cast<int>(panel)]->setText(QString::fromStdString(text));
   }
@@ -29,11 +29,11 @@ class TF_Main::TRunView : public measurement::IRunView {
   void ShowFilename(const std::string& text) override {
     F.Ed_Filename->setText(QString::fromStdString(text));
   }
-  void EnableControl(measurement::EControl control, bool enabled) override {
+  void EnableControl(measurement::TControl control, bool enabled) override {
     QWidget* controls[] = {F.Bu_MeasInit, F.Bu_MeasStart, F.Bu_MeasStop, F.Ed_CharNum, F.Bu_Config};
     controls[static_cast<int>(control)]->setEnabled(enabled);
     // The settings window's choices follow the settings button: fixed while a run lasts.
-    if (control == measurement::EControl::Bu_Config && F.FConfig != nullptr) {
+    if (control == measurement::TControl::Bu_Config && F.FConfig != nullptr) {
       F.FConfig->SetChoicesEnabled(enabled);
     }
   }

@@ -1,11 +1,12 @@
 // The main window's side of the measuring run: the run core sees the window through a view, the
 // settings window through the choices and Serial1 through the run port; the run binding hands the
 // port's texts to the run on the window thread and reopens a port that returns.
-#include "measurement/MainAdapters.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
+#include "measurement/ui/MainAdapters.h"
+#include "serial/SerPort.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "ui/MessageBoxes.h"
 #include "ui/QtDispatcher.h"
@@ -18,6 +19,8 @@ void TF_Main::CreateRun(const TMainSetup& setup) {
   comm::ICommApi& api = setup.Comm != nullptr ? *setup.Comm : comm::PlatformCommApi();
   FSerial1 = std::make_unique<measurement::TRunSerial>(api, *FManager, FDispatcher.get());
   SetSerial1Properties();
+  FSerPort1 = std::make_unique<serial::TSerPort>(api, *FManager);
+  SetSerPort1Properties();
   FRunView = std::make_unique<TRunView>(*this);
   FRunChoices = std::make_unique<TRunChoices>(*this);
   FRunPort = std::make_unique<measurement::TSerialRunPort>(*FSerial1);
@@ -46,6 +49,18 @@ void TF_Main::SetSerial1Properties() {
   s.SetSyncEventHandling(false);
   s.SetEnableEvents(true);
   s.SetSyncWait(true);
+}
+
+// SerPort1 as the window defines it: port 3, idle priority, all outputs off except TxD (no
+// break), event mode. No operation of the program opens it.
+void TF_Main::SetSerPort1Properties() {
+  serial::TSerPort& p = *FSerPort1;
+  p.SetCOMPort(3);
+  p.SetThreadPriority(serial::TThreadPriority::tpIdle);
+  p.SetOut_DTR(false);
+  p.SetOut_RTS(false);
+  p.SetOut_TxD(true);
+  p.SetPollingMode(false);
 }
 
 serial::TSerial& TF_Main::Serial1() const {

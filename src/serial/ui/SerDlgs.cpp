@@ -1,4 +1,4 @@
-#include "serial/SerDlgs.h"
+#include "serial/ui/SerDlgs.h"
 
 #include "serial/COMManager.h"
 #include "serial/CustomSerial.h"

@@ -1,4 +1,4 @@
-#include "serial/comm/FakeCommApi.h"
+#include "support/FakeCommApi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,8 +24,8 @@ std::string Join(std::initializer_list<std::string> parts) {
 }  // namespace
 
 std::vector<std::string> FakeCommApi::Calls() const {
-  std::lock_guard lock(mutex_);
-  return calls_;
+  std::lock_guard lock(FMutex);
+  return FCalls;
 }
 
 std::vector<std::string> FakeCommApi::CallNames() const {
@@ -40,82 +40,82 @@ size_t FakeCommApi::CountOf(const std::string& name) const {
 }
 
 void FakeCommApi::ClearCalls() {
-  std::lock_guard lock(mutex_);
-  calls_.clear();
+  std::lock_guard lock(FMutex);
+  FCalls.clear();
 }
 
 void FakeCommApi::FailCall(const std::string& name, uint32_t error, int times) {
-  std::lock_guard lock(mutex_);
-  failures_[name] = {error, times};
+  std::lock_guard lock(FMutex);
+  FFailures[name] = {error, times};
 }
 
 void FakeCommApi::SetPresent(std::set<std::string> names) {
-  std::lock_guard lock(mutex_);
-  present_ = std::move(names);
+  std::lock_guard lock(FMutex);
+  FPresent = std::move(names);
 }
 
 void FakeCommApi::Receive(const std::string& bytes) {
-  std::lock_guard lock(mutex_);
-  TPort* port = Find(lastOpened_);
+  std::lock_guard lock(FMutex);
+  TPort* port = Find(FLastOpened);
   if (!port || bytes.empty()) return;
   port->Rx += bytes;
   uint32_t events = EV_RXCHAR;
   if (bytes.find(port->EvtChar) != std::string::npos) events |= EV_RXFLAG;
   port->Pending |= events & port->Mask;
-  changed_.notify_all();
+  FChanged.notify_all();
 }
 
 void FakeCommApi::RaiseEvents(uint32_t events) {
-  std::lock_guard lock(mutex_);
-  if (TPort* port = Find(lastOpened_)) port->Pending |= events & port->Mask;
-  changed_.notify_all();
+  std::lock_guard lock(FMutex);
+  if (TPort* port = Find(FLastOpened)) port->Pending |= events & port->Mask;
+  FChanged.notify_all();
 }
 
 void FakeCommApi::LimitNextRead(uint32_t n) {
-  std::lock_guard lock(mutex_);
-  readLimit_ = n;
+  std::lock_guard lock(FMutex);
+  FReadLimit = n;
 }
 
 void FakeCommApi::SetPendingTransfers(bool on) {
-  std::lock_guard lock(mutex_);
-  pending_ = on;
+  std::lock_guard lock(FMutex);
+  FPending = on;
 }
 
 std::string FakeCommApi::Written() const {
-  std::lock_guard lock(mutex_);
-  return written_;
+  std::lock_guard lock(FMutex);
+  return FWritten;
 }
 
 DCB FakeCommApi::LastDcb() const {
-  std::lock_guard lock(mutex_);
-  return lastDcb_;
+  std::lock_guard lock(FMutex);
+  return FLastDcb;
 }
 
 COMMTIMEOUTS FakeCommApi::LastTimeouts() const {
-  std::lock_guard lock(mutex_);
-  return lastTimeouts_;
+  std::lock_guard lock(FMutex);
+  return FLastTimeouts;
 }
 
 size_t FakeCommApi::OpenHandleCount() const {
-  std::lock_guard lock(mutex_);
-  return ports_.size();
+  std::lock_guard lock(FMutex);
+  return FPorts.size();
 }
 
 bool FakeCommApi::WaitForWaiters(int n, std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  return changed_.wait_for(lock, timeout, [&] { return waiters_ >= n; });
+  std::unique_lock lock(FMutex);
+  return FChanged.wait_for(lock, timeout, [&] { return FWaiters >= n; });
 }
 
 bool FakeCommApi::WaitForWaitCall(size_t calls, std::chrono::milliseconds timeout) {
-  std::unique_lock lock(mutex_);
-  return changed_.wait_for(lock, timeout, [&] { return waitCalls_ >= calls && waiters_ > 0; });
+  std::unique_lock lock(FMutex);
+  return FChanged.wait_for(lock, timeout, [&] { return FWaitCalls >= calls && FWaiters > 0; });
 }
 
 bool FakeCommApi::Enter(std::unique_lock<std::mutex>&, const std::string& name,
                         const std::string& args) {
-  calls_.push_back(name + "(" + args + ")");
-  auto it = failures_.find(name);
-  if (it == failures_.end() || it->second.second == 0) {
+  FCalls.push_back(name + "(" + args + ")");
+  auto it = FFailures.find(name);
+  if (it == FFailures.end() || it->second.second == 0) {
     tLastError = ERROR_SUCCESS;
     return true;
   }
@@ -124,8 +124,8 @@ bool FakeCommApi::Enter(std::unique_lock<std::mutex>&, const std::string& name,
 }
 
 FakeCommApi::TPort* FakeCommApi::Find(HANDLE h) {
-  auto it = ports_.find(h);
-  return it == ports_.end() ? nullptr : &it->second;
+  auto it = FPorts.find(h);
+  return it == FPorts.end() ? nullptr : &it->second;
 }
 
 bool FakeCommApi::Fail(uint32_t error) {
@@ -135,27 +135,27 @@ bool FakeCommApi::Fail(uint32_t error) {
 
 HANDLE FakeCommApi::CreateFile(const std::string& name, uint32_t access, uint32_t shareMode,
                                uint32_t creation, uint32_t flags) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "CreateFile",
              Join({name, Hex(access), std::to_string(shareMode), std::to_string(creation),
                    Hex(flags)})))
     return INVALID_HANDLE_VALUE;
-  const HANDLE h = nextHandle_++;
-  ports_[h].Name = name;
-  lastOpened_ = h;
+  const HANDLE h = FNextHandle++;
+  FPorts[h].Name = name;
+  FLastOpened = h;
   return h;
 }
 
 bool FakeCommApi::CloseHandle(HANDLE h) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "CloseHandle", std::to_string(h))) return false;
-  if (ports_.erase(h) == 0) return Fail(ERROR_INVALID_HANDLE);
-  changed_.notify_all();
+  if (FPorts.erase(h) == 0) return Fail(ERROR_INVALID_HANDLE);
+  FChanged.notify_all();
   return true;
 }
 
 bool FakeCommApi::SetupComm(HANDLE h, uint32_t inQueue, uint32_t outQueue) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "SetupComm",
              Join({std::to_string(h), std::to_string(inQueue), std::to_string(outQueue)})))
     return false;
@@ -163,7 +163,7 @@ bool FakeCommApi::SetupComm(HANDLE h, uint32_t inQueue, uint32_t outQueue) {
 }
 
 bool FakeCommApi::BuildCommDCB(const std::string& def, DCB& dcb) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "BuildCommDCB", def)) return false;
   // Only the base text the component uses is understood.
   if (def != "baud=9600 parity=N data=8 stop=1") return Fail(ERROR_INVALID_PARAMETER);
@@ -178,52 +178,52 @@ bool FakeCommApi::BuildCommDCB(const std::string& def, DCB& dcb) {
 }
 
 bool FakeCommApi::SetCommState(HANDLE h, const DCB& dcb) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "SetCommState",
              Join({std::to_string(h), std::to_string(dcb.BaudRate), Hex(dcb.Flags)})))
     return false;
   TPort* port = Find(h);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   port->EvtChar = dcb.EvtChar;
-  lastDcb_ = dcb;
+  FLastDcb = dcb;
   return true;
 }
 
 bool FakeCommApi::SetCommTimeouts(HANDLE h, const COMMTIMEOUTS& t) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "SetCommTimeouts", std::to_string(h))) return false;
   if (!Find(h)) return Fail(ERROR_INVALID_HANDLE);
-  lastTimeouts_ = t;
+  FLastTimeouts = t;
   return true;
 }
 
 bool FakeCommApi::SetCommMask(HANDLE h, uint32_t mask) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "SetCommMask", Join({std::to_string(h), Hex(mask)}))) return false;
   TPort* port = Find(h);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   port->Mask = mask;
   port->Pending &= mask;
   ++port->MaskGeneration;
-  changed_.notify_all();
+  FChanged.notify_all();
   return true;
 }
 
 bool FakeCommApi::WaitCommEvent(HANDLE h, uint32_t& eventMask, OVERLAPPED*) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   eventMask = 0;
   if (!Enter(lock, "WaitCommEvent", std::to_string(h))) return false;
   TPort* port = Find(h);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
   const uint64_t generation = port->MaskGeneration;
-  ++waitCalls_;
-  ++waiters_;
-  changed_.notify_all();
-  changed_.wait(lock, [&] {
+  ++FWaitCalls;
+  ++FWaiters;
+  FChanged.notify_all();
+  FChanged.wait(lock, [&] {
     port = Find(h);
     return !port || port->Pending != 0 || port->MaskGeneration != generation;
   });
-  --waiters_;
+  --FWaiters;
   if (!port) return Fail(ERROR_OPERATION_ABORTED);
   // A changed mask ends the wait with no events, as the driver does.
   eventMask = port->Pending;
@@ -232,7 +232,7 @@ bool FakeCommApi::WaitCommEvent(HANDLE h, uint32_t& eventMask, OVERLAPPED*) {
 }
 
 bool FakeCommApi::ClearCommError(HANDLE h, uint32_t& errors, COMSTAT* stat) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   errors = 0;
   if (!Enter(lock, "ClearCommError", std::to_string(h))) return false;
   TPort* port = Find(h);
@@ -245,16 +245,16 @@ bool FakeCommApi::ClearCommError(HANDLE h, uint32_t& errors, COMSTAT* stat) {
 }
 
 bool FakeCommApi::ReadFile(HANDLE h, void* buffer, uint32_t count, uint32_t& read, OVERLAPPED* ov) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   read = 0;
   if (!Enter(lock, "ReadFile", Join({std::to_string(h), std::to_string(count)}))) return false;
   TPort* port = Find(h);
   if (!port) return Fail(ERROR_INVALID_HANDLE);
-  const uint32_t n = std::min({count, readLimit_, static_cast<uint32_t>(port->Rx.size())});
-  readLimit_ = UINT32_MAX;
+  const uint32_t n = std::min({count, FReadLimit, static_cast<uint32_t>(port->Rx.size())});
+  FReadLimit = UINT32_MAX;
   std::memcpy(buffer, port->Rx.data(), n);
   port->Rx.erase(0, n);
-  if (pending_ && ov) {
+  if (FPending && ov) {
     ov->InternalHigh = n;
     return Fail(ERROR_IO_PENDING);
   }
@@ -264,13 +264,13 @@ bool FakeCommApi::ReadFile(HANDLE h, void* buffer, uint32_t count, uint32_t& rea
 
 bool FakeCommApi::WriteFile(HANDLE h, const void* buffer, uint32_t count, uint32_t& written,
                             OVERLAPPED* ov) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   written = 0;
   const std::string data(static_cast<const char*>(buffer), count);
   if (!Enter(lock, "WriteFile", Join({std::to_string(h), data}))) return false;
   if (!Find(h)) return Fail(ERROR_INVALID_HANDLE);
-  written_ += data;
-  if (pending_ && ov) {
+  FWritten += data;
+  if (FPending && ov) {
     ov->InternalHigh = count;
     return Fail(ERROR_IO_PENDING);
   }
@@ -279,7 +279,7 @@ bool FakeCommApi::WriteFile(HANDLE h, const void* buffer, uint32_t count, uint32
 }
 
 bool FakeCommApi::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, uint32_t& transferred, bool wait) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   transferred = 0;
   if (!Enter(lock, "GetOverlappedResult", Join({std::to_string(h), wait ? "1" : "0"})))
     return false;
@@ -291,14 +291,14 @@ bool FakeCommApi::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, uint32_t& transf
 }
 
 bool FakeCommApi::GetCommModemStatus(HANDLE h, uint32_t& status) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   status = 0;
   if (!Enter(lock, "GetCommModemStatus", std::to_string(h))) return false;
   return Find(h) ? true : Fail(ERROR_INVALID_HANDLE);
 }
 
 bool FakeCommApi::EscapeCommFunction(HANDLE h, uint32_t function) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "EscapeCommFunction", Join({std::to_string(h), std::to_string(function)})))
     return false;
   return Find(h) ? true : Fail(ERROR_INVALID_HANDLE);
@@ -306,9 +306,9 @@ bool FakeCommApi::EscapeCommFunction(HANDLE h, uint32_t function) {
 
 bool FakeCommApi::GetDefaultCommConfig(const std::string& name, COMMCONFIG* config,
                                        uint32_t& size) {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(FMutex);
   if (!Enter(lock, "GetDefaultCommConfig", Join({name, std::to_string(size)}))) return false;
-  if (!present_.contains(name)) return Fail(ERROR_FILE_NOT_FOUND);
+  if (!FPresent.contains(name)) return Fail(ERROR_FILE_NOT_FOUND);
   if (size < sizeof(COMMCONFIG)) return Fail(ERROR_INSUFFICIENT_BUFFER);
   *config = COMMCONFIG{};
   return true;

@@ -1,4 +1,4 @@
-#include "config/Einstellungen.h"
+#include "config/ui/Einstellungen.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -7,16 +7,16 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "measurement/Main.h"
 #include "serial/LineParameters.h"
-#include "serial/SerDlgs.h"
 #include "serial/Serial.h"
+#include "serial/ui/SerDlgs.h"
 #include "ui/MessageBoxes.h"
 #include "ui/RadioGroup.h"
 
 namespace pzam {
 
-TF_Config::TF_Config(TF_Main* main, QWidget* parent) : QWidget(parent, Qt::Window), FMain(main) {
+TF_Config::TF_Config(IConfigHost* main, QWidget* parent)
+    : QWidget(parent, Qt::Window), FMain(main) {
   CreateControls();
   SerPortComboBox1->SetSerial(&main->Serial1());
   SerPortComboBox1->Loaded();
@@ -87,9 +87,10 @@ void TF_Config::CbB_SprachwahlChange() {
   FMain->LoadLanguage();
 }
 
-// Applies the choices to the main window, then hides this window.
+// Applies the choices to the main window, then hides this window. During a run the choices are
+// fixed and the main window shows the running record file: the window only hides.
 void TF_Config::Bu_CloseClick() {
-  FMain->ApplyOperatingMode();
+  if (!FMain->Running()) FMain->ApplyOperatingMode();
   close();
 }
 

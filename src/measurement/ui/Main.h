@@ -13,6 +13,7 @@
 
 #include "common/FormatSettings.h"
 #include "config/Language.h"
+#include "config/ui/ConfigHost.h"
 
 class QFrame;
 class QLabel;
@@ -29,6 +30,7 @@ class ICommApi;
 namespace serial {
 class TCOMManager;
 class TSerial;
+class TSerPort;
 }  // namespace serial
 namespace measurement {
 class TMeasurementRun;
@@ -63,7 +65,7 @@ struct TMainSetup {
   std::function<TDateTime()> Clock;
 };
 
-class TF_Main : public QWidget {
+class TF_Main : public QWidget, public IConfigHost {
   Q_OBJECT
 
  public:
@@ -75,9 +77,9 @@ class TF_Main : public QWidget {
   TF_Config* Config() const { return FConfig; }
 
   // Fits the window to the operating mode and save mode chosen in the settings window.
-  void ApplyOperatingMode();
+  void ApplyOperatingMode() override;
   // Gives both windows the texts of the language named in the settings window.
-  void LoadLanguage();
+  void LoadLanguage() override;
   // The text of a text id in the current language ("0" when missing).
   std::string LanguageText(int id) const { return FLanguage.Text(id); }
   const TLanguageTexts& Language() const { return FLanguage; }
@@ -85,14 +87,16 @@ class TF_Main : public QWidget {
   const std::string& ProgramDir() const { return FProgramDir; }
   std::string SettingsPath() const;
 
-  serial::TSerial& Serial1() const;
-  serial::TCOMManager& Manager() const { return *FManager; }
+  serial::TSerial& Serial1() const override;
+  // The modem-line port: configured, never opened by the program.
+  serial::TSerPort& SerPort1() const { return *FSerPort1; }
+  serial::TCOMManager& Manager() const override { return *FManager; }
   measurement::TMeasurementRun& Run() const { return *FRun; }
-  bool Running() const;
+  bool Running() const override;
   // The window's components in order of creation.
   std::vector<QWidget*> Components() const;
   // Shows "Com" and the port number of Serial1 in Ed_ComNum.
-  void ShowComPort();
+  void ShowComPort() override;
 
   // Handlers (window thread).
   void FormCreate();
@@ -150,6 +154,7 @@ class TF_Main : public QWidget {
   void ConnectHandlers();
   void CreateRun(const TMainSetup& setup);
   void SetSerial1Properties();
+  void SetSerPort1Properties();
   void WriteSettingsFile();
 
   TF_Config* FConfig = nullptr;
@@ -162,6 +167,7 @@ class TF_Main : public QWidget {
   serial::TCOMManager* FManager;
   std::unique_ptr<ui::TQtDispatcher> FDispatcher;
   std::unique_ptr<measurement::TRunSerial> FSerial1;
+  std::unique_ptr<serial::TSerPort> FSerPort1;
   std::unique_ptr<TRunView> FRunView;
   std::unique_ptr<TRunChoices> FRunChoices;
   std::unique_ptr<measurement::TSerialRunPort> FRunPort;

@@ -4,9 +4,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "config/Einstellungen.h"
-#include "measurement/Main.h"
-#include "serial/SerDlgs.h"
+#include "config/ui/Einstellungen.h"
+#include "serial/ui/SerDlgs.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 
@@ -40,6 +39,7 @@ void TF_Config::CreateControls() {
                      {" sendet", " wird abgefragt", " Sylvac-Mode", " Quorvant"});
   Bu_Close = Place(new QPushButton(QString::fromUtf8("2006 Schließen"), this), "Bu_Close",
                    {10, 354, 343, 25}, 2006);
+  ui::PressOnEnter(Bu_Close);
   RG_SaveData =
       Group(this, "RG_SaveData", 2003, "2003 Datenspeicherung", {10, 171, 341, 102},
             {"keine Messwertdatei anlegen", "Excel-Datei     \"Datum_Charge\" .xls   anlegen",

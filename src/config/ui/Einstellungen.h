@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <vector>
 
+#include "config/ui/ConfigHost.h"
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -18,14 +20,13 @@ class TRadioGroup;
 class TFramePanel;
 }  // namespace ui
 
-class TF_Main;
 class TSerPortComboBox;
 
 class TF_Config : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TF_Config(TF_Main* main, QWidget* parent = nullptr);
+  explicit TF_Config(IConfigHost* main, QWidget* parent = nullptr);
   ~TF_Config() override;
 
   // The window's components in order of creation.
@@ -63,7 +64,7 @@ class TF_Config : public QWidget {
   void CreateControls();
   void ConnectHandlers();
 
-  TF_Main* FMain;
+  IConfigHost* FMain;
 };
 
 }  // namespace pzam

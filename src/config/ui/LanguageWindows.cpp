@@ -1,20 +1,19 @@
-#include "ui/LanguageWindows.h"
+#include "config/ui/LanguageWindows.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <utility>
 
-#include "config/Einstellungen.h"
-#include "measurement/Main.h"
+#include "config/ui/Einstellungen.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 
 namespace pzam::ui {
 
-TLanguageWindows::TLanguageWindows(TF_Main& main, TF_Config& config)
-    : FMain(main), FConfig(config) {
-  FComponents = main.Components();
+TLanguageWindows::TLanguageWindows(std::vector<QWidget*> mainComponents, TF_Config& config)
+    : FConfig(config), FComponents(std::move(mainComponents)) {
   for (QWidget* w : config.Components()) FComponents.push_back(w);
 }
 

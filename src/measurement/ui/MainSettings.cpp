@@ -5,15 +5,15 @@
 #include <QTimer>
 
 #include "common/Errors.h"
-#include "config/Einstellungen.h"
 #include "config/Profile.h"
 #include "config/SettingsFile.h"
 #include "config/TextIds.h"
-#include "measurement/Main.h"
+#include "config/ui/Einstellungen.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
-#include "serial/SerDlgs.h"
+#include "measurement/ui/Main.h"
 #include "serial/Serial.h"
+#include "serial/ui/SerDlgs.h"
 #include "ui/MessageBoxes.h"
 #include "ui/RadioGroup.h"
 

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "measurement/Main.h"
+#include "measurement/ui/Main.h"
 #include "ui/Controls.h"
 #include "ui/JpegImage.h"
 
@@ -41,6 +41,7 @@ QLineEdit* ReadOnlyField(QWidget* parent, const char* name, const QRect& r) {
 QPushButton* Button(QWidget* parent, const char* name, int tag, const char* text, const QRect& r) {
   auto* button = Place(new QPushButton(QString::fromUtf8(text), parent), name, r, tag);
   button->setFont(ui::SansSerifFont(13));
+  ui::PressOnEnter(button);
   return button;
 }
 
@@ -80,6 +81,8 @@ void TF_Main::CreateControls() {
   Pa_Anz = Figure(this, "Pa_Anz", "1", {4, 128, 65, 33});
   Ed_CharNum = Place(new QLineEdit("-----", this), "Ed_CharNum", {80, 131, 145, 27});
   Ed_CharNum->setFont(ui::ArialFont(16, true));
+  // Disabled during a run; the batch that is running must stay readable.
+  ui::KeepTextReadableWhenDisabled(Ed_CharNum);
   Pa_Ist = Figure(this, "Pa_Ist", "0,000", {240, 128, 100, 33});
   Pa_Mwt = Figure(this, "Pa_Mwt", "0,000", {352, 128, 100, 33});
   Pa_Stw = Figure(this, "Pa_Stw", "0,000", {464, 128, 100, 33});

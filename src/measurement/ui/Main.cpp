@@ -1,4 +1,4 @@
-#include "measurement/Main.h"
+#include "measurement/ui/Main.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -7,19 +7,21 @@
 #include <QTimer>
 
 #include "common/Paths.h"
-#include "config/Einstellungen.h"
+#include "common/ReasonTexts.h"
 #include "config/SettingsFile.h"
 #include "config/TextIds.h"
 #include "config/VersionText.h"
-#include "measurement/MainAdapters.h"
+#include "config/ui/Einstellungen.h"
+#include "config/ui/LanguageWindows.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
+#include "measurement/ui/MainAdapters.h"
+#include "serial/SerPort.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "ui/Controls.h"
-#include "ui/LanguageWindows.h"
 #include "ui/MessageBoxes.h"
 #include "ui/QtDispatcher.h"
 #include "ui/RadioGroup.h"
@@ -42,7 +44,9 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
 }
 
 // The binding goes first (its handlers touch the run no more), then the run, then Serial1.
-TF_Main::~TF_Main() = default;
+TF_Main::~TF_Main() {
+  SetReasonTexts({});
+}
 
 void TF_Main::ConnectHandlers() {
   using ui::Guarded;
@@ -70,8 +74,9 @@ void TF_Main::FormCreate() {
 }
 
 void TF_Main::LoadLanguage() {
-  ui::TLanguageWindows windows(*this, *FConfig);
+  ui::TLanguageWindows windows(Components(), *FConfig);
   pzam::LoadLanguage(windows, FLanguage, FProgramDir);
+  SetReasonTexts([texts = FLanguage](int id) { return texts.Text(id); });
 }
 
 void TF_Main::ShowComPort() {

@@ -83,21 +83,21 @@ class FakeCommApi : public ICommApi {
   TPort* Find(HANDLE h);
   bool Fail(uint32_t error);
 
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<std::string> calls_;
-  std::map<std::string, std::pair<uint32_t, int>> failures_;
-  std::set<std::string> present_;
-  std::map<HANDLE, TPort> ports_;
-  HANDLE nextHandle_ = 100;
-  HANDLE lastOpened_ = INVALID_HANDLE_VALUE;
-  std::string written_;
-  uint32_t readLimit_ = UINT32_MAX;
-  bool pending_ = false;
-  int waiters_ = 0;
-  size_t waitCalls_ = 0;
-  DCB lastDcb_;
-  COMMTIMEOUTS lastTimeouts_;
+  mutable std::mutex FMutex;
+  std::condition_variable FChanged;
+  std::vector<std::string> FCalls;
+  std::map<std::string, std::pair<uint32_t, int>> FFailures;
+  std::set<std::string> FPresent;
+  std::map<HANDLE, TPort> FPorts;
+  HANDLE FNextHandle = 100;
+  HANDLE FLastOpened = INVALID_HANDLE_VALUE;
+  std::string FWritten;
+  uint32_t FReadLimit = UINT32_MAX;
+  bool FPending = false;
+  int FWaiters = 0;
+  size_t FWaitCalls = 0;
+  DCB FLastDcb;
+  COMMTIMEOUTS FLastTimeouts;
 };
 
 }  // namespace pzam::comm

@@ -9,7 +9,6 @@
 
 namespace pzam {
 
-class TF_Main;
 class TF_Config;
 
 namespace ui {
@@ -18,7 +17,8 @@ class TRadioGroup;
 
 class TLanguageWindows : public ILanguageWindows {
  public:
-  TLanguageWindows(TF_Main& main, TF_Config& config);
+  // The main window's components in order of creation, then the settings window.
+  TLanguageWindows(std::vector<QWidget*> mainComponents, TF_Config& config);
 
   std::string LanguageName() const override;
   int ComponentCount() const override { return static_cast<int>(FComponents.size()); }
@@ -35,7 +35,6 @@ class TLanguageWindows : public ILanguageWindows {
  private:
   TRadioGroup* Group(TRadioList list) const;
 
-  TF_Main& FMain;
   TF_Config& FConfig;
   std::vector<QWidget*> FComponents;
 };
