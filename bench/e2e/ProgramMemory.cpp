@@ -2,6 +2,9 @@
 // Qt's offscreen platform in operating mode 3 with an Excel record file; an instrument on a
 // pseudo-terminal, driven from the same event loop, sends the values as fast as the program
 // answers them. Prints the resident memory before Initialise and after the 9999th answer.
+// With --runs N the buttons drive N such runs one after another in the same program (Initialise,
+// 9999 values, End), and the resident memory is printed after each End: it must not grow from run
+// to run. TMPDIR chooses where the record files go (default /tmp).
 #include <poll.h>
 #include <unistd.h>
 
@@ -9,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -55,8 +59,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "pty: %s\n", error.c_str());
     return 1;
   }
-  char pattern[] = "/tmp/pzam-memory-XXXXXX";
-  const std::string folder = mkdtemp(pattern);
+  int runs = 1;
+  for (int i = 1; i + 1 < argc; ++i) {
+    if (std::string(argv[i]) == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
+  }
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/pzam-memory-XXXXXX";
+  const std::string folder = mkdtemp(pattern.data());
   for (const char* language : {"lng_deutsch.lng", "lng_english.lng"})
     std::filesystem::copy_file(bin / language, folder + "/" + language);
   const std::string com =
@@ -77,9 +86,25 @@ int main(int argc, char** argv) {
   main.show();
 
   std::string before;
-  int sent = 0, answered = 0;
+  int sent = 0, answered = 0, run = 0;
   std::string in;
   QTimer feed;
+  const auto endRun = [&] {
+    feed.stop();
+    main.Bu_MeasStop->click();
+    ++run;
+    std::printf("run %2d: %d values answered, resident memory after End  %s\n", run, answered,
+                Status("VmRSS:").c_str());
+    std::fflush(stdout);
+    for (const auto& f : std::filesystem::directory_iterator(folder)) {
+      if (f.path().extension() == ".xls") std::filesystem::remove(f.path());
+    }
+    if (run == runs) return QApplication::quit();
+    sent = answered = 0;
+    in.clear();
+    main.Bu_MeasInit->click();
+    feed.start(1);
+  };
   QObject::connect(&feed, &QTimer::timeout, [&] {
     if (!line.Read(in)) QApplication::exit(1);
     for (auto at = in.find("STO0\r"); at != std::string::npos; at = in.find("STO0\r")) {
@@ -93,14 +118,17 @@ int main(int argc, char** argv) {
       out += text;
     }
     if (!out.empty()) line.Write(out.data(), out.size());
-    if (answered == kValues) QApplication::quit();
+    if (answered == kValues) {
+      if (runs == 1) return QApplication::quit();
+      endRun();
+    }
   });
   QTimer::singleShot(500, [&] {
     before = Status("VmRSS:");
     main.Bu_MeasInit->click();
     feed.start(1);
   });
-  QTimer::singleShot(600000, [] { QApplication::exit(1); });
+  QTimer::singleShot(runs * 600000, [] { QApplication::exit(1); });
   const int code = QApplication::exec();
   std::printf("program windows, mode 3, Excel record file: %d values answered\n", answered);
   std::printf("resident memory before Initialise  %s\n", before.c_str());

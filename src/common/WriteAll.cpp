@@ -1,8 +1,11 @@
 #include "common/WriteAll.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+
+#include "common/Paths.h"
 
 namespace pzam {
 
@@ -21,6 +24,39 @@ bool WriteAll(int fd, std::string_view bytes) {
     done += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+namespace {
+
+bool Synced(int result) {
+  return result == 0 || errno == EINVAL || errno == EROFS;
+}
+
+}  // namespace
+
+bool SyncData(int fd) {
+  int result;
+  while ((result = ::fdatasync(fd)) != 0 && errno == EINTR) {
+  }
+  return Synced(result);
+}
+
+bool SyncFile(int fd) {
+  int result;
+  while ((result = ::fsync(fd)) != 0 && errno == EINTR) {
+  }
+  return Synced(result);
+}
+
+bool SyncFolderOf(const std::string& path) {
+  const std::string folder = DirectoryOf(path);
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return true;
+  const bool ok = SyncFile(fd);
+  const int err = errno;
+  ::close(fd);
+  errno = err;
+  return ok;
 }
 
 }  // namespace pzam

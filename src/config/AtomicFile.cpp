@@ -10,7 +10,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/Paths.h"
 #include "common/WriteAll.h"
 
 namespace pzam {
@@ -51,15 +50,6 @@ int CreateTemporary(const std::string& target, std::string& tmpPath) {
   return -1;
 }
 
-void SyncDirectory(const std::string& target) {
-  std::string dir = DirectoryOf(target);
-  if (dir.empty()) dir = ".";
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& content) {
@@ -81,15 +71,17 @@ bool WriteFileAtomically(const std::string& path, const std::string& content) {
       // Only the administrator may give a file away; keeping the writer as owner is fine.
     }
   }
-  ok = ok && WriteAll(fd, content) && ::fsync(fd) == 0;
+  // The new content is on the disk before its name replaces the old file's.
+  ok = ok && WriteAll(fd, content) && SyncFile(fd);
   ok = (::close(fd) == 0) && ok;
   ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
   if (!ok) {
     ::unlink(tmp.c_str());
     return false;
   }
-  SyncDirectory(target);
-  return true;
+  // The rename itself reaches the disk with the folder; until then a power cut may bring back the
+  // old file (whole, never a mix), so a failed folder sync is a failed write.
+  return SyncFolderOf(target);
 }
 
 }  // namespace pzam

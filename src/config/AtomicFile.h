@@ -12,10 +12,11 @@ bool ReadWholeFile(const std::string& path, std::string& content);
 bool FileExists(const std::string& path);
 
 // Replaces the file's content through a temporary file in the same directory and an atomic
-// rename, so a crash leaves either the old or the new file, never a half-written one. An existing
-// file keeps its permissions; a link is followed and its target replaced. Refuses (returns false)
-// a file that is read-only (no write bit at all, or not writable by this user), a path that is not
-// a regular file, and a directory where the temporary file cannot be created.
+// rename, so a crash leaves either the old or the new file, never a half-written one. The new file
+// is synced to the disk before the rename and the folder after it; false when either sync fails. An
+// existing file keeps its permissions; a link is followed and its target replaced. Refuses (returns
+// false) a file that is read-only (no write bit at all, or not writable by this user), a path that
+// is not a regular file, and a directory where the temporary file cannot be created.
 bool WriteFileAtomically(const std::string& path, const std::string& content);
 
 }  // namespace pzam

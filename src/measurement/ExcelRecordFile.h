@@ -1,5 +1,7 @@
 // The Excel record file: one BOF record, then one LABEL record per cell, and an EOF record that is
-// kept at the end after every row, so the worksheet is valid at every moment.
+// kept at the end after every row, so the worksheet is valid at every moment. Every row is on the
+// disk (fdatasync) before WriteRow returns; a row whose data cannot be synced counts as not
+// written.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +25,9 @@ class TExcelRecordFile : public IRecordFile {
 
  private:
   explicit TExcelRecordFile(int fd) : FFile(fd) {}
-  // Writes the cells of `row` at the EOF record's place, followed by a new EOF record.
-  bool AppendRow(std::int32_t rowNumber, const TRecordRow& row, long long at);
+  // Writes the cells of `row` at the EOF record's place, followed by a new EOF record; on failure
+  // (errno set) the file is left as it was.
+  bool AppendRow(std::int32_t rowNumber, const TRecordRow& row);
 
   TFileHandle FFile;
   std::int32_t FRow = 0;

@@ -18,6 +18,14 @@ bool TFileHandle::WriteAt(long long offset, const std::string& bytes) {
   return target >= 0 && WriteAll(FFd, bytes);
 }
 
+bool TFileHandle::Sync() {
+  if (FFd < 0) {
+    errno = EBADF;
+    return false;
+  }
+  return SyncData(FFd);
+}
+
 bool TFileHandle::Truncate(long long size) {
   return FFd >= 0 && ::ftruncate(FFd, size) == 0;
 }

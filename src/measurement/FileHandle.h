@@ -16,6 +16,8 @@ class TFileHandle {
   bool IsOpen() const { return FFd >= 0; }
   // Writes every byte at `offset` (or at the end with offset -1); false with errno on failure.
   bool WriteAt(long long offset, const std::string& bytes);
+  // Waits until what was written is on the disk (SyncData); false with errno on failure.
+  bool Sync();
   // Cuts the file to `size` bytes.
   bool Truncate(long long size);
   long long Size() const;

@@ -188,16 +188,13 @@ void TMeasurementRun::ProcessAndRecord() {
     FView.AddMemoLine(e.what());
     return;
   }
-  FView.AddMemoLine(ValueLine(FChoices.BatchNumber(), TimeToText(FChoices.Clock(), fs), FTexts));
+  // One clock reading for the value line and its row, so that both show the same time.
+  const std::string time = TimeToText(FChoices.Clock(), fs);
+  FView.AddMemoLine(ValueLine(FChoices.BatchNumber(), time, FTexts));
   if (!FRecord) return;
-  const TRecordRow row{FChoices.BatchNumber(),
-                       TimeToText(FChoices.Clock(), fs),
-                       FTexts.Count,
-                       FTexts.Value,
-                       FTexts.Mean,
-                       FTexts.Deviation,
-                       FTexts.Maximum,
-                       FTexts.Minimum};
+  const TRecordRow row{FChoices.BatchNumber(), time,          FTexts.Count,
+                       FTexts.Value,           FTexts.Mean,   FTexts.Deviation,
+                       FTexts.Maximum,         FTexts.Minimum};
   try {
     FRecord->WriteRow(row);
   } catch (const Exception& e) {

@@ -113,7 +113,6 @@ void TSerialRunBinding::Removed() {
   if (!FRun.Running()) return;
   FLost = true;
   FLostGeneration = FRun.Generation();
-  FSeenGone = !FSerial.Manager().HasPort(FSerial.COMPort());
   AddMemo(textid::kPortRemoved);
 }
 
@@ -125,15 +124,15 @@ void TSerialRunBinding::ListChanged(void* self) {
 
 void TSerialRunBinding::TryReopen() {
   if (!PortLost()) return;
-  if (!FSerial.Manager().HasPort(FSerial.COMPort())) {
-    FSeenGone = true;
-    return;
-  }
-  if (!FSeenGone) return;  // not back yet: the next change tries again
+  if (!FSerial.Manager().HasPort(FSerial.COMPort())) return;
+  // Listed is not enough: the port may not have left the list at all when it returned under the
+  // same device name between two scans (a new pseudo-terminal of the same number, an adapter
+  // plugged back at once). The removed device cannot be opened any more, so an opening that
+  // succeeds means a device is there again.
   // What was read before the removal reaches the run before its cut-off telegram is dropped;
   // what the reopened port reads stays queued until after the drop.
   FShared->RunPending();
-  if (!FSerial.OpenPort()) return;
+  if (!FSerial.OpenPort()) return;  // not back yet: the next change tries again
   FLost = false;
   FRun.DropUnfinished();
   FView.AddMemoLine(FChoices.LanguageText(textid::kPortReopened));

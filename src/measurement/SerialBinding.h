@@ -46,8 +46,6 @@ class TSerialRunBinding {
   const IRunChoices& FChoices;
   std::shared_ptr<TShared> FShared;
   bool FLost = false;
-  // The port left the manager's list after its removal; only then does its listing mean return.
-  bool FSeenGone = false;
   std::uint64_t FLostGeneration = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "common/Errors.h"
+#include "common/WriteAll.h"
 
 namespace pzam::measurement {
 
@@ -14,6 +15,8 @@ std::unique_ptr<TTextRecordFile> TTextRecordFile::Create(const std::string& path
   if (fd < 0) throw EInOutError(EInOutError::CodeFromErrno(errno));
   std::unique_ptr<TTextRecordFile> file(new TTextRecordFile(fd));
   file->AppendLine(headers);
+  // The new file's name reaches the disk with its folder.
+  if (!SyncFolderOf(path)) throw EInOutError(EInOutError::CodeFromErrno(errno));
   return file;
 }
 
@@ -21,9 +24,12 @@ void TTextRecordFile::AppendLine(const TRecordRow& row) {
   std::string line = row[0];
   for (std::size_t i = 1; i < row.size(); ++i) line += ";" + row[i];
   line += "\n\r";
-  if (!FFile.WriteAt(FSize, line)) {
+  // The line is on the disk before the next value is taken; a line that cannot be synced counts
+  // as not written and is cut off again.
+  if (!FFile.WriteAt(FSize, line) || !FFile.Sync()) {
     const int err = errno;
     FFile.Truncate(FSize);
+    FFile.Sync();
     throw EInOutError(EInOutError::CodeFromErrno(err));
   }
   FSize += static_cast<long long>(line.size());

@@ -1,4 +1,5 @@
-// The text record file: lines of eight fields separated by ";", each ended by LF CR.
+// The text record file: lines of eight fields separated by ";", each ended by LF CR. Every line is
+// on the disk (fdatasync) before WriteRow returns.
 #pragma once
 
 #include <memory>
@@ -19,7 +20,8 @@ class TTextRecordFile : public IRecordFile {
 
  private:
   explicit TTextRecordFile(int fd) : FFile(fd) {}
-  // Writes one line at the end; a failed write leaves the lines before complete.
+  // Writes one line at the end and syncs it; a failed write or sync leaves the lines before
+  // complete and nothing after them.
   void AppendLine(const TRecordRow& row);
 
   TFileHandle FFile;

@@ -62,6 +62,27 @@ TEST(SimInstrument, ZamRepeatsItsValuesForASeed) {
   EXPECT_EQ(logs[0], logs[1]);
 }
 
+TEST(SimInstrument, PtyPaceSendsFasterThanTheLineRate) {
+  // 400 telegrams of 49 characters take 20 s at 9600 baud; the pseudo-terminal takes them at once.
+  constexpr int kCount = 400;
+  TSim sim({"--instrument", "zam", "--interval", "0", "--pace", "pty", "--count",
+            std::to_string(kCount), "--seed", "5"});
+  ASSERT_TRUE(sim.Process.WaitForPort());
+  TProgramPort port(sim.Process.Device());
+  const auto start = std::chrono::steady_clock::now();
+  std::string received;
+  for (int i = 0; i < kCount; ++i) {
+    const std::string telegram = port.ReadUntil('\x17');
+    ASSERT_FALSE(telegram.empty()) << i;
+    received += telegram;
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+  EXPECT_EQ(0, sim.Process.WaitForExit());
+  std::string logged;
+  for (const auto& line : sim.Log()) logged += line + '\x17';
+  EXPECT_EQ(logged, received);  // nothing lost or reordered for the speed
+}
+
 TEST(SimInstrument, ZamMixesInMessagesAsEverySeventhTelegram) {
   TSim sim({"--instrument", "zam", "--interval", "5", "--count", "7", "--messages"});
   ASSERT_TRUE(sim.Process.WaitForPort());

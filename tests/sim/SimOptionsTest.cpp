@@ -14,6 +14,7 @@ TEST(SimOptions, DefaultsAndEveryOption) {
   ASSERT_EQ("", r.Error);
   EXPECT_EQ(TInstrument::Zam, r.Options.Instrument);
   EXPECT_EQ(1000, r.Options.IntervalMs);
+  EXPECT_EQ(TPace::Line, r.Options.Pace);
   EXPECT_EQ(0u, r.Options.Count);
   EXPECT_DOUBLE_EQ(12.345, r.Options.Mean);
   EXPECT_DOUBLE_EQ(0.005, r.Options.Sd);
@@ -38,6 +39,8 @@ TEST(SimOptions, DefaultsAndEveryOption) {
   r = Parse({"--instrument", "quorvant", "--mean", "+1.25"});
   ASSERT_EQ("", r.Error);
   EXPECT_DOUBLE_EQ(1.25, r.Options.Mean);
+  EXPECT_EQ(TPace::Pty, Parse({"--instrument", "zam", "--pace", "pty"}).Options.Pace);
+  EXPECT_EQ(TPace::Line, Parse({"--instrument", "zam", "--pace=line"}).Options.Pace);
   EXPECT_TRUE(Parse({"--help"}).Options.Help);
   EXPECT_TRUE(Parse({"--instrument", "zam", "--messages"}).Options.Messages);
 }
@@ -55,6 +58,7 @@ TEST(SimOptions, BadOptionsGiveOneLineErrors) {
       {"--instrument", "zam", "--interval", "-1"},
       {"--instrument", "zam", "--interval", "10ms"},
       {"--instrument", "zam", "--count", "-3"},
+      {"--instrument", "zam", "--pace", "fast"},
       {"--instrument", "zam", "--count", ""},
       {"--instrument", "zam", "--mean", "abc"},
       {"--instrument", "zam", "--mean", "1000"},

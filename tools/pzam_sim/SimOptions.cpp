@@ -22,7 +22,7 @@ bool ParseNumber(const std::string& text, T& out) {
 // Options that take a value; everything else is a flag.
 bool TakesValue(const std::string& name) {
   for (const char* n : {"instrument", "port", "config", "interval", "count", "mean", "sd", "seed",
-                        "log", "cable"}) {
+                        "log", "cable", "pace"}) {
     if (name == n) return true;
   }
   return false;
@@ -46,6 +46,13 @@ std::string Apply(TSimOptions& o, const std::string& name, const std::string& va
       o.Cable = TCable::Simplex;
     else
       return bad + " (duplex or simplex)";
+  } else if (name == "pace") {
+    if (value == "line")
+      o.Pace = TPace::Line;
+    else if (value == "pty")
+      o.Pace = TPace::Pty;
+    else
+      return bad + " (line or pty)";
   } else if (name == "port") {
     o.PortNumber = ParsePortName(value);
     if (o.PortNumber == 0) return bad + " (COM1 to COM99)";
@@ -137,7 +144,7 @@ TParseResult ParseSimOptions(const std::vector<std::string>& args) {
 const char* SimUsage() {
   return "usage: pzam-sim --instrument zam|sylvac|quorvant [--port COMn] [--config FILE]\n"
          "                [--interval MS] [--count N] [--mean X] [--sd S] [--seed N]\n"
-         "                [--messages] [--cable duplex|simplex] [--log FILE]\n"
+         "                [--pace line|pty] [--messages] [--cable duplex|simplex] [--log FILE]\n"
          "\n"
          "Simulates a length gauge on a pseudo-terminal and enters it as COMn in the [Ports]\n"
          "section of the settings file until it ends (Ctrl+C).\n"
@@ -146,6 +153,8 @@ const char* SimUsage() {
          "  --port        COM1..COM99 (default: the first free one from COM5 up)\n"
          "  --config      settings file (default: P-ZAM's own PZAMConfig.ini)\n"
          "  --interval    ms between values, 0 = at the line rate (default 1000)\n"
+         "  --pace        line: no faster than the instrument's baud rate (default); pty: as\n"
+         "                fast as the pseudo-terminal takes the texts (with --interval 0)\n"
          "  --count       stop after N values (default 0 = endless)\n"
          "  --mean, --sd  normal distribution of the values (default 12.345, 0.005)\n"
          "  --seed        seed for repeatable values\n"

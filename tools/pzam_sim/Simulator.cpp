@@ -187,7 +187,9 @@ void TSimulator::Send(const std::string& text, TClock::time_point now) {
   // 4800 baud 7E2 (11 bits) for the others.
   const bool zam = FOptions.Instrument == TInstrument::Zam;
   const auto perChar = std::chrono::microseconds(zam ? 10 * 1000000 / 9600 : 11 * 1000000 / 4800);
-  FLineFreeAt = std::max(now, FLineFreeAt) + perChar * static_cast<int>(text.size());
+  FLineFreeAt = FOptions.Pace == TPace::Pty
+                    ? now
+                    : std::max(now, FLineFreeAt) + perChar * static_cast<int>(text.size());
   Flush();
 }
 
