@@ -1,9 +1,12 @@
-// A run core without windows for the benchmarks and fuzz targets: a view that shows nothing and
-// fixed operator choices.
+// A run core without windows for the benchmarks and fuzz targets: a view that shows nothing, a
+// port that takes everything, fixed operator choices and a gauge's values.
 #pragma once
 
+#include <cmath>
 #include <optional>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "measurement/RunInterfaces.h"
 
@@ -18,6 +21,24 @@ class TNullRunView : public measurement::IRunView {
   void EnableControl(measurement::TControl, bool) override {}
   void SetTakeValueCaption(const std::string&) override {}
 };
+
+// A port that opens at once and takes every text.
+class TNullRunPort : public measurement::IRunPort {
+ public:
+  std::string Name() const override { return "COM3"; }
+  bool Open(std::string&) override { return true; }
+  void Close() override {}
+  int WriteText(const std::string& text) override { return static_cast<int>(text.size()); }
+};
+
+// A gauge's values: normal around 12.345 with s = 0.005, on the 0.001 grid, the same every time.
+inline std::vector<double> GaugeRunValues(int n) {
+  std::mt19937 random(1);
+  std::normal_distribution<double> normal(12.345, 0.005);
+  std::vector<double> values;
+  for (int i = 0; i < n; ++i) values.push_back(std::round(normal(random) * 1000) / 1000);
+  return values;
+}
 
 // Sylvac mode, Duplex, Excel records, batch "-----"; language texts are their ids. Without a
 // fixed clock the rows carry the current time.

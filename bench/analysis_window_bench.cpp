@@ -14,6 +14,8 @@
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/Charts.h"
 
+#include "RunDoubles.h"
+
 namespace {
 
 // The window thread's own time, without the time other programs take the cores from it.
@@ -23,20 +25,14 @@ double ThreadCpuMs() {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// A gauge's values: normal about 12.345 with s = 0.005 on the 0.001 grid. Against the tolerance
-// 12.335 to 12.355 about one in twenty lies outside, and the rules flag some hundreds of points.
-std::vector<double> RunValues(int n) {
-  std::mt19937 random(1);
-  std::normal_distribution<double> normal(12.345, 0.005);
-  std::vector<double> values;
-  for (int i = 0; i < n; ++i) values.push_back(std::round(normal(random) * 1000) / 1000);
-  return values;
-}
+// A gauge's values about 12.345 with s = 0.005: against the tolerance 12.335 to 12.355 about one
+// in twenty lies outside, and the rules flag some hundreds of points.
+using pzam::bench::GaugeRunValues;
 
 // The window holds n - 1 values; one more arrives and the window is brought up to date.
 void BM_OneMoreValue(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const std::vector<double> values = RunValues(n);
+  const std::vector<double> values = GaugeRunValues(n);
   pzam::TF_Analysis window;
   window.SetTextSource([](int id) { return std::to_string(id); });
   window.SetToleranceTexts({"12,345", "12,335", "12,355"});

@@ -14,13 +14,7 @@ namespace {
 using namespace pzam::measurement;
 using TNullView = pzam::bench::TNullRunView;
 
-class TPort : public IRunPort {
- public:
-  std::string Name() const override { return "COM3"; }
-  bool Open(std::string&) override { return true; }
-  void Close() override {}
-  int WriteText(const std::string& text) override { return static_cast<int>(text.size()); }
-};
+using TPort = pzam::bench::TNullRunPort;
 
 std::string ValueText(int i) {
   return i % 3 ? "+0012.345" : "+0012.340";

@@ -84,13 +84,7 @@ BENCHMARK(BM_RecordRow)
     ->MinTime(3.0)
     ->Unit(benchmark::kMillisecond);
 
-class TPort : public IRunPort {
- public:
-  std::string Name() const override { return "COM3"; }
-  bool Open(std::string&) override { return true; }
-  void Close() override {}
-  int WriteText(const std::string& text) override { return static_cast<int>(text.size()); }
-};
+using TPort = pzam::bench::TNullRunPort;
 
 // The save mode's choices on top of the fixed Sylvac run.
 class TSaveChoices : public pzam::bench::TFixedRunChoices {

@@ -20,6 +20,7 @@
 #include <map>
 #include <string>
 
+#include "ProgramWindows.h"
 #include "PtyLine.h"
 #include "config/ui/Einstellungen.h"
 #include "measurement/ui/Main.h"
@@ -77,12 +78,8 @@ int main(int argc, char** argv) {
   pzam::comm::PlatformPortNames().SetExplicitMap({{9, line.SlavePath()}});
 
   QApplication app(argc, argv);
-  pzam::TMainSetup setup;
-  setup.ProgramDir = folder + "/";
-  setup.RunDirectory = folder + "/";
-  pzam::TF_Main main(setup);
-  pzam::TF_Config config(&main);
-  main.SetConfig(&config);
+  pzam::bench::TProgramWindows windows(folder);
+  pzam::TF_Main& main = windows.Main;
   main.show();
 
   std::string before;

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <map>
 
+#include "ProgramWindows.h"
 #include "config/Profile.h"
 #include "config/ui/Einstellungen.h"
 #include "measurement/ui/Main.h"
@@ -62,16 +63,8 @@ int WindowRole(int argc, char** argv, const std::string& folder) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("P-ZAM");
   pzam::ui::TQtDispatcher dispatcher;
-  std::unique_ptr<pzam::ui::TDeviceWatch> devices;
-  if (auto* posix = dynamic_cast<pzam::comm::TPosixCommApi*>(&pzam::comm::PlatformCommApi()))
-    devices =
-        std::make_unique<pzam::ui::TDeviceWatch>(pzam::serial::ComManager(), dispatcher, *posix);
-  pzam::TMainSetup setup;
-  setup.ProgramDir = folder + "/";
-  setup.RunDirectory = folder + "/";
-  pzam::TF_Main main(setup);
-  pzam::TF_Config config(&main);
-  main.SetConfig(&config);
+  pzam::bench::TProgramWindows windows(folder, &dispatcher);
+  pzam::TF_Main& main = windows.Main;
   TFirstPaint paint;
   main.installEventFilter(&paint);
   main.show();
@@ -112,16 +105,8 @@ int IdleRole(int argc, char** argv, const std::string& folder, int seconds) {
   }
   pzam::comm::PlatformPortNames().SetExplicitMap(ports);
   pzam::ui::TQtDispatcher dispatcher;
-  std::unique_ptr<pzam::ui::TDeviceWatch> devices;
-  if (auto* posix = dynamic_cast<pzam::comm::TPosixCommApi*>(&pzam::comm::PlatformCommApi()))
-    devices =
-        std::make_unique<pzam::ui::TDeviceWatch>(pzam::serial::ComManager(), dispatcher, *posix);
-  pzam::TMainSetup setup;
-  setup.ProgramDir = folder + "/";
-  setup.RunDirectory = folder + "/";
-  pzam::TF_Main main(setup);
-  pzam::TF_Config config(&main);
-  main.SetConfig(&config);
+  pzam::bench::TProgramWindows windows(folder, &dispatcher);
+  pzam::TF_Main& main = windows.Main;
   main.show();
   std::pair<long long, long long> before{};
   QTimer::singleShot(500, [&] { main.Bu_MeasInit->click(); });

@@ -5,16 +5,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/Charts.h"
-#include "common/Paths.h"
-#include "config/ui/Einstellungen.h"
-#include "measurement/ui/Main.h"
-#include "serial/COMManager.h"
-#include "support/FakeCommApi.h"
+#include "ui/ShotWindows.h"
 
 namespace {
 
@@ -34,32 +28,12 @@ std::vector<int> Thousandths() {
 }  // namespace
 
 bool ShootAnalysis(const std::string& language, const QString& outDir) {
-  namespace fs = std::filesystem;
-  const fs::path work = fs::temp_directory_path() / ("pzam_analysis_shots_" + language);
-  fs::remove_all(work);
-  fs::create_directories(work);
-  for (const char* lng : {"lng_deutsch.lng", "lng_english.lng"}) {
-    fs::copy_file(fs::path(pzam::ExecutableDir()) / lng, work / lng);
-  }
-  std::ofstream(work / "PZAMConfig.ini")
-      << "[Select]\nReqMode=0\nFileMode=2\n[Language]\nLastLanguage=" << language
-      << "\n[Tolerance]\nNominal=12,345\nLower=12,335\nUpper=12,355\n";
-
-  pzam::comm::FakeCommApi comm;
-  comm.SetPresent({"COM1", "COM3", "COM4"});
-  pzam::serial::TCOMManager manager(comm, 4);
-  pzam::TMainSetup setup;
-  setup.ProgramDir = work.string() + "/";
-  setup.RunDirectory = work.string() + "/";
-  setup.Comm = &comm;
-  setup.Manager = &manager;
-  setup.Format = pzam::TFormatSettings{',', "%H:%M:%S"};
-  setup.Clock = [] { return pzam::TDateTime{2026, 12, 8, 9, 5, 3}; };
-  pzam::TF_Main main(setup);
-  pzam::TF_Config config(&main);
-  main.SetConfig(&config);
-  main.Ti_StartupTimer();
-  main.Ed_CharNum->setText("4711");
+  pzam::test::TShotWindows windows(
+      "pzam_analysis_shots_" + language,
+      "[Select]\nReqMode=0\nFileMode=2\n[Language]\nLastLanguage=" + language +
+          "\n[Tolerance]\nNominal=12,345\nLower=12,335\nUpper=12,355\n");
+  pzam::TF_Main& main = windows.Main();
+  pzam::comm::FakeCommApi& comm = windows.Comm();
   main.Bu_AnalysisClick();
   pzam::TF_Analysis& analysis = main.Analysis();
   analysis.resize(1240, 860);
@@ -86,6 +60,5 @@ bool ShootAnalysis(const std::string& language, const QString& outDir) {
   const bool ok = n == 50 && analysis.Values().size() == 50 &&
                   analysis.grab().save(outDir + "/analysis_" + suffix + ".png");
   analysis.hide();
-  fs::remove_all(work);
   return ok;
 }

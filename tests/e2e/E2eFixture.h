@@ -13,6 +13,11 @@
 namespace pzam::e2e {
 
 using namespace std::chrono_literals;
+
+// The German memo lines of End and of a port that goes and comes back.
+inline constexpr char kEnded[] = "Messung beendet";
+inline constexpr char kRemoved[] = "Schnittstelle während der Messung entfernt";
+inline constexpr char kBack[] = "Schnittstelle wieder da, Messung läuft weiter";
 using test::CountOf;
 using test::TChildCommand;
 using test::TChildProcess;

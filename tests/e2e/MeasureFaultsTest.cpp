@@ -18,9 +18,6 @@ namespace pzam::e2e {
 namespace {
 
 constexpr char kBatch[] = "K7";
-constexpr char kEnded[] = "Messung beendet";
-constexpr char kRemoved[] = "Schnittstelle während der Messung entfernt";
-constexpr char kBack[] = "Schnittstelle wieder da, Messung läuft weiter";
 constexpr char kRowFailed[] = "Messwertzeile konnte nicht gespeichert werden:";
 
 // The first `n` sent texts: the run's values when the instrument sends no messages.

@@ -10,8 +10,6 @@ namespace pzam::e2e {
 namespace {
 
 constexpr char kBatch[] = "K7";
-constexpr char kEnded[] = "Messung beendet";
-constexpr char kRemoved[] = "Schnittstelle während der Messung entfernt";
 
 struct TModeCase {
   const char* name;

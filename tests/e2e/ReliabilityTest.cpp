@@ -21,9 +21,6 @@ namespace pzam::e2e {
 namespace {
 
 constexpr char kBatch[] = "R3";
-constexpr char kEnded[] = "Messung beendet";
-constexpr char kRemoved[] = "Schnittstelle während der Messung entfernt";
-constexpr char kBack[] = "Schnittstelle wieder da, Messung läuft weiter";
 
 // Whole value lines of the output: a line still being written when the output was read is left
 // out.

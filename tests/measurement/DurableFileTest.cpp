@@ -74,11 +74,8 @@ extern "C" int fsync(int fd) noexcept {
 namespace pzam::measurement {
 namespace {
 
-using test::kBof;
-using test::kEof;
-using test::Labels;
-using test::ReadBytes;
-using test::TTempDir;
+// The record file helpers of these tests (TestFiles.h).
+using namespace test;
 
 const TRecordRow kHeader{"Charge",     "Uhrzeit",      "Nr.",     "Messwert",
                          "Mittelwert", "Standardabw.", "Maximum", "Minimum"};
@@ -141,44 +138,54 @@ std::vector<TSync> SyncsOf(const TSyncWatch& w, const std::string& path) {
   return of;
 }
 
-TEST(DurableRecordFile, ExcelRowIsOnTheDiskAndTheWorksheetValidAtEverySync) {
+// Creates the record file `name` with its header while the syncs are watched: the header is
+// synced, then the folder that now names the file. Returns the file's full path.
+std::string CreateWatched(std::unique_ptr<IRecordFile>& file, int mode, const TTempDir& dir,
+                          const std::string& name, const TSyncWatch& watch,
+                          const std::string& header) {
+  const std::string path = std::filesystem::canonical(dir.Dir()).string() + "/" + name;
+  file = CreateRecordFile(mode, dir.Dir().string(), name, kHeader);
+  EXPECT_EQ(watch.Syncs.size(), 2u);
+  if (watch.Syncs.size() == 2) {
+    EXPECT_EQ(watch.Syncs[0].Content, header);
+    EXPECT_EQ(watch.Syncs[1].Path + "/" + name, path);
+  }
+  return path;
+}
+
+// Every row is on the disk before WriteRow returns: a text line in one sync, an Excel row in two
+// (the worksheet ends at the old EOF record while the row's tail goes behind it, then the row is
+// in), and nothing is written after the last sync.
+void CheckEveryRowSynced(int mode) {
+  const bool excel = mode == kSaveExcel;
+  const auto content = [excel](int rows) { return excel ? ExcelOf(rows) : CsvOf(rows); };
+  const std::size_t perRow = excel ? 2 : 1;
   TTempDir dir;
-  const std::string path = std::filesystem::canonical(dir.Dir()).string() + "/r.xls";
   TSyncWatch watch;
   TWatching on(watch);
-  auto file = CreateRecordFile(kSaveExcel, dir.Dir().string(), "r.xls", kHeader);
-  // The header is synced, then the folder that now names the file.
-  ASSERT_EQ(watch.Syncs.size(), 2u);
-  EXPECT_EQ(watch.Syncs[0].Content, ExcelOf(0));
-  EXPECT_EQ(watch.Syncs[1].Path + "/r.xls", path);
+  std::unique_ptr<IRecordFile> file;
+  const std::string path =
+      CreateWatched(file, mode, dir, excel ? "r.xls" : "r.csv", watch, content(0));
+  ASSERT_TRUE(file);
   for (int r = 1; r <= 4; ++r) {
     file->WriteRow(Row(r));
     const auto syncs = SyncsOf(watch, path);
-    // Two syncs a row: the worksheet ends at the old EOF record while the row's tail goes behind
-    // it, then the row is in.
-    ASSERT_EQ(syncs.size(), static_cast<std::size_t>(1 + 2 * r));
-    EXPECT_EQ(WorksheetRows(syncs[2 * r - 1].Content), r - 1) << r;
-    EXPECT_EQ(syncs[2 * r].Content, ExcelOf(r));
-    EXPECT_EQ(ReadBytes(path), ExcelOf(r));  // nothing written after the last sync
+    ASSERT_EQ(syncs.size(), 1 + perRow * r);
+    if (excel) {
+      EXPECT_EQ(WorksheetRows(syncs[2 * r - 1].Content), r - 1) << r;
+    }
+    EXPECT_EQ(syncs.back().Content, content(r));
+    EXPECT_EQ(ReadBytes(path), content(r));
   }
   file->Close();
 }
 
+TEST(DurableRecordFile, ExcelRowIsOnTheDiskAndTheWorksheetValidAtEverySync) {
+  CheckEveryRowSynced(kSaveExcel);
+}
+
 TEST(DurableRecordFile, TextLineIsOnTheDiskBeforeTheRowReturns) {
-  TTempDir dir;
-  const std::string path = std::filesystem::canonical(dir.Dir()).string() + "/r.csv";
-  TSyncWatch watch;
-  TWatching on(watch);
-  auto file = CreateRecordFile(kSaveText, dir.Dir().string(), "r.csv", kHeader);
-  ASSERT_EQ(watch.Syncs.size(), 2u);
-  EXPECT_EQ(watch.Syncs[0].Content, CsvOf(0));
-  EXPECT_EQ(watch.Syncs[1].Path + "/r.csv", path);
-  for (int r = 1; r <= 3; ++r) {
-    file->WriteRow(Row(r));
-    const auto syncs = SyncsOf(watch, path);
-    ASSERT_EQ(syncs.size(), static_cast<std::size_t>(1 + r));
-    EXPECT_EQ(syncs.back().Content, CsvOf(r));
-  }
+  CheckEveryRowSynced(kSaveText);
 }
 
 // A sync that fails means the row may not be on the disk: it is a failed row, reported like a

@@ -10,11 +10,8 @@
 namespace pzam::measurement {
 namespace {
 
-using test::kBof;
-using test::kEof;
-using test::Labels;
-using test::ReadBytes;
-using test::TTempDir;
+// The record file helpers of these tests (TestFiles.h).
+using namespace test;
 
 const std::string E(1, '\x17');
 using TCells = std::vector<std::string>;

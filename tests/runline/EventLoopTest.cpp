@@ -10,18 +10,14 @@
 #include <vector>
 
 #include "common/EventLoop.h"
+#include "support/ProcessCpu.h"
 
 namespace pzam {
 namespace {
 
 using namespace std::chrono_literals;
 
-std::chrono::microseconds ProcessCpu() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return std::chrono::seconds(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         std::chrono::microseconds(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
-}
+using test::ProcessCpu;
 
 TEST(EventLoop, PostedWorkRunsOnTheLoopInOrderAndQuitEndsIt) {
   TEventLoop loop;

@@ -10,6 +10,7 @@
 #include "serial/SerThread.h"
 #include "serial/Serial.h"
 #include "serial/comm/PtyPair.h"
+#include "support/ProcessCpu.h"
 
 namespace pzam::serial {
 namespace {
@@ -137,13 +138,7 @@ TEST_F(SerialPty, CloseWhileWaitingEndsTheThread) {
   EXPECT_TRUE(WaitForEventThreads(2s));
 }
 
-// CPU time of the whole process, user and system.
-std::chrono::microseconds ProcessCpu() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return std::chrono::seconds(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         std::chrono::microseconds(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
-}
+using test::ProcessCpu;
 
 TEST_F(SerialPty, IdleOpenPortCostsNoCpu) {
   ASSERT_TRUE(serial.OpenPort());

@@ -12,12 +12,8 @@ using namespace pzam::comm;
 
 class SerialSettings : public ::testing::Test {
  protected:
-  static FakeCommApi& WithPorts(FakeCommApi& api) {
-    api.SetPresent({"COM1", "COM3"});
-    return api;
-  }
   FakeCommApi api;
-  TCOMManager manager{WithPorts(api), 4};
+  TCOMManager manager{WithPresent(api, {"COM1", "COM3"}), 4};
   TSerial serial{api, manager};
 };
 

@@ -89,16 +89,12 @@ class TWindowThread : public IDispatcher {
 
 class SerialThread : public ::testing::Test {
  protected:
-  static FakeCommApi& WithPorts(FakeCommApi& api) {
-    api.SetPresent({"COM1"});
-    return api;
-  }
   void TearDown() override {
     // No event thread may outlive the comm layer it waits on.
     EXPECT_TRUE(WaitForEventThreads(5s));
   }
   FakeCommApi api;
-  TCOMManager manager{WithPorts(api), 4};
+  TCOMManager manager{WithPresent(api, {"COM1"}), 4};
   TLog log;
 };
 

@@ -100,4 +100,10 @@ class FakeCommApi : public ICommApi {
   COMMTIMEOUTS FLastTimeouts;
 };
 
+// The comm layer with `names` present, for a port manager whose first scan comes right after.
+inline FakeCommApi& WithPresent(FakeCommApi& api, std::set<std::string> names) {
+  api.SetPresent(std::move(names));
+  return api;
+}
+
 }  // namespace pzam::comm

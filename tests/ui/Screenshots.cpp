@@ -7,15 +7,9 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 
-#include "common/Paths.h"
-#include "config/ui/Einstellungen.h"
-#include "measurement/ui/Main.h"
-#include "serial/COMManager.h"
-#include "support/FakeCommApi.h"
+#include "ShotWindows.h"
 #include "ui/Controls.h"
 
 bool ShootAnalysis(const std::string& language, const QString& outDir);
@@ -29,31 +23,12 @@ void WaitFor(const std::function<bool()>& done) {
 }
 
 bool Shoot(const std::string& language, const QString& outDir) {
-  namespace fs = std::filesystem;
-  const fs::path work = fs::temp_directory_path() / ("pzam_shots_" + language);
-  fs::remove_all(work);
-  fs::create_directories(work);
-  for (const char* lng : {"lng_deutsch.lng", "lng_english.lng"}) {
-    fs::copy_file(fs::path(pzam::ExecutableDir()) / lng, work / lng);
-  }
-  std::ofstream(work / "PZAMConfig.ini")
-      << "[Select]\nReqMode=0\nFileMode=1\n[Language]\nLastLanguage=" << language << "\n";
-
-  pzam::comm::FakeCommApi comm;
-  comm.SetPresent({"COM1", "COM3", "COM4"});
-  pzam::serial::TCOMManager manager(comm, 4);
-  pzam::TMainSetup setup;
-  setup.ProgramDir = work.string() + "/";
-  setup.RunDirectory = work.string() + "/";
-  setup.Comm = &comm;
-  setup.Manager = &manager;
-  setup.Format = pzam::TFormatSettings{',', "%H:%M:%S"};
-  setup.Clock = [] { return pzam::TDateTime{2026, 12, 8, 9, 5, 3}; };
-  pzam::TF_Main main(setup);
-  pzam::TF_Config config(&main);
-  main.SetConfig(&config);
-  main.Ti_StartupTimer();
-  main.Ed_CharNum->setText("4711");
+  pzam::test::TShotWindows windows(
+      "pzam_shots_" + language,
+      "[Select]\nReqMode=0\nFileMode=1\n[Language]\nLastLanguage=" + language + "\n");
+  pzam::TF_Main& main = windows.Main();
+  pzam::TF_Config& config = windows.Config();
+  pzam::comm::FakeCommApi& comm = windows.Comm();
   main.Bu_MeasInit->click();
   const char* telegrams[] = {"@ANZ     001@IST  12,345@MWT  12,345@STW   0,000\x17",
                              "@ANZ     002@IST  12,351@MWT  12,348@STW   0,004\x17",
@@ -70,7 +45,6 @@ bool Shoot(const std::string& language, const QString& outDir) {
   const bool ok = main.grab().save(outDir + "/main_" + suffix + ".png") &&
                   config.grab().save(outDir + "/settings_" + suffix + ".png");
   config.hide();
-  fs::remove_all(work);
   return ok;
 }
 

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
+#include <functional>
 
 #include "WindowsFixture.h"
 #include "config/Profile.h"
@@ -18,7 +19,22 @@ using serial::TDataBits;
 using serial::TParityBit;
 using serial::TStopBits;
 
-class StartupTest : public WindowsTest {};
+class StartupTest : public WindowsTest {
+ protected:
+  // The settings text the program stores for its port after `change`; the windows are gone
+  // afterwards, so that the next Start reads it.
+  std::string StoredSettingsText(const std::function<void(serial::TSerial&)>& change) {
+    Create();
+    serial::TSerial& s = Main->Serial1();
+    change(s);
+    serial::TSerialSettings settings;
+    s.GetSettings(settings);
+    const std::string text = s.SettingsToText(settings);
+    Config.reset();
+    Main.reset();
+    return text;
+  }
+};
 
 TEST_F(StartupTest, SettingsFileValuesSelectTheChoices) {
   struct Row {
@@ -80,17 +96,12 @@ TEST_F(StartupTest, WithoutASettingsFileTheDefaultsHold) {
 
 // A settings text written by the program: the port and every line setting come back.
 TEST_F(StartupTest, StoredPortSettingsComeBackInModeZeroDuplex) {
-  Create();
-  serial::TSerial& s = Main->Serial1();
-  s.SetCOMPort(4);
-  s.SetBaudrate(19200);
-  s.SetHandshakeXOnXOff(true);
-  s.SetBufSizeRec(4096);
-  serial::TSerialSettings settings;
-  s.GetSettings(settings);
-  const std::string text = s.SettingsToText(settings);
-  Config.reset();
-  Main.reset();
+  const std::string text = StoredSettingsText([](serial::TSerial& s) {
+    s.SetCOMPort(4);
+    s.SetBaudrate(19200);
+    s.SetHandshakeXOnXOff(true);
+    s.SetBufSizeRec(4096);
+  });
 
   Start("[Serial]\nCOM=" + text + "\n" + SettingsText("ReqMode=0\nCableType=0", "deutsch"));
   const serial::TSerial& r = Main->Serial1();
@@ -103,14 +114,10 @@ TEST_F(StartupTest, StoredPortSettingsComeBackInModeZeroDuplex) {
 }
 
 TEST_F(StartupTest, ModeParametersReplaceTheStoredLineParameters) {
-  Create();
-  serial::TSerialSettings settings;
-  Main->Serial1().SetBaudrate(19200);
-  Main->Serial1().SetBufSizeRec(4096);
-  Main->Serial1().GetSettings(settings);
-  const std::string text = Main->Serial1().SettingsToText(settings);
-  Config.reset();
-  Main.reset();
+  const std::string text = StoredSettingsText([](serial::TSerial& s) {
+    s.SetBaudrate(19200);
+    s.SetBufSizeRec(4096);
+  });
 
   Start("[Serial]\nCOM=" + text + "\n" + SettingsText("ReqMode=2\nCableType=1", "deutsch"));
   const serial::TSerial& s = Main->Serial1();
