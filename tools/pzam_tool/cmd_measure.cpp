@@ -157,9 +157,13 @@ int Measure(const TArgs& args) {
   loop.Watch(STDIN_FILENO, [&] { input.OnReadable(); });
   if (watch.Fd() >= 0) loop.Watch(watch.Fd(), [&] { watch.OnReadable(); });
   // Ports that return without a device event (a pseudo-terminal, a re-pointed link) are found
-  // by rescanning while the run's port is lost.
+  // by rescanning while the run's port is lost. [Ports] is read again first: a port that comes
+  // back may stand for another device now (a new pseudo-terminal), and its old device name may
+  // already belong to somebody else's line.
   loop.AddTimer(500ms, [&] {
-    if (binding.PortLost()) manager.RescanPorts();
+    if (!binding.PortLost()) return;
+    names.SetExplicitMap(ReadPortMap(path));
+    manager.RescanPorts();
   });
   loop.Run();
   std::cout.flush();
