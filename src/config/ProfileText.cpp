@@ -104,6 +104,12 @@ std::string_view LineEnd(std::string_view content) {
   return (nl != std::string_view::npos && nl > 0 && content[nl - 1] == '\r') ? "\r\n" : "\n";
 }
 
+// The line break to put behind a last line that has none. A last line ending in a lone CR gets
+// only the LF, so that the CR stays its line end and its value does not change.
+std::string_view BreakAfter(std::string_view content, std::string_view eol) {
+  return !content.empty() && content.back() == '\r' ? "\n" : eol;
+}
+
 // A value as a line can hold it: it ends at a NUL byte (as the text functions see it), and line
 // breaks become blanks.
 std::string Sanitized(std::string_view value) {
@@ -212,12 +218,12 @@ std::string SetValue(std::string_view content, std::string_view section, std::st
   if (after) {
     const TLine& l = lines[*after];
     if (l.Next == out.size() && out.back() != '\n')  // last line, without a line break
-      out.insert(l.Next, std::string(eol) + newLine);
+      out.insert(l.Next, std::string(BreakAfter(out, eol)) + newLine);
     else
       out.insert(l.Next, newLine + std::string(eol));
     return out;
   }
-  if (!out.empty() && out != kBom && out.back() != '\n') out += eol;
+  if (!out.empty() && out != kBom && out.back() != '\n') out += BreakAfter(out, eol);
   out += "[" + std::string(Trim(section)) + "]" + std::string(eol) + newLine + std::string(eol);
   return out;
 }

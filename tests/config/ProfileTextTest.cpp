@@ -147,6 +147,13 @@ TEST(ProfileText, SetValueBuildsNewFilesAndKeepsLineEnds) {
   EXPECT_EQ("\xEF\xBB\xBF[A]\nk=1\n", SetValue("\xEF\xBB\xBF", "A", "k", "1"));
   // Line breaks in a value would add lines to the file.
   EXPECT_EQ("[A]\nk=one two  three\n", SetValue("", "A", "k", "one\ntwo\r\nthree"));
+  // A last line that ends in a lone CR keeps its value: the break behind it completes its CR.
+  for (const auto& [content, section] :
+       {std::pair{"[O]\r\nP=\r", "S"}, std::pair{"[O]\r\nP=\r", "O"}}) {
+    const std::string written = SetValue(content, section, "k", "1");
+    EXPECT_EQ(FindValue(written, "O", "P"), FindValue(content, "O", "P")) << section;
+    EXPECT_EQ(FindValue(written, section, "k"), "1") << section;
+  }
 }
 
 TEST(ProfileText, SetValueRejectsNamesThatCannotBeReadBack) {
