@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include "common/SignalPipe.h"
+
 class QSocketNotifier;
 class QWidget;
 
@@ -17,13 +19,13 @@ class TCloseOnSignal : public QObject {
   TCloseOnSignal(const TCloseOnSignal&) = delete;
   TCloseOnSignal& operator=(const TCloseOnSignal&) = delete;
 
-  bool Valid() const { return FNotifier != nullptr; }
+  bool Valid() const { return FSignals.Valid(); }
 
  private:
   void OnReadable();
 
   QWidget* FWindow;
-  int FRead = -1;
+  TSignalPipe FSignals;
   QSocketNotifier* FNotifier = nullptr;
 };
 

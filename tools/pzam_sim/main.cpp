@@ -1,4 +1,5 @@
 // pzam-sim: a length gauge on a pseudo-terminal, for demonstrations and tests without hardware.
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
@@ -8,10 +9,10 @@
 
 #include "PortEntry.h"
 #include "PtyLine.h"
-#include "SignalPipe.h"
 #include "SimLog.h"
 #include "SimOptions.h"
 #include "Simulator.h"
+#include "common/SignalPipe.h"
 #include "config/SettingsFile.h"
 
 namespace {
@@ -23,8 +24,9 @@ int Fail(const std::string& message, int code) {
 
 int Run(const pzam::sim::TSimOptions& options) {
   using namespace pzam::sim;
-  TSignalPipe signals;
+  pzam::TSignalPipe signals;
   if (!signals.Valid()) return Fail("cannot set up signal handling", 1);
+  ::signal(SIGPIPE, SIG_IGN);  // a reader gone from stdout or the log is a failed write
   TSimLog log;
   if (!options.LogPath.empty()) {
     if (auto error = log.OpenFile(options.LogPath); !error.empty()) return Fail(error, 1);
