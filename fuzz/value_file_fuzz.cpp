@@ -27,6 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
   const int n = static_cast<int>(file.Values.size());
+  // A record file gives every value its time; a text file of numbers gives none.
+  const bool record = file.Kind != TValueFileKind::Text;
+  if (file.Times.size() != (record ? file.Values.size() : 0)) std::abort();
+  if (!record && !file.Batch.empty()) std::abort();
   for (double v : file.Values)
     if (!std::isfinite(v)) std::abort();
   const TTolerance tolerance{std::nullopt, -1.0, 1.0};

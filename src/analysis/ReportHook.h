@@ -2,17 +2,17 @@
 // pzam-tool spc calls it for --report. The core itself writes no report.
 #pragma once
 
-#include <span>
 #include <string>
 
 #include "analysis/Capability.h"
+#include "analysis/ValueFile.h"
 
 namespace pzam::analysis {
 
-// Writes the report of `values` (from the file or run named `sourceName`) to `pdfPath`; false
-// with `error` set when it could not.
+// Writes the report of the values of `file`, read from the file named `sourceName`, to
+// `pdfPath`; false with `error` set when it could not.
 using TReportWriter = bool (*)(const std::string& pdfPath, const std::string& sourceName,
-                               std::span<const double> values, const TTolerance& tolerance,
+                               const TValueFile& file, const TTolerance& tolerance,
                                std::string& error);
 
 // Registers the writer (nullptr removes it). Safe from any thread.

@@ -17,13 +17,23 @@ namespace {
 constexpr std::uint16_t kBofId = 0x0809;
 constexpr std::uint16_t kLabelId = 0x0204;
 constexpr std::uint16_t kEofId = 0x000A;
-constexpr std::uint16_t kValueColumn = 4;  // columns 1 to 8; the value is the fourth
+constexpr std::uint16_t kBatchColumn = 1;  // columns 1 to 8: batch, time, count, value, ...
+constexpr std::uint16_t kTimeColumn = 2;
+constexpr std::uint16_t kValueColumn = 4;
 constexpr std::size_t kRecordFields = 8;
 
 // A value text as found, with where it was, before the separator is known.
 struct TValueText {
   std::string Text;
   std::string Where;  // "line 5", "row 3"
+  std::string Time;
+};
+
+// What the readers find besides the value texts.
+struct TRunTexts {
+  std::vector<TValueText> Values;
+  std::string Batch;
+  bool HasTimes = false;
 };
 
 std::uint16_t Get16(std::string_view bytes, std::size_t at) {
@@ -69,7 +79,7 @@ bool ForEachLine(std::string_view bytes, F line) {
   return true;
 }
 
-bool CsvTexts(std::string_view bytes, std::vector<TValueText>& texts, std::string& error) {
+bool CsvTexts(std::string_view bytes, TRunTexts& run, std::string& error) {
   bool header = true;
   return ForEachLine(bytes, [&](int number, std::string_view line) {
     if (header) {
@@ -88,25 +98,35 @@ bool CsvTexts(std::string_view bytes, std::vector<TValueText>& texts, std::strin
       return false;
     }
     // Nothing is escaped in the file: a batch number holding ";" shifts the fields after it, so
-    // on a longer line the value is counted from the end.
-    const std::size_t at = fields.size() > kRecordFields ? fields.size() - 5 : 3;
-    texts.push_back({std::string(fields[at]), "line " + std::to_string(number)});
+    // on a longer line the fields from the time on are counted from the end.
+    const std::size_t shift = fields.size() > kRecordFields ? fields.size() - kRecordFields : 0;
+    if (run.Values.empty()) {
+      const std::size_t batchEnd = fields[shift].data() + fields[shift].size() - line.data();
+      run.Batch = std::string(Trim(line.substr(0, batchEnd)));
+    }
+    run.HasTimes = true;
+    run.Values.push_back({std::string(fields[3 + shift]), "line " + std::to_string(number),
+                          std::string(Trim(fields[1 + shift]))});
     return true;
   });
 }
 
-bool PlainTexts(std::string_view bytes, std::vector<TValueText>& texts) {
+bool PlainTexts(std::string_view bytes, TRunTexts& run) {
   return ForEachLine(bytes, [&](int number, std::string_view line) {
-    texts.push_back({std::string(line), "line " + std::to_string(number)});
+    run.Values.push_back({std::string(line), "line " + std::to_string(number), {}});
     return true;
   });
 }
 
-bool ExcelTexts(std::string_view bytes, std::vector<TValueText>& texts, std::string& error) {
+bool ExcelTexts(std::string_view bytes, TRunTexts& run, std::string& error) {
   if (bytes.size() < 4 || Get16(bytes, 0) != kBofId) {
     error = "not a worksheet (no BOF record at the start)";
     return false;
   }
+  // The program writes a row's cells in column order, so the batch and the time of a value's row
+  // come before its value.
+  std::uint16_t textRow = 0;
+  std::string batch, time;
   for (std::size_t at = 0; at < bytes.size();) {
     if (bytes.size() - at < 4) {
       error = "record at byte " + std::to_string(at) + " is cut off";
@@ -125,17 +145,37 @@ bool ExcelTexts(std::string_view bytes, std::vector<TValueText>& texts, std::str
         error = "LABEL record at byte " + std::to_string(at) + " has a wrong length";
         return false;
       }
-      const std::uint16_t row = Get16(data, 0);
-      if (row != 0 && Get16(data, 2) == kValueColumn)
-        texts.push_back(
-            {std::string(Trim(data.substr(8, Get16(data, 6)))), "row " + std::to_string(row)});
+      const std::uint16_t row = Get16(data, 0), column = Get16(data, 2);
+      const std::string_view text = Trim(data.substr(8, Get16(data, 6)));
+      if (row != textRow) {
+        textRow = row;
+        batch.clear();
+        time.clear();
+      }
+      if (row != 0 && column == kBatchColumn) batch = text;
+      if (row != 0 && column == kTimeColumn) time = text;
+      if (row != 0 && column == kValueColumn) {
+        if (run.Values.empty()) run.Batch = batch;
+        run.Values.push_back({std::string(text), "row " + std::to_string(row), time});
+      }
     }
     at += 4 + length;
   }
+  run.HasTimes = true;
   return true;
 }
 
 }  // namespace
+
+std::string RunDateFromName(const std::string& path) {
+  const std::string name = std::filesystem::path(path).filename().string();
+  if (name.size() < 9 || name[8] != '_' ||
+      !std::all_of(name.begin(), name.begin() + 8, [](char c) { return c >= '0' && c <= '9'; }))
+    return "";
+  const int month = std::stoi(name.substr(4, 2)), day = std::stoi(name.substr(6, 2));
+  if (month < 1 || month > 12 || day < 1 || day > 31) return "";
+  return name.substr(0, 4) + "-" + name.substr(4, 2) + "-" + name.substr(6, 2);
+}
 
 TValueFileKind ValueFileKind(std::string_view bytes, const std::string& name) {
   if ((bytes.size() >= 2 && Get16(bytes, 0) == kBofId) || EndsWithNoCase(name, ".xls"))
@@ -149,20 +189,22 @@ bool ParseValueFile(std::string_view bytes, const std::string& name, char decima
                     std::string& error) {
   TValueFile file;
   file.Kind = ValueFileKind(bytes, name);
-  std::vector<TValueText> texts;
+  TRunTexts run;
   bool ok = false;
   switch (file.Kind) {
     case TValueFileKind::Excel:
-      ok = ExcelTexts(bytes, texts, error);
+      ok = ExcelTexts(bytes, run, error);
       break;
     case TValueFileKind::Csv:
-      ok = CsvTexts(bytes, texts, error);
+      ok = CsvTexts(bytes, run, error);
       break;
     case TValueFileKind::Text:
-      ok = PlainTexts(bytes, texts);
+      ok = PlainTexts(bytes, run);
       break;
   }
   if (!ok) return false;
+  const std::vector<TValueText>& texts = run.Values;
+  file.Batch = run.Batch;
   file.Decimal = decimal;
   if (decimal == 0)
     file.Decimal = !texts.empty() && texts.front().Text.find(',') != std::string::npos ? ',' : '.';
@@ -174,6 +216,7 @@ bool ParseValueFile(std::string_view bytes, const std::string& name, char decima
       return false;
     }
     file.Values.push_back(static_cast<double>(v));
+    if (run.HasTimes) file.Times.push_back(t.Time);
   }
   out = std::move(file);
   return true;

@@ -16,7 +16,15 @@ struct TValueFile {
   TValueFileKind Kind = TValueFileKind::Text;
   char Decimal = '.';  // the separator the value texts were read with
   std::vector<double> Values;
+  // Of a record file: the batch number of its first value row, and each value's clock time
+  // ("" where a worksheet row has none). A text file of numbers has neither.
+  std::string Batch;
+  std::vector<std::string> Times;
 };
+
+// The run's date "YYYY-MM-DD" from a record file's name ("20261209_142503_A7.csv", any folder
+// before it), "" when the name does not begin with a valid date.
+std::string RunDateFromName(const std::string& path);
 
 // Files larger than this are refused (a full run's worksheet is under 2 MB).
 inline constexpr std::size_t kMaxValueFileBytes = 64u << 20;

@@ -149,6 +149,69 @@ TEST(ParseValueFile, ReadsEachKind) {
   }
 }
 
+// What the report takes from a record file besides the values.
+TEST(ParseValueFile, RecordFilesGiveTheBatchAndEachValuesTime) {
+  struct TRunCase {
+    const char* Name;
+    std::string Bytes;
+    std::string FileName;
+    std::string Batch;
+    std::vector<std::string> Times;
+  };
+  const TRunCase cases[] = {
+      {"csv",
+       kHeader + "\n\r" + CsvLine("1") + "A8;09:05:04;002;2;2;0;2;2\n\r",
+       "r.csv",
+       "A7",
+       {"09:05:03", "09:05:04"}},
+      {"csv, batch with semicolons",
+       kHeader + "\n\r" + "a;b;c;09:05:03;001;7;7;0;7;7\n\r",
+       "r.csv",
+       "a;b;c",
+       {"09:05:03"}},
+      {"csv, empty batch",
+       kHeader + "\n\r" + ";09:05:03;001;7;7;0;7;7\n\r",
+       "r.csv",
+       "",
+       {"09:05:03"}},
+      {"worksheet",
+       kBof + Row(0, "M") + Row(1, "1") + Row(2, "2") + kEof,
+       "r.xls",
+       "-----",
+       {"09:05:03", "09:05:03"}},
+      // Only the value column: a time for no value, the row of one cell not taken for the next.
+      {"worksheet, values only",
+       kBof + Label(1, 2, "09:00:00") + Label(2, 4, "3") + kEof,
+       "r.xls",
+       "",
+       {""}},
+      {"text", "1\n2\n", "v.txt", "", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TValueFile file;
+    std::string error;
+    ASSERT_TRUE(ParseValueFile(c.Bytes, c.FileName, 0, file, error)) << error;
+    EXPECT_EQ(file.Batch, c.Batch);
+    EXPECT_EQ(file.Times, c.Times);
+  }
+}
+
+TEST(RunDateFromName, TheDateARecordFileNameBeginsWith) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"20261209_142503_A7.csv", "2026-12-09"},
+      {"/runs/line 2/20261209_90503_.xls", "2026-12-09"},
+      {"20261309_142503_A7.csv", ""},  // month 13
+      {"20261200_142503_A7.csv", ""},
+      {"2026120_142503_A7.csv", ""},
+      {"2026120x_142503.csv", ""},
+      {"20261209.csv", ""},
+      {"values.txt", ""},
+      {"", ""},
+  };
+  for (const auto& [name, date] : cases) EXPECT_EQ(RunDateFromName(name), date) << name;
+}
+
 TEST(ParseValueFile, BrokenFilesGiveTheReason) {
   const std::string good = kBof + Row(0, "M") + Row(1, "1,5") + kEof;
   const struct {

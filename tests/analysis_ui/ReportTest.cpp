@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <cstdio>
+#include <regex>
 
 #include "WindowsFixture.h"
 #include "analysis/ui/Analysis.h"
@@ -154,6 +155,26 @@ TEST_F(ReportTest, PzamToolWritesTheReportWithoutADisplay) {
     EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
   }
   EXPECT_EQ(PdfPages(Dir / "r.pdf"), 2);
+}
+
+// From a record file the report takes the batch number, the date of the file's name and each
+// value's time; the mode and the port are not in the file.
+TEST_F(ReportTest, PzamToolTakesTheRunsParticularsFromARecordFile) {
+  const std::string name = "20261208_90503_Los-4711.csv";
+  WriteFile(Dir / name,
+            "Charge;Uhrzeit;Nr.;Messwert;Mittelwert;Standardabw.;Maximum;Minimum\n\r"
+            "Los-4711;09:05:03;001;  10.000;x;x;x;x\n\r"
+            "Los-4711;09:05:09;002;  10.200;x;x;x;x\n\r");
+  const TToolRun run = RunTool("spc --report r.pdf " + name, Dir.string());
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const std::string first = PdfText(Dir / "r.pdf", 1, 1);
+  for (const char* line : {"Charge +Los-4711", "Datum +2026-12-08", "erster Messwert +09:05:03",
+                           "letzter Messwert +09:05:09", "Betriebsart +-", "Schnittstelle +-"}) {
+    EXPECT_TRUE(std::regex_search(first, std::regex(line))) << line << "\n" << first;
+  }
+  const std::string list = PdfText(Dir / "r.pdf", 2, 2);
+  EXPECT_TRUE(std::regex_search(list, std::regex("1 +09:05:03 +10.0 ")));
+  EXPECT_TRUE(std::regex_search(list, std::regex("2 +09:05:09 +10.2 ")));
 }
 
 TEST_F(ReportTest, ReportButtonWritesBesideTheRecordFileUnderItsName) {

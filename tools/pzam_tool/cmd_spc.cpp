@@ -105,7 +105,7 @@ int Spc(const TArgs& args) {
     std::cout << "\nrule" << r + 1 << '=' << Points(f.Rules[r]);
   std::cout << '\n' << std::flush;
   if (o.Report) {
-    if (!ReportWriter()(*o.Report, o.File, file.Values, o.Tolerance, error)) {
+    if (!ReportWriter()(*o.Report, o.File, file, o.Tolerance, error)) {
       std::cerr << "pzam-tool spc: " << error << '\n';
       return 1;
     }

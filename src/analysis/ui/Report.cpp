@@ -76,8 +76,10 @@ class TReportPainter {
                       T(textid::kReportTitle));
 
     // The run's particulars on the left.
-    const std::string first = FData.Times.empty() ? "-" : FData.Times.front();
-    const std::string last = FData.Times.empty() ? "-" : FData.Times.back();
+    const std::string first =
+        FData.Times.empty() || FData.Times.front().empty() ? "-" : FData.Times.front();
+    const std::string last =
+        FData.Times.empty() || FData.Times.back().empty() ? "-" : FData.Times.back();
     const TTolerance& t = FData.Tolerance;
     const std::pair<int, QString> lines[] = {
         {textid::kProgramLine, Q(FData.ProgramText)},
@@ -174,9 +176,10 @@ class TReportPainter {
         const int y = kListTop + r * kListRowHeight;
         const double x = FData.Values[static_cast<std::size_t>(i)];
         FPainter.drawText(number(left, y), Qt::AlignRight, QString::number(i + 1));
-        const std::string at =
-            static_cast<std::size_t>(i) < FData.Times.size() ? FData.Times[i] : "-";
-        FPainter.drawText(time(left, y), Qt::AlignLeft, Q(at));
+        const std::size_t at = static_cast<std::size_t>(i);
+        const std::string shown =
+            at < FData.Times.size() && !FData.Times[at].empty() ? FData.Times[at] : "-";
+        FPainter.drawText(time(left, y), Qt::AlignLeft, Q(shown));
         FPainter.drawText(value(left, y), Qt::AlignRight,
                           Q(NumberText(x, decimals, FData.DecimalSeparator)));
         QString judged = "-";

@@ -19,8 +19,7 @@ namespace pzam::analysis {
 namespace {
 
 bool WriteFileReport(const std::string& pdfPath, const std::string& sourceName,
-                     std::span<const double> values, const TTolerance& tolerance,
-                     std::string& error) {
+                     const TValueFile& file, const TTolerance& tolerance, std::string& error) {
   static int argc = 1;
   static char name[] = "pzam-tool";
   static char* argv[] = {name, nullptr};
@@ -36,10 +35,16 @@ bool WriteFileReport(const std::string& pdfPath, const std::string& sourceName,
   texts.Load(ExecutableDir(), language);
   TReportData data;
   data.ProgramText = texts.Text(textid::kTitle) + " " + ReadVersionText(ExecutablePath());
-  data.Batch = data.Date = data.Mode = data.Port = "-";
+  // A record file holds the batch number and each value's time, and its name the run's date;
+  // the mode and the port are not in it.
+  const std::string date = RunDateFromName(sourceName);
+  data.Batch = file.Batch.empty() ? "-" : file.Batch;
+  data.Date = date.empty() ? "-" : date;
+  data.Mode = data.Port = "-";
   data.RecordFile = sourceName;
   data.Tolerance = tolerance;
-  data.Values.assign(values.begin(), values.end());
+  data.Values = file.Values;
+  data.Times = file.Times;
   data.DecimalSeparator = SystemFormatSettings().DecimalSeparator;
   return WriteReport(
       pdfPath, data, [&texts](int id) { return texts.Text(id); }, error);
