@@ -19,6 +19,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "ProgramWindows.h"
 #include "PtyLine.h"
@@ -37,6 +38,20 @@ std::string Status(const char* key) {
     if (line.rfind(key, 0) == 0) return line.substr(line.find_first_not_of(" \t", strlen(key)));
   }
   return "?";
+}
+
+long StatusKb(const char* key) {
+  return std::atol(Status(key).c_str());
+}
+
+// kB a run by least squares over the runs from `first` on (1-based run numbers).
+double Slope(const std::vector<long>& rss, std::size_t first) {
+  double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+  for (std::size_t i = first - 1; i < rss.size(); ++i) {
+    const double x = static_cast<double>(i + 1), y = static_cast<double>(rss[i]);
+    n += 1, sx += x, sy += y, sxx += x * x, sxy += x * y;
+  }
+  return n < 2 ? 0 : (n * sxy - sx * sy) / (n * sxx - sx * sx);
 }
 
 std::string Run(const char* command) {
@@ -83,6 +98,7 @@ int main(int argc, char** argv) {
   main.show();
 
   std::string before;
+  std::vector<long> rss;  // after each End
   int sent = 0, answered = 0, run = 0;
   std::string in;
   QTimer feed;
@@ -90,8 +106,9 @@ int main(int argc, char** argv) {
     feed.stop();
     main.Bu_MeasStop->click();
     ++run;
-    std::printf("run %2d: %d values answered, resident memory after End  %s\n", run, answered,
-                Status("VmRSS:").c_str());
+    rss.push_back(StatusKb("VmRSS:"));
+    std::printf("run %2d: %d values answered, resident memory after End  %s (anonymous %s)\n", run,
+                answered, Status("VmRSS:").c_str(), Status("RssAnon:").c_str());
     std::fflush(stdout);
     for (const auto& f : std::filesystem::directory_iterator(folder)) {
       if (f.path().extension() == ".xls") std::filesystem::remove(f.path());
@@ -131,6 +148,12 @@ int main(int argc, char** argv) {
   std::printf("resident memory before Initialise  %s\n", before.c_str());
   std::printf("resident memory after value %d  %s (peak %s)\n", answered, Status("VmRSS:").c_str(),
               Status("VmHWM:").c_str());
+  if (rss.size() >= 4) {
+    const std::size_t half = rss.size() / 2 + 1;
+    std::printf("runs %zu to %zu: resident memory %ld to %ld kB, slope %+.2f kB a run\n", half,
+                rss.size(), *std::min_element(rss.begin() + (half - 1), rss.end()),
+                *std::max_element(rss.begin() + (half - 1), rss.end()), Slope(rss, half));
+  }
   std::fflush(stdout);
   std::filesystem::remove_all(folder);
   std::_Exit(code);
