@@ -30,6 +30,22 @@ std::string BuiltIn(int id) {
       return "DTR/DSR handshake is not supported on this system";
     case kReasonNoPortChosen:
       return "no serial port is chosen";
+    case kReasonBaudZero:
+      return "Baud rate 0";
+    case kReasonDataBits:
+      return "Unsupported number of data bits";
+    case kReasonParity:
+      return "Unknown parity";
+    case kReasonStopBits:
+      return "Unknown number of stop bits";
+    case kReasonOneAndHalfStopBits:
+      return "1.5 stop bits need 5 data bits";
+    case kReasonTwoStopBitsWithFive:
+      return "2 stop bits with 5 data bits";
+    case kReasonXonIsXoff:
+      return "XON and XOFF characters are equal";
+    case kReasonBaudNotSupported:
+      return "The device does not support this baud rate";
     default:
       return "%s";
   }

@@ -93,6 +93,9 @@ TEST(Errors, ReasonTextsWithAndWithoutArgument) {
       {kReasonGroupNeeded, "Gruppe nötig", "dialout",
        "the user must be a member of the group dialout"},
       {kReasonNoDeviceForPort, "Kein Gerät für %s", "COM7", "Kein Gerät für COM7"},
+      {kReasonXonIsXoff, "XON- und XOFF-Zeichen sind gleich", "",
+       "XON- und XOFF-Zeichen sind gleich"},
+      {kReasonBaudNotSupported, "0", "", "The device does not support this baud rate"},
   };
   for (const auto& r : rows) {
     SetReasonTexts([&r](int id) { return id == r.id ? r.language : "0"; });

@@ -15,8 +15,8 @@ namespace pzam::comm {
 
 namespace {
 
-uint32_t Invalid(const char* why) {
-  SetCommError(ERROR_INVALID_PARAMETER, why);
+uint32_t Invalid(int reason) {
+  SetCommError(ERROR_INVALID_PARAMETER, ReasonText(reason));
   return ERROR_INVALID_PARAMETER;
 }
 
@@ -71,7 +71,7 @@ speed_t StandardSpeed(uint32_t baud) {
 }
 
 uint32_t DcbToTermios(const DCB& dcb, termios& tio) {
-  if (dcb.BaudRate == 0) return Invalid("Baud rate 0");
+  if (dcb.BaudRate == 0) return Invalid(kReasonBaudZero);
   tcflag_t size = 0;
   switch (dcb.ByteSize) {
     case 5:
@@ -87,17 +87,15 @@ uint32_t DcbToTermios(const DCB& dcb, termios& tio) {
       size = CS8;
       break;
     default:
-      return Invalid("Unsupported number of data bits");
+      return Invalid(kReasonDataBits);
   }
-  if (dcb.Parity > SPACEPARITY) return Invalid("Unknown parity");
-  if (dcb.StopBits > TWOSTOPBITS) return Invalid("Unknown number of stop bits");
+  if (dcb.Parity > SPACEPARITY) return Invalid(kReasonParity);
+  if (dcb.StopBits > TWOSTOPBITS) return Invalid(kReasonStopBits);
   // 1.5 stop bits exist only with 5 data bits, 2 stop bits only with 6 to 8 (as on Windows).
-  if (dcb.StopBits == ONE5STOPBITS && dcb.ByteSize != 5)
-    return Invalid("1.5 stop bits need 5 data bits");
-  if (dcb.StopBits == TWOSTOPBITS && dcb.ByteSize == 5)
-    return Invalid("2 stop bits with 5 data bits");
+  if (dcb.StopBits == ONE5STOPBITS && dcb.ByteSize != 5) return Invalid(kReasonOneAndHalfStopBits);
+  if (dcb.StopBits == TWOSTOPBITS && dcb.ByteSize == 5) return Invalid(kReasonTwoStopBitsWithFive);
   bool xonxoff = (dcb.Flags & (DCB_fOutX | DCB_fInX)) != 0;
-  if (xonxoff && dcb.XonChar == dcb.XoffChar) return Invalid("XON and XOFF characters are equal");
+  if (xonxoff && dcb.XonChar == dcb.XoffChar) return Invalid(kReasonXonIsXoff);
   if ((dcb.Flags & DCB_fOutxDsrFlow) || dcb.DtrControl() == 2) {
     SetCommError(ERROR_NOT_SUPPORTED, ReasonText(kReasonNoDtrDsr));
     return ERROR_NOT_SUPPORTED;
@@ -165,7 +163,7 @@ uint32_t ApplyDcb(int fd, const DCB& dcb) {
   if (actual != 0 &&
       std::llabs(static_cast<long long>(actual) - dcb.BaudRate) * 100 > 3LL * dcb.BaudRate) {
     (void)tcsetattr(fd, TCSANOW, &old);
-    return Invalid("The device does not support this baud rate");
+    return Invalid(kReasonBaudNotSupported);
   }
   if (dcb.DtrControl() != 2) SetModemLine(fd, TIOCM_DTR, dcb.DtrControl() == 1);
   if (dcb.RtsControl() != 2) SetModemLine(fd, TIOCM_RTS, dcb.RtsControl() != 0);

@@ -4,6 +4,7 @@
 #include <termios.h>
 
 #include "PtyPair.h"
+#include "common/ReasonTexts.h"
 #include "serial/comm/LineSpeed.h"
 #include "serial/comm/TermiosMap.h"
 
@@ -136,37 +137,43 @@ TEST_F(TermiosMap, UnsupportedSettingsFailAndLeaveTheLine) {
   good.BaudRate = 19200;
   ASSERT_TRUE(B.Api->SetCommState(H, good));
   termios before = Line();
+  // The reason each refusal gives (0: the system's own).
   struct TCase {
     const char* what;
     void (*change)(DCB&);
     uint32_t error;
+    int reason;
   } cases[] = {
-      {"4 data bits", [](DCB& d) { d.ByteSize = 4; }, ERROR_INVALID_PARAMETER},
-      {"9 data bits", [](DCB& d) { d.ByteSize = 9; }, ERROR_INVALID_PARAMETER},
-      {"1.5 stop with 8", [](DCB& d) { d.StopBits = ONE5STOPBITS; }, ERROR_INVALID_PARAMETER},
+      {"4 data bits", [](DCB& d) { d.ByteSize = 4; }, ERROR_INVALID_PARAMETER, kReasonDataBits},
+      {"9 data bits", [](DCB& d) { d.ByteSize = 9; }, ERROR_INVALID_PARAMETER, kReasonDataBits},
+      {"1.5 stop with 8", [](DCB& d) { d.StopBits = ONE5STOPBITS; }, ERROR_INVALID_PARAMETER,
+       kReasonOneAndHalfStopBits},
       {"2 stop with 5",
        [](DCB& d) {
          d.ByteSize = 5;
          d.StopBits = TWOSTOPBITS;
        },
-       ERROR_INVALID_PARAMETER},
-      {"parity 5", [](DCB& d) { d.Parity = 5; }, ERROR_INVALID_PARAMETER},
-      {"baud 0", [](DCB& d) { d.BaudRate = 0; }, ERROR_INVALID_PARAMETER},
+       ERROR_INVALID_PARAMETER, kReasonTwoStopBitsWithFive},
+      {"stop bits 3", [](DCB& d) { d.StopBits = 3; }, ERROR_INVALID_PARAMETER, kReasonStopBits},
+      {"parity 5", [](DCB& d) { d.Parity = 5; }, ERROR_INVALID_PARAMETER, kReasonParity},
+      {"baud 0", [](DCB& d) { d.BaudRate = 0; }, ERROR_INVALID_PARAMETER, kReasonBaudZero},
       {"xon equals xoff",
        [](DCB& d) {
          d.Flags |= DCB_fOutX;
          d.XoffChar = d.XonChar;
        },
-       ERROR_INVALID_PARAMETER},
-      {"dsr flow", [](DCB& d) { d.Flags |= DCB_fOutxDsrFlow; }, ERROR_NOT_SUPPORTED},
-      {"dtr handshake", [](DCB& d) { d.Flags |= 2u << DCB_fDtrControlShift; }, ERROR_NOT_SUPPORTED},
+       ERROR_INVALID_PARAMETER, kReasonXonIsXoff},
+      {"dsr flow", [](DCB& d) { d.Flags |= DCB_fOutxDsrFlow; }, ERROR_NOT_SUPPORTED,
+       kReasonNoDtrDsr},
+      {"dtr handshake", [](DCB& d) { d.Flags |= 2u << DCB_fDtrControlShift; }, ERROR_NOT_SUPPORTED,
+       kReasonNoDtrDsr},
   };
   for (const auto& c : cases) {
     DCB dcb = good;
     c.change(dcb);
     EXPECT_FALSE(B.Api->SetCommState(H, dcb)) << c.what;
     EXPECT_EQ(B.Api->GetLastError(), c.error) << c.what;
-    EXPECT_FALSE(B.Api->LastErrorText().empty()) << c.what;
+    EXPECT_EQ(B.Api->LastErrorText(), ReasonText(c.reason)) << c.what;
     termios after = Line();
     EXPECT_EQ(after.c_cflag, before.c_cflag) << c.what;
     EXPECT_EQ(after.c_iflag, before.c_iflag) << c.what;
