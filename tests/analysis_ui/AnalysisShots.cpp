@@ -33,7 +33,7 @@ bool ShootAnalysis(const std::string& language, const QString& outDir) {
       "[Select]\nReqMode=0\nFileMode=2\n[Language]\nLastLanguage=" + language +
           "\n[Tolerance]\nNominal=12,345\nLower=12,335\nUpper=12,355\n");
   pzam::TF_Main& main = windows.Main();
-  pzam::comm::FakeCommApi& comm = windows.Comm();
+  pzam::comm::TFakeCommApi& comm = windows.Comm();
   main.Bu_AnalysisClick();
   pzam::TF_Analysis& analysis = main.Analysis();
   analysis.resize(1240, 860);

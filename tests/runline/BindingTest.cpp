@@ -88,7 +88,7 @@ class BindingTest : public ::testing::Test {
     return View.Memo.size() > back ? View.Memo[View.Memo.size() - 1 - back] : "";
   }
 
-  comm::FakeCommApi Comm;
+  comm::TFakeCommApi Comm;
   serial::TCOMManager Manager{Comm, 4};
   TPostedWork Window;
   TRunSerial Serial{Comm, Manager, &Window};

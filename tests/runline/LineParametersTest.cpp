@@ -58,7 +58,7 @@ TEST(LineParameters, PerOperatingModeAndCableType) {
       {4, 1, false, other},
   };
   for (const auto& c : cases) {
-    comm::FakeCommApi api;
+    comm::TFakeCommApi api;
     TCOMManager manager(api, 4);
     TSerial serial(api, manager);
     serial.SetEventChar(other.EventChar);

@@ -10,7 +10,7 @@
 namespace pzam::serial {
 namespace {
 
-using comm::FakeCommApi;
+using comm::TFakeCommApi;
 
 // A listener that counts its calls in the object it is given.
 struct TCounter {
@@ -28,7 +28,7 @@ void Broadcast(TCOMManager& m, uintptr_t wParam, uint32_t deviceType,
 }
 
 TEST(COMManager, ScanLimitGrowsOnlyUpTo99) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM2", "COM40", "COM41", "COM99"});
   TCOMManager m(api, 4);
   TCounter c;
@@ -58,7 +58,7 @@ TEST(COMManager, ScanLimitGrowsOnlyUpTo99) {
 }
 
 TEST(COMManager, ProbeNamesAndBufferSize) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM5", "\\\\.\\COM12", "COM13"});
   TCOMManager m(api, 13);
   ASSERT_EQ(m.Count(), 3);
@@ -81,7 +81,7 @@ TEST(COMManager, ProbeNamesAndBufferSize) {
 }
 
 TEST(COMManager, ListenersToldApartByCode) {
-  FakeCommApi api;
+  TFakeCommApi api;
   TCOMManager m(api, 0);
   TCounter a, b;
   m.AddListener({&TCounter::Count, &a});
@@ -108,7 +108,7 @@ struct TRemover {
 };
 
 TEST(COMManager, ListenerRemovedDuringAPassIsNotCalled) {
-  FakeCommApi api;
+  TFakeCommApi api;
   TCOMManager m(api, 0);
   TCounter victim;
   TRemover remover{&m, &victim};
@@ -120,7 +120,7 @@ TEST(COMManager, ListenerRemovedDuringAPassIsNotCalled) {
 }
 
 TEST(COMManager, FailingListenerEndsOnlyThatPass) {
-  FakeCommApi api;
+  TFakeCommApi api;
   TCOMManager m(api, 0);
   TCounter a, c;
   m.AddListener({&TCounter::Count, &a});
@@ -133,7 +133,7 @@ TEST(COMManager, FailingListenerEndsOnlyThatPass) {
 }
 
 TEST(COMManager, RemovalOfAnOpenPort) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM3", "COM7"});
   TCOMManager m(api, 40);
   TSerial serial(api, m);
@@ -172,7 +172,7 @@ TEST(COMManager, RemovalOfAnOpenPort) {
 }
 
 TEST(COMManager, RescanCarriesOwnersAndSeesSwaps) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM1", "COM2"});
   TCOMManager m(api, 4);
   TSerial serial(api, m);  // COM1
@@ -195,7 +195,7 @@ struct TOpener {
 };
 
 TEST(COMManager, PortOpenedDuringARescanKeepsItsOwner) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM1", "COM2"});
   TCOMManager m(api, 4);
   TSerial serial(api, m);
@@ -215,7 +215,7 @@ TEST(COMManager, PortOpenedDuringARescanKeepsItsOwner) {
 }
 
 TEST(COMManager, BroadcastsThatAreNotPortChanges) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM1"});
   TCOMManager m(api, 4);
   TCounter listener;
@@ -240,7 +240,7 @@ TEST(COMManager, BroadcastsThatAreNotPortChanges) {
 }
 
 TEST(COMManager, FailingEventHandlerIsDetached) {
-  FakeCommApi api;
+  TFakeCommApi api;
   TCOMManager m(api, 4);
   int calls = 0;
   m.SetOnCOMArrival([&](TCOMManager&) {
@@ -260,7 +260,7 @@ TEST(COMManager, FailingEventHandlerIsDetached) {
 }
 
 TEST(COMManager, UpdateOwner) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM1", "COM2"});
   TCOMManager m(api, 4);
   TSerial serial(api, m);
@@ -282,7 +282,7 @@ TEST(COMManager, UpdateOwner) {
 }
 
 TEST(COMManager, DestroyedComponentLeavesNoOwner) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM1"});
   TCOMManager m(api, 4);
   {
@@ -296,7 +296,7 @@ TEST(COMManager, DestroyedComponentLeavesNoOwner) {
 }
 
 TEST(COMManager, HangUpOfAPortThatStillAnswers) {
-  FakeCommApi api;
+  TFakeCommApi api;
   api.SetPresent({"COM1"});
   TCOMManager m(api, 4);
   TSerial serial(api, m);

@@ -18,11 +18,11 @@ using namespace std::chrono_literals;
 using Calls = std::vector<std::string>;
 
 // A comm layer whose modem status the test sets.
-class TModemApi : public FakeCommApi {
+class TModemApi : public TFakeCommApi {
  public:
   void SetStatus(uint32_t s) { FStatus = s; }
   bool GetCommModemStatus(HANDLE h, uint32_t& status) override {
-    const bool ok = FakeCommApi::GetCommModemStatus(h, status);
+    const bool ok = TFakeCommApi::GetCommModemStatus(h, status);
     if (ok) status = FStatus;
     return ok;
   }

@@ -12,7 +12,7 @@ using namespace pzam::comm;
 
 class SerialSettings : public ::testing::Test {
  protected:
-  FakeCommApi api;
+  TFakeCommApi api;
   TCOMManager manager{WithPresent(api, {"COM1", "COM3"}), 4};
   TSerial serial{api, manager};
 };
@@ -33,7 +33,7 @@ TEST_F(SerialSettings, Defaults) {
 }
 
 TEST(SerialConstruction, NoPortListedGivesPortZero) {
-  FakeCommApi api;
+  TFakeCommApi api;
   TCOMManager manager(api, 4);
   TSerial serial(api, manager);
   EXPECT_EQ(serial.COMPort(), 0);

@@ -93,7 +93,7 @@ class SerialThread : public ::testing::Test {
     // No event thread may outlive the comm layer it waits on.
     EXPECT_TRUE(WaitForEventThreads(5s));
   }
-  FakeCommApi api;
+  TFakeCommApi api;
   TCOMManager manager{WithPresent(api, {"COM1"}), 4};
   TLog log;
 };

@@ -23,38 +23,38 @@ std::string Join(std::initializer_list<std::string> parts) {
 
 }  // namespace
 
-std::vector<std::string> FakeCommApi::Calls() const {
+std::vector<std::string> TFakeCommApi::Calls() const {
   std::lock_guard lock(FMutex);
   return FCalls;
 }
 
-std::vector<std::string> FakeCommApi::CallNames() const {
+std::vector<std::string> TFakeCommApi::CallNames() const {
   std::vector<std::string> names = Calls();
   for (auto& c : names) c = c.substr(0, c.find('('));
   return names;
 }
 
-size_t FakeCommApi::CountOf(const std::string& name) const {
+size_t TFakeCommApi::CountOf(const std::string& name) const {
   const auto names = CallNames();
   return static_cast<size_t>(std::count(names.begin(), names.end(), name));
 }
 
-void FakeCommApi::ClearCalls() {
+void TFakeCommApi::ClearCalls() {
   std::lock_guard lock(FMutex);
   FCalls.clear();
 }
 
-void FakeCommApi::FailCall(const std::string& name, uint32_t error, int times) {
+void TFakeCommApi::FailCall(const std::string& name, uint32_t error, int times) {
   std::lock_guard lock(FMutex);
   FFailures[name] = {error, times};
 }
 
-void FakeCommApi::SetPresent(std::set<std::string> names) {
+void TFakeCommApi::SetPresent(std::set<std::string> names) {
   std::lock_guard lock(FMutex);
   FPresent = std::move(names);
 }
 
-void FakeCommApi::Receive(const std::string& bytes) {
+void TFakeCommApi::Receive(const std::string& bytes) {
   std::lock_guard lock(FMutex);
   TPort* port = Find(FLastOpened);
   if (!port || bytes.empty()) return;
@@ -65,54 +65,54 @@ void FakeCommApi::Receive(const std::string& bytes) {
   FChanged.notify_all();
 }
 
-void FakeCommApi::RaiseEvents(uint32_t events) {
+void TFakeCommApi::RaiseEvents(uint32_t events) {
   std::lock_guard lock(FMutex);
   if (TPort* port = Find(FLastOpened)) port->Pending |= events & port->Mask;
   FChanged.notify_all();
 }
 
-void FakeCommApi::LimitNextRead(uint32_t n) {
+void TFakeCommApi::LimitNextRead(uint32_t n) {
   std::lock_guard lock(FMutex);
   FReadLimit = n;
 }
 
-void FakeCommApi::SetPendingTransfers(bool on) {
+void TFakeCommApi::SetPendingTransfers(bool on) {
   std::lock_guard lock(FMutex);
   FPending = on;
 }
 
-std::string FakeCommApi::Written() const {
+std::string TFakeCommApi::Written() const {
   std::lock_guard lock(FMutex);
   return FWritten;
 }
 
-DCB FakeCommApi::LastDcb() const {
+DCB TFakeCommApi::LastDcb() const {
   std::lock_guard lock(FMutex);
   return FLastDcb;
 }
 
-COMMTIMEOUTS FakeCommApi::LastTimeouts() const {
+COMMTIMEOUTS TFakeCommApi::LastTimeouts() const {
   std::lock_guard lock(FMutex);
   return FLastTimeouts;
 }
 
-size_t FakeCommApi::OpenHandleCount() const {
+size_t TFakeCommApi::OpenHandleCount() const {
   std::lock_guard lock(FMutex);
   return FPorts.size();
 }
 
-bool FakeCommApi::WaitForWaiters(int n, std::chrono::milliseconds timeout) {
+bool TFakeCommApi::WaitForWaiters(int n, std::chrono::milliseconds timeout) {
   std::unique_lock lock(FMutex);
   return FChanged.wait_for(lock, timeout, [&] { return FWaiters >= n; });
 }
 
-bool FakeCommApi::WaitForWaitCall(size_t calls, std::chrono::milliseconds timeout) {
+bool TFakeCommApi::WaitForWaitCall(size_t calls, std::chrono::milliseconds timeout) {
   std::unique_lock lock(FMutex);
   return FChanged.wait_for(lock, timeout, [&] { return FWaitCalls >= calls && FWaiters > 0; });
 }
 
-bool FakeCommApi::Enter(std::unique_lock<std::mutex>&, const std::string& name,
-                        const std::string& args) {
+bool TFakeCommApi::Enter(std::unique_lock<std::mutex>&, const std::string& name,
+                         const std::string& args) {
   FCalls.push_back(name + "(" + args + ")");
   auto it = FFailures.find(name);
   if (it == FFailures.end() || it->second.second == 0) {
@@ -123,18 +123,18 @@ bool FakeCommApi::Enter(std::unique_lock<std::mutex>&, const std::string& name,
   return Fail(it->second.first);
 }
 
-FakeCommApi::TPort* FakeCommApi::Find(HANDLE h) {
+TFakeCommApi::TPort* TFakeCommApi::Find(HANDLE h) {
   auto it = FPorts.find(h);
   return it == FPorts.end() ? nullptr : &it->second;
 }
 
-bool FakeCommApi::Fail(uint32_t error) {
+bool TFakeCommApi::Fail(uint32_t error) {
   tLastError = error;
   return false;
 }
 
-HANDLE FakeCommApi::CreateFile(const std::string& name, uint32_t access, uint32_t shareMode,
-                               uint32_t creation, uint32_t flags) {
+HANDLE TFakeCommApi::CreateFile(const std::string& name, uint32_t access, uint32_t shareMode,
+                                uint32_t creation, uint32_t flags) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "CreateFile",
              Join({name, Hex(access), std::to_string(shareMode), std::to_string(creation),
@@ -146,7 +146,7 @@ HANDLE FakeCommApi::CreateFile(const std::string& name, uint32_t access, uint32_
   return h;
 }
 
-bool FakeCommApi::CloseHandle(HANDLE h) {
+bool TFakeCommApi::CloseHandle(HANDLE h) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "CloseHandle", std::to_string(h))) return false;
   if (FPorts.erase(h) == 0) return Fail(ERROR_INVALID_HANDLE);
@@ -154,7 +154,7 @@ bool FakeCommApi::CloseHandle(HANDLE h) {
   return true;
 }
 
-bool FakeCommApi::SetupComm(HANDLE h, uint32_t inQueue, uint32_t outQueue) {
+bool TFakeCommApi::SetupComm(HANDLE h, uint32_t inQueue, uint32_t outQueue) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "SetupComm",
              Join({std::to_string(h), std::to_string(inQueue), std::to_string(outQueue)})))
@@ -162,7 +162,7 @@ bool FakeCommApi::SetupComm(HANDLE h, uint32_t inQueue, uint32_t outQueue) {
   return Find(h) ? true : Fail(ERROR_INVALID_HANDLE);
 }
 
-bool FakeCommApi::BuildCommDCB(const std::string& def, DCB& dcb) {
+bool TFakeCommApi::BuildCommDCB(const std::string& def, DCB& dcb) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "BuildCommDCB", def)) return false;
   // Only the base text the component uses is understood.
@@ -177,7 +177,7 @@ bool FakeCommApi::BuildCommDCB(const std::string& def, DCB& dcb) {
   return true;
 }
 
-bool FakeCommApi::SetCommState(HANDLE h, const DCB& dcb) {
+bool TFakeCommApi::SetCommState(HANDLE h, const DCB& dcb) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "SetCommState",
              Join({std::to_string(h), std::to_string(dcb.BaudRate), Hex(dcb.Flags)})))
@@ -189,7 +189,7 @@ bool FakeCommApi::SetCommState(HANDLE h, const DCB& dcb) {
   return true;
 }
 
-bool FakeCommApi::SetCommTimeouts(HANDLE h, const COMMTIMEOUTS& t) {
+bool TFakeCommApi::SetCommTimeouts(HANDLE h, const COMMTIMEOUTS& t) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "SetCommTimeouts", std::to_string(h))) return false;
   if (!Find(h)) return Fail(ERROR_INVALID_HANDLE);
@@ -197,7 +197,7 @@ bool FakeCommApi::SetCommTimeouts(HANDLE h, const COMMTIMEOUTS& t) {
   return true;
 }
 
-bool FakeCommApi::SetCommMask(HANDLE h, uint32_t mask) {
+bool TFakeCommApi::SetCommMask(HANDLE h, uint32_t mask) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "SetCommMask", Join({std::to_string(h), Hex(mask)}))) return false;
   TPort* port = Find(h);
@@ -209,7 +209,7 @@ bool FakeCommApi::SetCommMask(HANDLE h, uint32_t mask) {
   return true;
 }
 
-bool FakeCommApi::WaitCommEvent(HANDLE h, uint32_t& eventMask, OVERLAPPED*) {
+bool TFakeCommApi::WaitCommEvent(HANDLE h, uint32_t& eventMask, OVERLAPPED*) {
   std::unique_lock lock(FMutex);
   eventMask = 0;
   if (!Enter(lock, "WaitCommEvent", std::to_string(h))) return false;
@@ -231,7 +231,7 @@ bool FakeCommApi::WaitCommEvent(HANDLE h, uint32_t& eventMask, OVERLAPPED*) {
   return true;
 }
 
-bool FakeCommApi::ClearCommError(HANDLE h, uint32_t& errors, COMSTAT* stat) {
+bool TFakeCommApi::ClearCommError(HANDLE h, uint32_t& errors, COMSTAT* stat) {
   std::unique_lock lock(FMutex);
   errors = 0;
   if (!Enter(lock, "ClearCommError", std::to_string(h))) return false;
@@ -244,7 +244,8 @@ bool FakeCommApi::ClearCommError(HANDLE h, uint32_t& errors, COMSTAT* stat) {
   return true;
 }
 
-bool FakeCommApi::ReadFile(HANDLE h, void* buffer, uint32_t count, uint32_t& read, OVERLAPPED* ov) {
+bool TFakeCommApi::ReadFile(HANDLE h, void* buffer, uint32_t count, uint32_t& read,
+                            OVERLAPPED* ov) {
   std::unique_lock lock(FMutex);
   read = 0;
   if (!Enter(lock, "ReadFile", Join({std::to_string(h), std::to_string(count)}))) return false;
@@ -262,8 +263,8 @@ bool FakeCommApi::ReadFile(HANDLE h, void* buffer, uint32_t count, uint32_t& rea
   return true;
 }
 
-bool FakeCommApi::WriteFile(HANDLE h, const void* buffer, uint32_t count, uint32_t& written,
-                            OVERLAPPED* ov) {
+bool TFakeCommApi::WriteFile(HANDLE h, const void* buffer, uint32_t count, uint32_t& written,
+                             OVERLAPPED* ov) {
   std::unique_lock lock(FMutex);
   written = 0;
   const std::string data(static_cast<const char*>(buffer), count);
@@ -278,7 +279,7 @@ bool FakeCommApi::WriteFile(HANDLE h, const void* buffer, uint32_t count, uint32
   return true;
 }
 
-bool FakeCommApi::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, uint32_t& transferred, bool wait) {
+bool TFakeCommApi::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, uint32_t& transferred, bool wait) {
   std::unique_lock lock(FMutex);
   transferred = 0;
   if (!Enter(lock, "GetOverlappedResult", Join({std::to_string(h), wait ? "1" : "0"})))
@@ -290,22 +291,22 @@ bool FakeCommApi::GetOverlappedResult(HANDLE h, OVERLAPPED* ov, uint32_t& transf
   return true;
 }
 
-bool FakeCommApi::GetCommModemStatus(HANDLE h, uint32_t& status) {
+bool TFakeCommApi::GetCommModemStatus(HANDLE h, uint32_t& status) {
   std::unique_lock lock(FMutex);
   status = 0;
   if (!Enter(lock, "GetCommModemStatus", std::to_string(h))) return false;
   return Find(h) ? true : Fail(ERROR_INVALID_HANDLE);
 }
 
-bool FakeCommApi::EscapeCommFunction(HANDLE h, uint32_t function) {
+bool TFakeCommApi::EscapeCommFunction(HANDLE h, uint32_t function) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "EscapeCommFunction", Join({std::to_string(h), std::to_string(function)})))
     return false;
   return Find(h) ? true : Fail(ERROR_INVALID_HANDLE);
 }
 
-bool FakeCommApi::GetDefaultCommConfig(const std::string& name, COMMCONFIG* config,
-                                       uint32_t& size) {
+bool TFakeCommApi::GetDefaultCommConfig(const std::string& name, COMMCONFIG* config,
+                                        uint32_t& size) {
   std::unique_lock lock(FMutex);
   if (!Enter(lock, "GetDefaultCommConfig", Join({name, std::to_string(size)}))) return false;
   if (!FPresent.contains(name)) return Fail(ERROR_FILE_NOT_FOUND);
@@ -314,11 +315,11 @@ bool FakeCommApi::GetDefaultCommConfig(const std::string& name, COMMCONFIG* conf
   return true;
 }
 
-uint32_t FakeCommApi::GetLastError() const {
+uint32_t TFakeCommApi::GetLastError() const {
   return tLastError;
 }
 
-std::string FakeCommApi::LastErrorText() const {
+std::string TFakeCommApi::LastErrorText() const {
   return "fake error " + std::to_string(tLastError);
 }
 

@@ -16,7 +16,7 @@
 
 namespace pzam::comm {
 
-class FakeCommApi : public ICommApi {
+class TFakeCommApi : public ICommApi {
  public:
   // Every call so far as "Name(arg,...)", in order.
   std::vector<std::string> Calls() const;
@@ -101,7 +101,7 @@ class FakeCommApi : public ICommApi {
 };
 
 // The comm layer with `names` present, for a port manager whose first scan comes right after.
-inline FakeCommApi& WithPresent(FakeCommApi& api, std::set<std::string> names) {
+inline TFakeCommApi& WithPresent(TFakeCommApi& api, std::set<std::string> names) {
   api.SetPresent(std::move(names));
   return api;
 }

@@ -28,7 +28,7 @@ bool Shoot(const std::string& language, const QString& outDir) {
       "[Select]\nReqMode=0\nFileMode=1\n[Language]\nLastLanguage=" + language + "\n");
   pzam::TF_Main& main = windows.Main();
   pzam::TF_Config& config = windows.Config();
-  pzam::comm::FakeCommApi& comm = windows.Comm();
+  pzam::comm::TFakeCommApi& comm = windows.Comm();
   main.Bu_MeasInit->click();
   const char* telegrams[] = {"@ANZ     001@IST  12,345@MWT  12,345@STW   0,000\x17",
                              "@ANZ     002@IST  12,351@MWT  12,348@STW   0,004\x17",

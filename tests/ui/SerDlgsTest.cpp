@@ -25,7 +25,7 @@ class SerDlgsTest : public ::testing::Test {
     for (int i = 0; i < box.count(); ++i) out << box.itemText(i);
     return out;
   }
-  comm::FakeCommApi Comm;
+  comm::TFakeCommApi Comm;
   std::unique_ptr<serial::TCOMManager> FManager;
   std::unique_ptr<serial::TSerial> FSerial;
 };

@@ -44,7 +44,7 @@ class TShotWindows {
 
   TF_Main& Main() { return *FMain; }
   TF_Config& Config() { return *FConfig; }
-  comm::FakeCommApi& Comm() { return FComm; }
+  comm::TFakeCommApi& Comm() { return FComm; }
 
  private:
   static std::filesystem::path MakeFolder(const std::string& name, const std::string& settings) {
@@ -59,7 +59,7 @@ class TShotWindows {
   }
 
   std::filesystem::path FWork;
-  comm::FakeCommApi FComm;
+  comm::TFakeCommApi FComm;
   serial::TCOMManager FManager;
   std::unique_ptr<TF_Main> FMain;
   std::unique_ptr<TF_Config> FConfig;

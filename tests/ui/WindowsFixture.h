@@ -97,7 +97,7 @@ class WindowsTest : public ::testing::Test {
   std::string Text(int id) const { return Main->LanguageText(id); }
 
   std::filesystem::path Dir;
-  comm::FakeCommApi Comm;
+  comm::TFakeCommApi Comm;
   // The comm layer the windows use (the recording one unless a test puts another in place).
   comm::ICommApi* Api = &Comm;
   std::function<TDateTime()> Clock;
