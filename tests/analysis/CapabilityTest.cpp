@@ -61,7 +61,6 @@ struct TFigureCase {
 };
 
 TEST(ComputeFigures, HandComputedCases) {
-  const double sw2 = 2 / kD2;  // {1, 3}: MR-bar 2
   const double u = 1.0 / 1024;
   const TOpt none;
   const TFigureCase cases[] = {
@@ -99,93 +98,6 @@ TEST(ComputeFigures, HandComputedCases) {
        0,
        0,
        1},
-      {"n = 2, both limits",
-       {1, 3},
-       Tol(0, 4),
-       2,
-       std::sqrt(2.0),
-       2,
-       sw2,
-       2 + 3 * sw2,
-       2 - 3 * sw2,
-       3.267 * 2,
-       4 / (6 * sw2),
-       2 / (3 * sw2),
-       4 / (6 * std::sqrt(2.0)),
-       2 / (3 * std::sqrt(2.0)),
-       0,
-       0,
-       2},
-      // Cpk takes the nearer limit: 0.5 to the lower, 2 to the upper.
-      {"nearer lower limit",
-       {1, 3},
-       Tol(1.5, 4),
-       2,
-       std::sqrt(2.0),
-       2,
-       sw2,
-       2 + 3 * sw2,
-       2 - 3 * sw2,
-       6.534,
-       2.5 / (6 * sw2),
-       0.5 / (3 * sw2),
-       2.5 / (6 * std::sqrt(2.0)),
-       0.5 / (3 * std::sqrt(2.0)),
-       1,
-       0,
-       1},
-      {"upper limit only",
-       {1, 3},
-       Tol(none, 4),
-       2,
-       std::sqrt(2.0),
-       2,
-       sw2,
-       2 + 3 * sw2,
-       2 - 3 * sw2,
-       6.534,
-       none,
-       2 / (3 * sw2),
-       none,
-       2 / (3 * std::sqrt(2.0)),
-       0,
-       0,
-       2},
-      // The mean lies beyond the only limit: a negative Cpk.
-      {"lower limit only, mean below it",
-       {1, 3},
-       Tol(2.5, none),
-       2,
-       std::sqrt(2.0),
-       2,
-       sw2,
-       2 + 3 * sw2,
-       2 - 3 * sw2,
-       6.534,
-       none,
-       -0.5 / (3 * sw2),
-       none,
-       -0.5 / (3 * std::sqrt(2.0)),
-       1,
-       0,
-       1},
-      {"no tolerance",
-       {1, 3},
-       Tol(none, none),
-       2,
-       std::sqrt(2.0),
-       2,
-       sw2,
-       2 + 3 * sw2,
-       2 - 3 * sw2,
-       6.534,
-       none,
-       none,
-       none,
-       none,
-       0,
-       0,
-       2},
       // Both sigmas are 0: the limits collapse onto the mean, the capability is undefined.
       {"constant values",
        {5, 5, 5},
@@ -255,6 +167,47 @@ TEST(ComputeFigures, HandComputedCases) {
       ExpectFigure(f.Lcl, c.Lcl, "lcl");
     }
     ExpectFigure(f.MrUcl, c.MrUcl, "mr_ucl");
+    ExpectFigure(f.Cp, c.Cp, "cp");
+    ExpectFigure(f.Cpk, c.Cpk, "cpk");
+    ExpectFigure(f.Pp, c.Pp, "pp");
+    ExpectFigure(f.Ppk, c.Ppk, "ppk");
+    EXPECT_EQ(f.BelowLsl, c.Below);
+    EXPECT_EQ(f.AboveUsl, c.Above);
+    EXPECT_EQ(f.InTolerance, c.Inside);
+  }
+}
+
+// The points 1 and 3 (mean 2, s = sqrt 2, MR-bar 2) against each kind of tolerance.
+TEST(ComputeFigures, TwoPointsAgainstEachTolerance) {
+  const TValues values{1, 3};
+  const double sw = 2 / kD2, s = std::sqrt(2.0);
+  const TOpt none;
+  const struct {
+    const char* Name;
+    TTolerance Tolerance;
+    TOpt Cp, Cpk, Pp, Ppk;
+    int Below, Above, Inside;
+  } cases[] = {
+      {"both limits", Tol(0, 4), 4 / (6 * sw), 2 / (3 * sw), 4 / (6 * s), 2 / (3 * s), 0, 0, 2},
+      // Cpk takes the nearer limit: 0.5 to the lower, 2 to the upper.
+      {"nearer lower limit", Tol(1.5, 4), 2.5 / (6 * sw), 0.5 / (3 * sw), 2.5 / (6 * s),
+       0.5 / (3 * s), 1, 0, 1},
+      {"upper limit only", Tol(none, 4), none, 2 / (3 * sw), none, 2 / (3 * s), 0, 0, 2},
+      // The mean lies beyond the only limit: a negative Cpk.
+      {"lower limit only, mean below it", Tol(2.5, none), none, -0.5 / (3 * sw), none,
+       -0.5 / (3 * s), 1, 0, 1},
+      {"no tolerance", Tol(none, none), none, none, none, none, 0, 0, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TFigures f = ComputeFigures(values, c.Tolerance);
+    ExpectFigure(f.Mean, 2, "mean");
+    ExpectFigure(f.S, s, "s");
+    ExpectFigure(f.MrBar, 2, "mr_bar");
+    ExpectFigure(f.SigmaWithin, sw, "sigma_within");
+    ExpectFigure(f.Ucl, 2 + 3 * sw, "ucl");
+    ExpectFigure(f.Lcl, 2 - 3 * sw, "lcl");
+    ExpectFigure(f.MrUcl, 3.267 * 2, "mr_ucl");
     ExpectFigure(f.Cp, c.Cp, "cp");
     ExpectFigure(f.Cpk, c.Cpk, "cpk");
     ExpectFigure(f.Pp, c.Pp, "pp");
