@@ -4,7 +4,7 @@
 # pseudo-terminal's pace (--interval 0 --pace pty), Excel and CSV record files in turn. After each
 # run: values sent, value lines shown, record rows, values lost or changed, and the program's
 # resident memory, open descriptors and threads at the end of its run (sampled before End).
-# Then the windowed program on Qt's offscreen platform: WINDOW_RUNS runs (default 20) of 9999
+# Then the windowed program on Qt's offscreen platform: WINDOW_RUNS runs (default 100) of 9999
 # values driven through its buttons (pzam-program-memory --runs), resident memory after each.
 # Not part of CI. Usage: bench/soak.sh [BIN_DIR] [RUNS] [COUNT] [WINDOW_RUNS]
 #   (defaults build/default/bin, 101, 9999: 1,009,899 values). SOAK_DIR: the working folder's
@@ -16,7 +16,7 @@ trap '' PIPE
 bin=$(cd "${1:-build/default/bin}" && pwd)
 runs=${2:-101}
 count=${3:-9999}
-window_runs=${4:-20}
+window_runs=${4:-100}
 keep=$(pwd)/soak-faults
 work=$(mktemp -d "${SOAK_DIR:-/dev/shm}/pzam-soak-XXXXXX")
 trap 'rm -rf "$work"' EXIT
