@@ -52,6 +52,39 @@ double Boundary(const TValues& base, int count, double k) {
   return (sum / n + c * (ranges - base.back())) / (1 - count / n - c);
 }
 
+// The figures of the values' spread; the control limits are checked only where given.
+struct TSpread {
+  TOpt Mean, S, MrBar, SigmaW, Ucl, Lcl, MrUcl;
+};
+
+void ExpectSpread(const TFigures& f, const TSpread& e) {
+  ExpectFigure(f.Mean, e.Mean, "mean");
+  ExpectFigure(f.S, e.S, "s");
+  ExpectFigure(f.MrBar, e.MrBar, "mr_bar");
+  ExpectFigure(f.SigmaWithin, e.SigmaW, "sigma_within");
+  if (e.Ucl) {
+    ExpectFigure(f.Ucl, e.Ucl, "ucl");
+    ExpectFigure(f.Lcl, e.Lcl, "lcl");
+  }
+  ExpectFigure(f.MrUcl, e.MrUcl, "mr_ucl");
+}
+
+// The figures that depend on the tolerance.
+struct TCapability {
+  TOpt Cp, Cpk, Pp, Ppk;
+  int Below, Above, Inside;
+};
+
+void ExpectCapability(const TFigures& f, const TCapability& e) {
+  ExpectFigure(f.Cp, e.Cp, "cp");
+  ExpectFigure(f.Cpk, e.Cpk, "cpk");
+  ExpectFigure(f.Pp, e.Pp, "pp");
+  ExpectFigure(f.Ppk, e.Ppk, "ppk");
+  EXPECT_EQ(f.BelowLsl, e.Below);
+  EXPECT_EQ(f.AboveUsl, e.Above);
+  EXPECT_EQ(f.InTolerance, e.Inside);
+}
+
 struct TFigureCase {
   const char* Name;
   TValues Values;
@@ -158,22 +191,8 @@ TEST(ComputeFigures, HandComputedCases) {
     SCOPED_TRACE(c.Name);
     const TFigures f = ComputeFigures(c.Values, c.Tolerance);
     EXPECT_EQ(f.N, static_cast<int>(c.Values.size()));
-    ExpectFigure(f.Mean, c.Mean, "mean");
-    ExpectFigure(f.S, c.S, "s");
-    ExpectFigure(f.MrBar, c.MrBar, "mr_bar");
-    ExpectFigure(f.SigmaWithin, c.SigmaW, "sigma_within");
-    if (c.Ucl) {
-      ExpectFigure(f.Ucl, c.Ucl, "ucl");
-      ExpectFigure(f.Lcl, c.Lcl, "lcl");
-    }
-    ExpectFigure(f.MrUcl, c.MrUcl, "mr_ucl");
-    ExpectFigure(f.Cp, c.Cp, "cp");
-    ExpectFigure(f.Cpk, c.Cpk, "cpk");
-    ExpectFigure(f.Pp, c.Pp, "pp");
-    ExpectFigure(f.Ppk, c.Ppk, "ppk");
-    EXPECT_EQ(f.BelowLsl, c.Below);
-    EXPECT_EQ(f.AboveUsl, c.Above);
-    EXPECT_EQ(f.InTolerance, c.Inside);
+    ExpectSpread(f, {c.Mean, c.S, c.MrBar, c.SigmaW, c.Ucl, c.Lcl, c.MrUcl});
+    ExpectCapability(f, {c.Cp, c.Cpk, c.Pp, c.Ppk, c.Below, c.Above, c.Inside});
   }
 }
 
@@ -185,36 +204,25 @@ TEST(ComputeFigures, TwoPointsAgainstEachTolerance) {
   const struct {
     const char* Name;
     TTolerance Tolerance;
-    TOpt Cp, Cpk, Pp, Ppk;
-    int Below, Above, Inside;
+    TCapability Capability;
   } cases[] = {
-      {"both limits", Tol(0, 4), 4 / (6 * sw), 2 / (3 * sw), 4 / (6 * s), 2 / (3 * s), 0, 0, 2},
+      {"both limits", Tol(0, 4), {4 / (6 * sw), 2 / (3 * sw), 4 / (6 * s), 2 / (3 * s), 0, 0, 2}},
       // Cpk takes the nearer limit: 0.5 to the lower, 2 to the upper.
-      {"nearer lower limit", Tol(1.5, 4), 2.5 / (6 * sw), 0.5 / (3 * sw), 2.5 / (6 * s),
-       0.5 / (3 * s), 1, 0, 1},
-      {"upper limit only", Tol(none, 4), none, 2 / (3 * sw), none, 2 / (3 * s), 0, 0, 2},
+      {"nearer lower limit",
+       Tol(1.5, 4),
+       {2.5 / (6 * sw), 0.5 / (3 * sw), 2.5 / (6 * s), 0.5 / (3 * s), 1, 0, 1}},
+      {"upper limit only", Tol(none, 4), {none, 2 / (3 * sw), none, 2 / (3 * s), 0, 0, 2}},
       // The mean lies beyond the only limit: a negative Cpk.
-      {"lower limit only, mean below it", Tol(2.5, none), none, -0.5 / (3 * sw), none,
-       -0.5 / (3 * s), 1, 0, 1},
-      {"no tolerance", Tol(none, none), none, none, none, none, 0, 0, 2},
+      {"lower limit only, mean below it",
+       Tol(2.5, none),
+       {none, -0.5 / (3 * sw), none, -0.5 / (3 * s), 1, 0, 1}},
+      {"no tolerance", Tol(none, none), {none, none, none, none, 0, 0, 2}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     const TFigures f = ComputeFigures(values, c.Tolerance);
-    ExpectFigure(f.Mean, 2, "mean");
-    ExpectFigure(f.S, s, "s");
-    ExpectFigure(f.MrBar, 2, "mr_bar");
-    ExpectFigure(f.SigmaWithin, sw, "sigma_within");
-    ExpectFigure(f.Ucl, 2 + 3 * sw, "ucl");
-    ExpectFigure(f.Lcl, 2 - 3 * sw, "lcl");
-    ExpectFigure(f.MrUcl, 3.267 * 2, "mr_ucl");
-    ExpectFigure(f.Cp, c.Cp, "cp");
-    ExpectFigure(f.Cpk, c.Cpk, "cpk");
-    ExpectFigure(f.Pp, c.Pp, "pp");
-    ExpectFigure(f.Ppk, c.Ppk, "ppk");
-    EXPECT_EQ(f.BelowLsl, c.Below);
-    EXPECT_EQ(f.AboveUsl, c.Above);
-    EXPECT_EQ(f.InTolerance, c.Inside);
+    ExpectSpread(f, {2, s, 2, sw, 2 + 3 * sw, 2 - 3 * sw, 3.267 * 2});
+    ExpectCapability(f, c.Capability);
   }
 }
 
