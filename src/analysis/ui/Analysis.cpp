@@ -269,12 +269,7 @@ void TF_Analysis::Bu_ReportClick() {
   if (!RunInfo || FValues.empty()) return;
   const TAnalysisRun run = RunInfo();
   analysis::TReportData data;
-  data.ProgramText = run.ProgramText;
-  data.Batch = run.Batch;
-  data.Date = run.Date;
-  data.Mode = run.Mode;
-  data.Port = run.Port;
-  data.RecordFile = run.RecordFile;
+  static_cast<analysis::TRunParticulars&>(data) = run;
   data.Tolerance = FTolerance;
   data.Values = FValues;
   data.Times = FTimes;

@@ -28,13 +28,7 @@ class TAnalysisCharts;
 }
 
 // What the report needs of the run besides its values, supplied by the main window.
-struct TAnalysisRun {
-  std::string ProgramText;
-  std::string Batch;
-  std::string Date;
-  std::string Mode;
-  std::string Port;
-  std::string RecordFile;
+struct TAnalysisRun : analysis::TRunParticulars {
   std::string ReportPath;  // where Bu_Report writes
 };
 

@@ -66,6 +66,11 @@ class TReportPainter {
     FPainter.setPen(Qt::black);
   }
 
+  // The clock time of value i, "-" when it came without one.
+  QString TimeOf(std::size_t i) const {
+    return i < FData.Times.size() && !FData.Times[i].empty() ? Q(FData.Times[i]) : "-";
+  }
+
   QString Limit(std::optional<double> x, int decimals) const {
     return Q(LimitText(x, decimals, FData.DecimalSeparator));
   }
@@ -76,17 +81,13 @@ class TReportPainter {
                       T(textid::kReportTitle));
 
     // The run's particulars on the left.
-    const std::string first =
-        FData.Times.empty() || FData.Times.front().empty() ? "-" : FData.Times.front();
-    const std::string last =
-        FData.Times.empty() || FData.Times.back().empty() ? "-" : FData.Times.back();
     const TTolerance& t = FData.Tolerance;
     const std::pair<int, QString> lines[] = {
         {textid::kProgramLine, Q(FData.ProgramText)},
         {textid::kBatchLine, Q(FData.Batch)},
         {textid::kDateLine, Q(FData.Date)},
-        {textid::kFirstValueLine, Q(first)},
-        {textid::kLastValueLine, Q(last)},
+        {textid::kFirstValueLine, TimeOf(0)},
+        {textid::kLastValueLine, TimeOf(FData.Values.size() - 1)},
         {textid::kModeLine, Q(FData.Mode)},
         {textid::kPortLine, Q(FData.Port)},
         {textid::kRecordFileLine, Q(FData.RecordFile)},
@@ -176,10 +177,7 @@ class TReportPainter {
         const int y = kListTop + r * kListRowHeight;
         const double x = FData.Values[static_cast<std::size_t>(i)];
         FPainter.drawText(number(left, y), Qt::AlignRight, QString::number(i + 1));
-        const std::size_t at = static_cast<std::size_t>(i);
-        const std::string shown =
-            at < FData.Times.size() && !FData.Times[at].empty() ? FData.Times[at] : "-";
-        FPainter.drawText(time(left, y), Qt::AlignLeft, Q(shown));
+        FPainter.drawText(time(left, y), Qt::AlignLeft, TimeOf(static_cast<std::size_t>(i)));
         FPainter.drawText(value(left, y), Qt::AlignRight,
                           Q(NumberText(x, decimals, FData.DecimalSeparator)));
         QString judged = "-";
@@ -209,10 +207,11 @@ class TReportPainter {
 bool WriteReport(const std::string& path, const TReportData& data,
                  const std::function<std::string(int)>& text, std::string& error) {
   QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+  const auto failed = [&] {
     error = path + ": " + file.errorString().toStdString();
     return false;
-  }
+  };
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return failed();
   QPdfWriter writer(&file);
   writer.setPageSize(QPageSize(QPageSize::A4));
   writer.setPageMargins(QMarginsF(0, 0, 0, 0));
@@ -220,17 +219,10 @@ bool WriteReport(const std::string& path, const TReportData& data,
   writer.setTitle(QString::fromStdString(text(textid::kReportTitle) + " " + data.Batch));
   writer.setCreator(QString::fromStdString(data.ProgramText));
   TReportPainter painter(writer, data, text);
-  if (!painter.Active()) {
-    error = path + ": " + file.errorString().toStdString();
-    return false;
-  }
+  if (!painter.Active()) return failed();
   painter.Write();
   file.close();
-  if (file.error() != QFileDevice::NoError) {
-    error = path + ": " + file.errorString().toStdString();
-    return false;
-  }
-  return true;
+  return file.error() == QFileDevice::NoError || failed();
 }
 
 std::string ReportFileName(const std::string& recordFileName) {

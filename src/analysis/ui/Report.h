@@ -11,13 +11,17 @@
 
 namespace pzam::analysis {
 
-struct TReportData {
+// The run's particulars on page 1 ("-" where one is not known).
+struct TRunParticulars {
   std::string ProgramText;  // program name and version text
   std::string Batch;
   std::string Date;
   std::string Mode;
   std::string Port;
   std::string RecordFile;
+};
+
+struct TReportData : TRunParticulars {
   TTolerance Tolerance;
   std::vector<double> Values;
   // The clock time of each value; empty when the values come without times.
