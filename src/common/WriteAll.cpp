@@ -28,24 +28,22 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 namespace {
 
-bool Synced(int result) {
+// A file system that cannot sync (EINVAL: a pipe, a special file; EROFS) has nothing to lose.
+bool Synced(int (*sync)(int), int fd) {
+  int result;
+  while ((result = sync(fd)) != 0 && errno == EINTR) {
+  }
   return result == 0 || errno == EINVAL || errno == EROFS;
 }
 
 }  // namespace
 
 bool SyncData(int fd) {
-  int result;
-  while ((result = ::fdatasync(fd)) != 0 && errno == EINTR) {
-  }
-  return Synced(result);
+  return Synced(::fdatasync, fd);
 }
 
 bool SyncFile(int fd) {
-  int result;
-  while ((result = ::fsync(fd)) != 0 && errno == EINTR) {
-  }
-  return Synced(result);
+  return Synced(::fsync, fd);
 }
 
 bool SyncFolderOf(const std::string& path) {

@@ -57,6 +57,7 @@ class TPosixPort {
   void ReaderLoop();
   int ReaderTimeoutLocked();
   int StallLeftMsLocked();
+  size_t RoomLocked(bool makeRoom) const;
   void Deliver(const uint8_t* data, size_t size, bool makeRoom);
   void RaiseLocked(uint32_t events);
   void CheckTxEmptyLocked();

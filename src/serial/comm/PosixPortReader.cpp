@@ -30,14 +30,13 @@ void TPosixPort::ReaderLoop() {
     {
       std::lock_guard lock(FMutex);
       if (FClosed) return;
-      room = FQueueLimit > FQueue.size() ? FQueueLimit - FQueue.size() : 0;
       timeout = ReaderTimeoutLocked();
-      if (room == 0) {
+      if (FQueue.size() >= FQueueLimit) {
         const int left = StallLeftMsLocked();
         makeRoom = left == 0;
-        if (makeRoom) room = std::min(FQueueLimit, kChunk);
         if (left > 0) timeout = timeout < 0 ? left : std::min(timeout, left);
       }
+      room = RoomLocked(makeRoom);
     }
     // A full queue leaves the bytes in the kernel (and its flow control) until a read makes
     // room; the device is then not watched at all, so a hang-up cannot make this spin. Only a
@@ -56,10 +55,7 @@ void TPosixPort::ReaderLoop() {
     if (fds[2].revents & POLLIN) {
       {
         std::lock_guard lock(FMutex);  // SetupComm may have made the queue smaller meanwhile
-        if (makeRoom)
-          room = std::min(FQueueLimit, kChunk);
-        else
-          room = FQueueLimit > FQueue.size() ? FQueueLimit - FQueue.size() : 0;
+        room = RoomLocked(makeRoom);
       }
       if (room == 0) continue;
       ssize_t n = ::read(FFd, buf, std::min(room, kChunk));
@@ -91,6 +87,13 @@ int TPosixPort::ReaderTimeoutLocked() {
     timeout = timeout < 0 ? drainMs : std::min(timeout, drainMs);
   }
   return timeout;
+}
+
+// The bytes the next read may take: the queue's free room, or a chunk whose oldest bytes give way
+// in a stalled queue.
+size_t TPosixPort::RoomLocked(bool makeRoom) const {
+  if (makeRoom) return std::min(FQueueLimit, kChunk);
+  return FQueueLimit > FQueue.size() ? FQueueLimit - FQueue.size() : 0;
 }
 
 // A full queue that holds no event character while the event character is awaited is stalled: a
