@@ -58,26 +58,27 @@ QPixmap MarkPicture(const QColor& colour, bool disc) {
 // A line that is drawn only when its value is defined; the legend shows it only then.
 using TLegend = std::vector<QCPAbstractPlottable*>;
 
-void SetLine(QCPGraph* graph, std::optional<double> y, double from, double to, bool inLegend,
-             TLegend& legend) {
-  graph->setVisible(y.has_value());
-  if (y) {
-    graph->setData({from, to}, {*y, *y}, true);
+void SetSegment(QCPGraph* graph, bool defined, const QVector<double>& keys,
+                const QVector<double>& values, bool inLegend, TLegend& legend) {
+  graph->setVisible(defined);
+  if (defined) {
+    graph->setData(keys, values, true);
   } else {
     graph->data()->clear();
   }
-  if (y && inLegend) legend.push_back(graph);
+  if (defined && inLegend) legend.push_back(graph);
+}
+
+void SetLine(QCPGraph* graph, std::optional<double> y, double from, double to, bool inLegend,
+             TLegend& legend) {
+  const double at = y.value_or(0);
+  SetSegment(graph, y.has_value(), {from, to}, {at, at}, inLegend, legend);
 }
 
 void SetUpright(QCPGraph* graph, std::optional<double> x, double top, bool inLegend,
                 TLegend& legend) {
-  graph->setVisible(x.has_value());
-  if (x) {
-    graph->setData({*x, *x}, {0.0, top}, true);
-  } else {
-    graph->data()->clear();
-  }
-  if (x && inLegend) legend.push_back(graph);
+  const double at = x.value_or(0);
+  SetSegment(graph, x.has_value(), {at, at}, {0.0, top}, inLegend, legend);
 }
 
 // The charts follow the run until the operator zooms or pans; a double click follows it again.
