@@ -5,12 +5,12 @@
 # Installs the compilers, Wine and NSIS when missing.
 #
 # The result lies in ${PZAM_WINDOWS_CACHE:-$HOME/.cache/pzam-windows}/<key>/prefix, where the key
-# is made of the source packages' versions and of this script and its patches; "current" beside it
-# links to the last one built. A cache whose key matches is reused. The last line printed is the
-# prefix.
+# is made of the source packages' versions; "current" beside it links to the last one made. Each
+# part carries a stamp of the lines that built it, so a cache that matches is reused and only a
+# part whose build lines changed is built again. The last line printed is the prefix. No patch of
+# ours is needed: Debian's sources build as they are with the lines below.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
-here="$repo/scripts/windows"
 cache=${PZAM_WINDOWS_CACHE:-$HOME/.cache/pzam-windows}
 jobs=${PZAM_JOBS:-$(nproc)}
 
@@ -66,76 +66,97 @@ jpeg_ver=$(src_version libjpeg-turbo)
 gtest_ver=$(dpkg-query -W -f='${Version}' googletest)
 [ -n "$qt_ver" ] && [ -n "$qcp_ver" ] && [ -n "$jpeg_ver" ] || { log "source versions not found"; exit 1; }
 
-key_text="qt6-base=$qt_ver qcustomplot=$qcp_ver libjpeg-turbo=$jpeg_ver googletest=$gtest_ver
-$( (cat "$0" "$repo/cmake/mingw-w64-x86_64.cmake"; find "$here" -type f | sort | xargs cat) | sha256sum)"
-key=$(printf '%s' "$key_text" | sha256sum | cut -c1-16)
+versions="qt6-base=$qt_ver qcustomplot=$qcp_ver libjpeg-turbo=$jpeg_ver googletest=$gtest_ver"
+key=$(printf '%s' "$versions" | sha256sum | cut -c1-16)
 dir="$cache/$key"
 prefix="$dir/prefix"
-if [ -f "$dir/complete" ]; then
-  log "reusing the cache in $dir"
-  ln -sfn "$key" "$cache/current"
-  echo "$prefix"
-  exit 0
-fi
-
-log "building into $dir ($key_text)"
-rm -rf "$dir"
-mkdir -p "$dir/src" "$dir/build" "$prefix"
-printf '%s\n' "$key_text" >"$dir/versions"
 toolchain="$repo/cmake/mingw-w64-x86_64.cmake"
 export PZAM_WINDOWS_PREFIX="$prefix"
-(cd "$dir/src" && apt-get "${apt_src[@]}" source -qq qt6-base qcustomplot libjpeg-turbo >&2)
-
 cmake_cross=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release
   -DCMAKE_INSTALL_PREFIX="$prefix")
+mkdir -p "$dir/src" "$dir/build" "$prefix"
+printf '%s\n' "$versions" >"$dir/versions"
 
-# libjpeg-turbo: the library only (no SIMD: the Windows build has no NASM here; the logo is one
-# small image).
-log "libjpeg-turbo $jpeg_ver"
-jsrc=$(find "$dir/src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
-cmake -S "$jsrc" -B "$dir/build/jpeg" "${cmake_cross[@]}" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-  -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON >&2
-cmake --build "$dir/build/jpeg" -j "$jobs" >&2
-cmake --install "$dir/build/jpeg" >&2
+unpacked() {  # the folder apt-get source unpacked a package into (Debian's patches applied)
+  local d
+  d=$(find "$dir/src" -maxdepth 1 -type d -name "$1-*" | head -n 1)
+  if [ -z "$d" ]; then
+    (cd "$dir/src" && apt-get "${apt_src[@]}" source -qq "$1" >&2)
+    d=$(find "$dir/src" -maxdepth 1 -type d -name "$1-*" | head -n 1)
+  fi
+  echo "$d"
+}
+
+# libjpeg-turbo: the static library only (no SIMD: there is no NASM for the cross build here,
+# and the program decodes one small logo).
+build_jpeg() {
+  local src
+  src=$(unpacked libjpeg-turbo)
+  cmake -S "$src" -B "$dir/build/jpeg" "${cmake_cross[@]}" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF >&2
+  cmake --build "$dir/build/jpeg" -j "$jobs" >&2
+  cmake --install "$dir/build/jpeg" >&2
+}
 
 # qtbase: shared, Release, only what the windows use. Direct2D stays at its default (the
 # DirectWrite font code that PrintSupport and the platform plugin link needs it); Debian's dfsg
-# tarball has no wintab, so tablet events are off; OpenGL is off at the input too.
-log "qtbase $qt_ver"
-qsrc=$(find "$dir/src" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
-cmake -S "$qsrc" -B "$dir/build/qtbase" "${cmake_cross[@]}" \
-  -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=ON \
-  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
-  -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
-  -DINPUT_opengl=no -DFEATURE_testlib=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
-  -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF \
-  -DFEATURE_gui=ON -DFEATURE_widgets=ON -DFEATURE_printsupport=ON -DFEATURE_jpeg=ON \
-  -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF \
-  -DFEATURE_system_jpeg=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF \
-  -DFEATURE_system_doubleconversion=OFF >&2
-cmake --build "$dir/build/qtbase" -j "$jobs" >&2
-cmake --install "$dir/build/qtbase" >&2
+# tarball has no wintab, so tablet events are off; OpenGL is off at the input too. Qt's own
+# copies of the image, font and text libraries are used (nothing else to cross-build).
+build_qt() {
+  local src
+  src=$(unpacked qt6-base)
+  cmake -S "$src" -B "$dir/build/qtbase" "${cmake_cross[@]}" -DBUILD_SHARED_LIBS=ON \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+    -DFEATURE_network=OFF -DFEATURE_sql=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
+    -DINPUT_opengl=no -DFEATURE_testlib=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF \
+    -DFEATURE_vulkan=OFF -DFEATURE_tabletevent=OFF \
+    -DFEATURE_gui=ON -DFEATURE_widgets=ON -DFEATURE_printsupport=ON -DFEATURE_jpeg=ON \
+    -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF \
+    -DFEATURE_system_jpeg=OFF -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF \
+    -DFEATURE_system_doubleconversion=OFF >&2
+  cmake --build "$dir/build/qtbase" -j "$jobs" >&2
+  cmake --install "$dir/build/qtbase" >&2
+}
 
-# QCustomPlot: Debian's source with Debian's own patch for the header build (moc and the QCP
-# namespace), built as a shared library by a small CMake file of ours.
-log "qcustomplot $qcp_ver"
-csrc=$(find "$dir/src" -maxdepth 1 -type d -name 'qcustomplot-*' | head -n 1)
-patch -d "$csrc" -p1 <"$csrc/debian/patches/02_fix_header_build.patch" >&2
-cmake -S "$here/qcustomplot" -B "$dir/build/qcustomplot" "${cmake_cross[@]}" \
-  -DQCP_SOURCE_DIR="$csrc" -DCMAKE_PREFIX_PATH="$prefix" >&2
-cmake --build "$dir/build/qcustomplot" -j "$jobs" >&2
-cmake --install "$dir/build/qcustomplot" >&2
+# QCustomPlot: Debian's source with Debian's patches (its CMake files, and the header fix for
+# moc and the QCP namespace), built by Debian's own CMake file for Qt 6, as the Linux package is.
+build_qcustomplot() {
+  local src
+  src=$(unpacked qcustomplot)
+  cmake -S "$src" -B "$dir/build/qcustomplot" "${cmake_cross[@]}" -DBUILD_SHARED_LIBS=ON \
+    -DUSE_QT_VERSION=6 -DCMAKE_PREFIX_PATH="$prefix" >&2
+  cmake --build "$dir/build/qcustomplot" -j "$jobs" >&2
+  cmake --install "$dir/build/qcustomplot" >&2
+}
 
 # GoogleTest and GoogleMock from Debian's /usr/src/googletest, static.
-log "googletest $gtest_ver"
-cmake -S /usr/src/googletest -B "$dir/build/googletest" "${cmake_cross[@]}" \
-  -Dgtest_disable_pthreads=OFF -DBUILD_SHARED_LIBS=OFF >&2
-cmake --build "$dir/build/googletest" -j "$jobs" >&2
-cmake --install "$dir/build/googletest" >&2
+build_googletest() {
+  cmake -S /usr/src/googletest -B "$dir/build/googletest" "${cmake_cross[@]}" \
+    -Dgtest_disable_pthreads=OFF -DBUILD_SHARED_LIBS=OFF >&2
+  cmake --build "$dir/build/googletest" -j "$jobs" >&2
+  cmake --install "$dir/build/googletest" >&2
+}
+
+# Each part is built when its stamp is missing or was made by other build lines (the stamp holds
+# the hash of the function that builds it and of the toolchain file); a rebuilt Qt rebuilds
+# QCustomPlot.
+rebuilt=""
+for part in jpeg qt qcustomplot googletest; do
+  stamp="$prefix/.built-$part"
+  hash=$( (declare -f "build_$part"; cat "$toolchain"; echo "${part}:${rebuilt}") | sha256sum |
+    cut -c1-16)
+  if [ "$(cat "$stamp" 2>/dev/null)" = "$hash" ]; then
+    continue
+  fi
+  log "building $part ($versions)"
+  rm -f "$stamp"
+  "build_$part"
+  echo "$hash" >"$stamp"
+  if [ "$part" = qt ]; then rebuilt=qt; fi
+done
 
 rm -rf "$dir/build" "$dir/src"
-touch "$dir/complete"
 ln -sfn "$key" "$cache/current"
-log "done: $(du -sh "$prefix" | cut -f1) in $prefix"
+log "ready: $(du -sh "$prefix" | cut -f1) in $prefix"
 echo "$prefix"

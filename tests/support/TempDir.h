@@ -2,11 +2,11 @@
 // writing whole files in it.
 #pragma once
 
-#include <stdlib.h>
-
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace pzam::test {
@@ -14,10 +14,23 @@ namespace pzam::test {
 class TTempDir {
  public:
   TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pzam-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) return;  // Dir() and Path() stay empty
-    FDir = pattern;
-    FPath = pattern + '/';
+    // A new name each try: create_directory fails on a name that exists, so two tests never
+    // share a folder.
+    std::random_device random;
+    std::error_code ec;
+    const auto base = std::filesystem::temp_directory_path(ec);
+    if (ec) return;  // Dir() and Path() stay empty
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      char name[32];
+      std::snprintf(name, sizeof name, "pzam-%08x", static_cast<unsigned>(random()));
+      if (std::filesystem::create_directory(base / name, ec)) {
+        FDir = base / name;
+        std::filesystem::permissions(FDir, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ec);
+        FPath = FDir.generic_string() + '/';
+        return;
+      }
+    }
   }
   ~TTempDir() {
     if (FDir.empty()) return;

@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# CI's Windows stage, under Wine: the core's unit tests (ctest, preset "windows"); pzam-tool.exe
+# replay, spc and version against the Linux build's output for the same input (equal bytes); the
+# installer installed silently into a fresh Wine prefix, PZAM.exe started from there under Xvfb,
+# found by its title, photographed and closed (its settings file written beside it), then
+# uninstalled; and a mode 3 run of pzam-tool.exe measure through the Win32 comm backend on a
+# pseudo-terminal mapped as COM5, every value answered and recorded.
+# Needs the Linux default build (build/default). One line per check ("ok NAME" / "FAIL NAME:
+# why"), ctest's summary, then "windows checks: P passed, F failed" (the ctest cases included).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+repo=$(pwd)
+passed=0
+failed=0
+ok() { echo "ok $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL $1: $2"; failed=$((failed + 1)); }
+finish() {
+  echo "windows checks: ${passed} passed, ${failed} failed"
+  [ "$failed" -eq 0 ]
+  exit
+}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# --- Build (the toolchain comes from its cache when it is there).
+if ! bash scripts/build-windows.sh; then
+  fail build "scripts/build-windows.sh failed"
+  finish
+fi
+ok "build (preset windows)"
+win=build/windows/bin
+linux=build/default/bin
+
+# One Wine prefix for the build tree's tests, made once.
+export WINEPREFIX="$repo/build/windows/wine"
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  wineboot -i >/dev/null 2>&1
+  wineserver -w
+fi
+
+# --- The core's unit tests under Wine.
+ctest --preset windows 2>&1 | tee build/ctest-windows.log
+if read -r f total < <(sed -n 's/.* \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' \
+    build/ctest-windows.log | tail -n 1); then
+  passed=$((passed + total - f))
+  failed=$((failed + f))
+else
+  fail ctest "no summary"
+fi
+
+work=$(mktemp -d)
+xvfb_pid=""
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "${sim_pid:-}" ] && kill "$sim_pid" 2>/dev/null
+  WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null
+  wineserver -k 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# --- pzam-tool.exe against the Linux pzam-tool: the same files and outputs, byte for byte.
+same_run() {  # name, then the pzam-tool arguments; run in two folders, compared whole
+  local name=$1
+  shift
+  mkdir -p "$work/cmp/$name/linux" "$work/cmp/$name/windows"
+  (cd "$work/cmp/$name/linux" && "$repo/$linux/pzam-tool" "$@" >stdout.txt 2>stderr.txt
+   echo $? >exit.txt)
+  (cd "$work/cmp/$name/windows" && wine "$repo/$win/pzam-tool.exe" "$@" >stdout.txt 2>stderr.txt
+   echo $? >exit.txt)
+  if diff -r "$work/cmp/$name/linux" "$work/cmp/$name/windows" >"$work/cmp/$name.diff"; then
+    ok "pzam-tool.exe $name: equal bytes ($(ls "$work/cmp/$name/linux" | tr '\n' ' '))"
+  else
+    fail "pzam-tool.exe $name" "$(head -20 "$work/cmp/$name.diff")"
+  fi
+}
+sample="$repo/samples/zam2000_mode0.cap"
+same_run version version
+same_run replay-csv replay --save 2 --batch CI --at "2026-12-09 10:00:00" "$sample"
+same_run replay-xls replay --save 1 --batch "Prüf-Ä" --at "2026-12-09 10:00:00" "$sample"
+same_run replay-decimal-comma replay --save 2 --batch K --decimal , --at "2026-12-09 10:00:00" \
+  "$sample"
+csv=$(ls "$work/cmp/replay-csv/linux/"*.csv | head -n 1)
+cp "$csv" "$work/values.csv"
+same_run spc spc "$work/values.csv"
+same_run spc-limits spc --lsl 12.3 --usl 12.4 "$work/values.csv"
+
+# --- The installer: made, installed silently into a fresh prefix, run, closed, uninstalled.
+if installer=$(bash scripts/package-windows.sh | tail -n 1) && [ -f "$installer" ]; then
+  ok "installer $(basename "$installer") ($(du -h "$installer" | cut -f1))"
+else
+  fail installer "scripts/package-windows.sh did not make an installer"
+  finish
+fi
+zip="${installer%.exe}.zip"
+if [ -f "$zip" ] && unzip -l "$zip" | grep -q 'PZAM.exe'; then ok "portable zip"; else fail zip "$zip"; fi
+
+export WINEPREFIX="$work/prefix"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+wine "$installer" /S >/dev/null 2>&1
+wineserver -w
+target="$WINEPREFIX/drive_c/Program Files/P-ZAM"
+missing=""
+for f in PZAM.exe pzam-tool.exe lng_deutsch.lng lng_english.lng Qt6Core.dll Qt6Widgets.dll \
+    platforms/qwindows.dll imageformats/qjpeg.dll libstdc++-6.dll Uninstall.exe; do
+  [ -e "$target/$f" ] || missing+=" $f"
+done
+if [ -z "$missing" ]; then ok "installed into Program Files/P-ZAM"; else fail install "missing:$missing"; fi
+menu=$(find "$WINEPREFIX/drive_c" -iname 'P-ZAM.lnk' 2>/dev/null | head -n 1)
+if [ -n "$menu" ]; then ok "Start-menu entry ($(basename "$(dirname "$menu")")/P-ZAM.lnk)"; else fail menu "no P-ZAM.lnk"; fi
+
+version=$(wine "$target/pzam-tool.exe" version 2>/dev/null | tr -d '\r')
+if [ "$version" = "V1.10 Build 3" ]; then ok "installed pzam-tool.exe version ($version)"; else fail version "'$version'"; fi
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+xvfb_pid=$!
+sleep 1
+(cd "$target" && DISPLAY=$display wine PZAM.exe >/dev/null 2>&1 &)
+window=""
+for _ in $(seq 1 60); do
+  window=$(DISPLAY=$display xdotool search --name '^P-ZAM' 2>/dev/null | head -n 1)
+  [ -n "$window" ] && break
+  sleep 1
+done
+if [ -n "$window" ]; then
+  title=$(DISPLAY=$display xdotool getwindowname "$window")
+  ok "PZAM.exe window: '$title'"
+  sleep 2
+  mkdir -p build/windows/shots
+  DISPLAY=$display import -window root build/windows/shots/pzam-wine.png 2>/dev/null &&
+    ok "screenshot build/windows/shots/pzam-wine.png"
+  # Closed as a user closes it: the window gets WM_CLOSE and writes its settings on the way out.
+  wine taskkill /im PZAM.exe >/dev/null 2>&1
+  for _ in $(seq 1 30); do
+    pgrep -f 'PZAM.exe' >/dev/null || break
+    sleep 1
+  done
+  if [ -f "$target/PZAMConfig.ini" ]; then
+    ok "settings file written beside PZAM.exe"
+  else
+    fail settings "no PZAMConfig.ini in $target: $(find "$WINEPREFIX/drive_c" -name PZAMConfig.ini)"
+  fi
+else
+  fail "PZAM.exe window" "no window titled P-ZAM within 60 s"
+fi
+wineserver -k 2>/dev/null
+
+wine "$target/Uninstall.exe" /S >/dev/null 2>&1
+wineserver -w
+sleep 2
+if [ ! -e "$target/PZAM.exe" ]; then ok "uninstalled"; else fail uninstall "PZAM.exe still there"; fi
+
+# --- A mode 3 run through the Win32 comm backend: pzam-sim's pseudo-terminal as COM5.
+export WINEPREFIX="$repo/build/windows/wine"
+preload="$repo/build/windows/ptymodem.so"
+cc -shared -fPIC -O2 -Wall -Werror -o "$preload" tests/wine/ptymodem.c -ldl
+run="$work/run"
+mkdir -p "$run"
+"$repo/$linux/pzam-sim" --instrument quorvant --port COM5 --config "$run/sim.ini" --count 25 \
+  --interval 300 --seed 17 --log "$run/sim.log" >/dev/null 2>&1 &
+sim_pid=$!
+for _ in $(seq 1 50); do grep -q '^COM5=' "$run/sim.ini" 2>/dev/null && break; sleep 0.1; done
+device=$(sed -n 's/^COM5=//p' "$run/sim.ini" | tr -d '\r')
+rm -f "$WINEPREFIX/dosdevices/com5"
+ln -s "$device" "$WINEPREFIX/dosdevices/com5"
+( sleep 15; echo q ) | (cd "$run" && LD_PRELOAD="$preload" timeout 60 wine \
+  "$repo/$win/pzam-tool.exe" measure --port COM5 --mode 3 --save 2 --batch WINE \
+  >memo.txt 2>err.txt)
+kill "$sim_pid" 2>/dev/null
+wait "$sim_pid" 2>/dev/null
+sim_pid=""
+sent=$(grep -c 'received STO0 for' "$run/sim.log" || true)
+record=$(ls "$run"/*_WINE.csv 2>/dev/null | head -n 1)
+rows=$([ -n "$record" ] && tail -n +2 "$record" | grep -c . || echo 0)
+if [ -n "$record" ] && [ "$sent" -gt 0 ] && [ "$rows" -ge "$sent" ]; then
+  ok "mode 3 run on COM5 under Wine: $rows values recorded, $sent answered with STO0"
+else
+  fail "mode 3 run" "record '$record' rows $rows, answered $sent; $(tail -5 "$run/err.txt")"
+fi
+finish
