@@ -20,6 +20,9 @@ set(PZAM_RUNTIME_DLLS ${_stripped})
 set(PZAM_QT_PLUGINS)
 set(_copy)
 if(PZAM_BUILD_UI)
+  # Imported targets are seen in the folder that found them: find them here too.
+  find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport)
+  find_package(QCustomPlotQt6 REQUIRED)
   foreach(t Qt6::Core Qt6::Gui Qt6::Widgets Qt6::PrintSupport QCustomPlotQt6::QCustomPlotQt6)
     list(APPEND PZAM_RUNTIME_DLLS $<TARGET_FILE:${t}>)
     list(APPEND _copy COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${t}>

@@ -2,11 +2,9 @@
 // the BIFF records of the Excel record file written out by hand.
 #pragma once
 
-#include <sys/resource.h>
-
-#include <csignal>
 #include <string>
 
+#include "support/FileSizeLimit.h"
 #include "support/TempDir.h"
 
 namespace pzam::measurement::test {
@@ -17,21 +15,7 @@ inline std::string ReadBytes(const std::string& path) {
   return pzam::test::FileContent(path);
 }
 
-// Lets writes fail past `bytes` in this process, as a full disk does.
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &FOld);
-    rlimit lim = FOld;
-    lim.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lim);
-  }
-  ~TFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &FOld); }
-
- private:
-  rlimit FOld{};
-};
+using pzam::test::TFileSizeLimit;
 
 inline const std::string kBof("\x09\x08\x08\x00\x00\x00\x10\x00\x00\x00\x00\x00", 12);
 inline const std::string kEof("\x0A\x00\x00\x00", 4);
