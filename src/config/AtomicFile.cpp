@@ -48,7 +48,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& content) {
   // The new content is on the disk before its name replaces the old file's.
   ok = ok && platform::WriteAll(fd, content) && platform::SyncFile(fd);
   ok = platform::CloseFile(fd) && ok;
-  ok = ok && platform::ReplaceFile(tmp, target);
+  ok = ok && platform::ReplaceAtomically(tmp, target);
   if (!ok) {
     platform::RemoveFile(tmp);
     return false;

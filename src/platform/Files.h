@@ -52,7 +52,7 @@ bool SyncFolderOf(const std::string& path);
 // Gives the file at from the name to in one step, replacing a file there: readers see the old
 // file or the new one, never neither (rename; MoveFileExW with MOVEFILE_REPLACE_EXISTING and
 // MOVEFILE_WRITE_THROUGH). On failure nothing has changed.
-bool ReplaceFile(const std::string& from, const std::string& to);
+bool ReplaceAtomically(const std::string& from, const std::string& to);
 
 // Deletes the file at path.
 bool RemoveFile(const std::string& path);

@@ -110,7 +110,7 @@ TEST(PlatformFiles, ReplaceKeepsTheOldFileWhenItCannotComplete) {
     if (c.targetIsFolder) {
       ASSERT_TRUE(CreateFolders(to + PreferredSeparator() + "inside"));
     }
-    EXPECT_EQ(c.replaced, ReplaceFile(from, to)) << c.name;
+    EXPECT_EQ(c.replaced, ReplaceAtomically(from, to)) << c.name;
     if (c.replaced) {
       EXPECT_EQ("new", Get(to)) << c.name;
       EXPECT_EQ(TEntryKind::None, EntryKind(from)) << c.name;
@@ -188,7 +188,7 @@ TEST(PlatformFiles, Utf8NamesAreCreatedFoundAndReadBack) {
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(expected, listed);
   const std::string renamed = folder + PreferredSeparator() + "Lösung.csv";
-  EXPECT_TRUE(ReplaceFile(folder + PreferredSeparator() + names[0], renamed));
+  EXPECT_TRUE(ReplaceAtomically(folder + PreferredSeparator() + names[0], renamed));
   EXPECT_EQ(names[0], Get(renamed));
   EXPECT_TRUE(RemoveFile(renamed));
   EXPECT_EQ(TEntryKind::None, EntryKind(renamed));

@@ -97,7 +97,7 @@ bool SyncFolderOf(const std::string& path) {
   return ok;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool ReplaceAtomically(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 

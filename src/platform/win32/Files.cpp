@@ -91,7 +91,7 @@ bool SyncFolderOf(const std::string&) {
   return true;
 }
 
-bool ReplaceFile(const std::string& from, const std::string& to) {
+bool ReplaceAtomically(const std::string& from, const std::string& to) {
   return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
          Failed();

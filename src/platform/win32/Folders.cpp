@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 
@@ -23,6 +24,15 @@ std::string WithSeparator(std::string dir) {
 
 std::string Environment(const wchar_t* name) {
   return Utf8(::_wgetenv(name));
+}
+
+// "C:\..." or a share's "\\server\...": the forms a profile folder takes.
+bool IsAbsolute(const std::string& path) {
+  const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                     path[1] == ':' && IsPathSeparator(path[2]);
+  const bool share = path.size() >= 3 && IsPathSeparator(path[0]) && IsPathSeparator(path[1]) &&
+                     !IsPathSeparator(path[2]);
+  return drive || share;
 }
 
 }  // namespace
@@ -87,7 +97,7 @@ TConfigEnvironment ConfigEnvironment() {
 }
 
 std::string UserConfigFolderFor(const TConfigEnvironment& env) {
-  if (env.AppData.empty() || !FsPath(env.AppData).is_absolute()) return {};
+  if (!IsAbsolute(env.AppData)) return {};
   return WithSeparator(env.AppData) + "pzam\\";
 }
 
