@@ -6,9 +6,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "../Scratch.h"
 #include "common/Paths.h"
+#include "platform/CommandLine.h"
 #include "platform/Folders.h"
 #include "platform/Signals.h"
 #include "platform/SystemErrors.h"
@@ -95,6 +98,21 @@ TEST(PlatformPosix, SeparatorsAndFullDisks) {
   for (const auto& c : cases) EXPECT_EQ(c.dir, DirectoryOf(c.path)) << c.path;
   for (int err : {ENOSPC, EDQUOT}) EXPECT_TRUE(IsDiskFull(err)) << err;
   for (int err : {ENOENT, EIO, EACCES, 0}) EXPECT_FALSE(IsDiskFull(err)) << err;
+}
+
+TEST(PlatformPosix, ArgumentsAreTheBytesAfterTheProgramsName) {
+  char prog[] = "pzam-tool", measure[] = "measure", batch[] = "M\xC3\xBCller",
+       latin[] = "M\xFCller";
+  struct {
+    std::vector<char*> argv;
+    std::vector<std::string> args;
+  } cases[] = {{{prog}, {}},
+               {{prog, measure}, {"measure"}},
+               {{prog, measure, batch, latin}, {"measure", "M\xC3\xBCller", "M\xFCller"}},
+               {{}, {}}};
+  for (auto& c : cases)
+    EXPECT_EQ(c.args, CommandLineArguments(static_cast<int>(c.argv.size()), c.argv.data()))
+        << c.argv.size();
 }
 
 TEST(PlatformPosix, ReplacedFilesKeepTheirModes) {
