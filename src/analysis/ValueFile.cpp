@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "measurement/NumberText.h"
+#include "platform/Folders.h"
 
 namespace pzam::analysis {
 
@@ -168,7 +169,7 @@ bool ExcelTexts(std::string_view bytes, TRunTexts& run, std::string& error) {
 }  // namespace
 
 std::string RunDateFromName(const std::string& path) {
-  const std::string name = std::filesystem::path(path).filename().string();
+  const std::string name = platform::Utf8Path(platform::FsPath(path).filename());
   if (name.size() < 9 || name[8] != '_' ||
       !std::all_of(name.begin(), name.begin() + 8, [](char c) { return c >= '0' && c <= '9'; }))
     return "";
@@ -224,11 +225,11 @@ bool ParseValueFile(std::string_view bytes, const std::string& name, char decima
 
 bool ReadValueFile(const std::string& path, char decimal, TValueFile& out, std::string& error) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  if (std::filesystem::is_directory(platform::FsPath(path), ec)) {
     error = "cannot read '" + path + "': " + std::strerror(EISDIR);
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(platform::FsPath(path), std::ios::binary);
   if (!in) {
     error = "cannot read '" + path + "': " + std::strerror(errno);
     return false;

@@ -52,7 +52,7 @@ class EIniFileError : public Exception {
 };
 
 // The system's text for an errno value in the user's messages locale (LC_ALL, LC_MESSAGES,
-// LANG) where that locale is installed and the C library has its words; in English otherwise.
+// LANG; the user's language on Windows) where the system has its words; in English otherwise.
 std::string SystemErrorText(int err);
 // The same for a named messages locale ("de_DE.UTF-8"); "" is the user's.
 std::string SystemErrorText(int err, const std::string& messagesLocale);

@@ -1,52 +1,46 @@
 #include "common/EventLoop.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
+#include <array>
 #include <atomic>
 #include <cerrno>
-#include <csignal>
-#include <cstdint>
 #include <vector>
+
+#include "platform/LoopWait.h"
+#include "platform/Signals.h"
 
 namespace pzam {
 
 namespace {
 
-// The self-pipe of the process's signals: the handler writes the signal number, the loop reads.
-std::atomic<int> gSignalWriteFd{-1};
-int gSignalReadFd = -1;
+// Signals caught and not yet run, counted per number by the notify, which also wakes the loop
+// that takes them. Lock-free atomics only: a POSIX notify runs in the signal handler.
+constexpr int kSignalCount = 65;
+std::array<std::atomic<unsigned>, kSignalCount> gCaught{};
+std::atomic<platform::TLoopWait*> gSignalWait{nullptr};
 
-extern "C" void OnSignalCaught(int signo) {
-  const int saved = errno;
-  const unsigned char byte = static_cast<unsigned char>(signo);
-  if (const int fd = gSignalWriteFd.load(); fd >= 0) {
-    [[maybe_unused]] ssize_t n = ::write(fd, &byte, 1);
-  }
-  errno = saved;
-}
-
-std::map<int, struct sigaction>& SavedActions() {
-  static std::map<int, struct sigaction> saved;
-  return saved;
+void OnSignalCaught(int signo) {
+  if (signo <= 0 || signo >= kSignalCount) return;
+  gCaught[signo].fetch_add(1);
+  if (platform::TLoopWait* wait = gSignalWait.load()) wait->Wake();
 }
 
 }  // namespace
 
-TEventLoop::TEventLoop() : FThread(std::this_thread::get_id()) {
-  FWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+// What the reader thread of standard input shares with its loop: the loop goes away first.
+struct TEventLoop::TInputReader {
+  std::mutex Mutex;
+  TEventLoop* Loop = nullptr;
+};
+
+TEventLoop::TEventLoop()
+    : FThread(std::this_thread::get_id()), FWait(std::make_unique<platform::TLoopWait>()) {}
 
 TEventLoop::~TEventLoop() {
-  for (auto& [signo, action] : SavedActions()) ::sigaction(signo, &action, nullptr);
-  SavedActions().clear();
-  if (gSignalReadFd >= 0 && !FSignals.empty()) {
-    const int writeFd = gSignalWriteFd.exchange(-1);
-    ::close(writeFd);
-    ::close(gSignalReadFd);
-    gSignalReadFd = -1;
+  for (const auto& [signo, fn] : FSignals) platform::ReleaseSignal(signo);
+  if (!FSignals.empty()) gSignalWait = nullptr;
+  if (FInputReader) {
+    std::lock_guard lock(FInputReader->Mutex);
+    FInputReader->Loop = nullptr;
   }
   {
     std::lock_guard lock(FMutex);
@@ -54,12 +48,6 @@ TEventLoop::~TEventLoop() {
     FPosted.clear();
   }
   FSent.notify_all();
-  if (FWakeFd >= 0) ::close(FWakeFd);
-}
-
-void TEventLoop::Wake() {
-  const std::uint64_t one = 1;
-  [[maybe_unused]] ssize_t n = ::write(FWakeFd, &one, sizeof one);
 }
 
 void TEventLoop::Post(TCallback fn) {
@@ -67,7 +55,7 @@ void TEventLoop::Post(TCallback fn) {
     std::lock_guard lock(FMutex);
     FPosted.push_back(std::move(fn));
   }
-  Wake();
+  FWait->Wake();
 }
 
 void TEventLoop::Send(TCallback fn) {
@@ -91,12 +79,44 @@ bool TEventLoop::SendOrDrop(TCallback fn) {
   return *done;
 }
 
-void TEventLoop::Watch(int fd, TCallback onReadable) {
+bool TEventLoop::Watch(int fd, TCallback onReadable) {
+  if (!platform::TLoopWait::WatchesDescriptors()) return false;
   FWatches[fd] = std::move(onReadable);
+  return true;
 }
 
 void TEventLoop::Unwatch(int fd) {
   FWatches.erase(fd);
+}
+
+void TEventLoop::WatchInput(TInputCallback onInput) {
+  const bool watched = Watch(platform::kStandardInput, [this, onInput] {
+    char buf[512];
+    const long n = platform::ReadStandardInput(buf, sizeof buf);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
+    if (n <= 0) {
+      Unwatch(platform::kStandardInput);
+      return onInput({});
+    }
+    onInput(std::string_view(buf, static_cast<std::size_t>(n)));
+  });
+  if (watched) return;
+  // A thread that waits in the read, as long as the process lives (a read from a console cannot be
+  // called off); what it reads reaches the loop as posted work.
+  FInputReader = std::make_shared<TInputReader>();
+  FInputReader->Loop = this;
+  std::thread([reader = FInputReader, onInput] {
+    char buf[512];
+    for (bool end = false; !end;) {
+      const long n = platform::ReadStandardInput(buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      end = n <= 0;
+      std::string chunk(buf, end ? 0 : static_cast<std::size_t>(n));
+      std::lock_guard lock(reader->Mutex);
+      if (reader->Loop == nullptr) return;
+      reader->Loop->Post([onInput, chunk = std::move(chunk)] { onInput(chunk); });
+    }
+  }).detach();
 }
 
 int TEventLoop::AddTimer(std::chrono::milliseconds interval, TCallback fn) {
@@ -110,20 +130,11 @@ void TEventLoop::RemoveTimer(int id) {
 }
 
 void TEventLoop::OnSignal(int signo, TCallback fn) {
-  if (gSignalReadFd < 0) {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    gSignalReadFd = fds[0];
-    gSignalWriteFd = fds[1];
-  }
+  if (signo <= 0 || signo >= kSignalCount) return;
+  if (FSignals.find(signo) == FSignals.end()) gCaught[signo] = 0;  // none from before this loop
   FSignals[signo] = std::move(fn);
-  struct sigaction action {};
-  action.sa_handler = &OnSignalCaught;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  struct sigaction old {};
-  ::sigaction(signo, &action, &old);
-  SavedActions().emplace(signo, old);
+  gSignalWait = FWait.get();
+  platform::CatchSignal(signo, &OnSignalCaught);
 }
 
 void TEventLoop::Quit() {
@@ -132,12 +143,15 @@ void TEventLoop::Quit() {
     FQuit = true;
   }
   FSent.notify_all();
-  Wake();
+  FWait->Wake();
+}
+
+bool TEventLoop::Quitting() {
+  std::lock_guard lock(FMutex);
+  return FQuit;
 }
 
 void TEventLoop::RunPosted() {
-  std::uint64_t count;
-  [[maybe_unused]] ssize_t n = ::read(FWakeFd, &count, sizeof count);
   std::deque<TCallback> work;
   {
     std::lock_guard lock(FMutex);
@@ -147,15 +161,14 @@ void TEventLoop::RunPosted() {
 }
 
 void TEventLoop::RunSignals() {
-  unsigned char buf[64];
-  ssize_t n;
-  while ((n = ::read(gSignalReadFd, buf, sizeof buf)) > 0) {
-    for (ssize_t i = 0; i < n; ++i) {
-      auto it = FSignals.find(buf[i]);
-      if (it != FSignals.end()) {
-        TCallback fn = it->second;  // a copy: fn may replace the handler
-        fn();
-      }
+  std::vector<int> caught;
+  for (const auto& [signo, fn] : FSignals) caught.push_back(signo);
+  for (int signo : caught) {
+    for (unsigned n = gCaught[signo].exchange(0); n > 0; --n) {
+      auto it = FSignals.find(signo);
+      if (it == FSignals.end()) break;
+      TCallback fn = it->second;  // a copy: fn may replace the handler
+      fn();
     }
   }
 }
@@ -184,29 +197,19 @@ int TEventLoop::RunDueTimers() {
 }
 
 void TEventLoop::Run() {
+  std::vector<int> fds, ready;
   while (true) {
-    {
-      std::lock_guard lock(FMutex);
-      if (FQuit) return;
-    }
+    if (Quitting()) return;
     const int timeout = RunDueTimers();
-    std::vector<pollfd> fds{{FWakeFd, POLLIN, 0}};
-    const bool signals = !FSignals.empty() && gSignalReadFd >= 0;
-    if (signals) fds.push_back({gSignalReadFd, POLLIN, 0});
-    for (const auto& [fd, fn] : FWatches) fds.push_back({fd, POLLIN, 0});
-    const int ready = ::poll(fds.data(), fds.size(), timeout);
-    if (ready < 0 && errno != EINTR) return;
-    if (ready <= 0) continue;
+    fds.clear();
+    for (const auto& [fd, fn] : FWatches) fds.push_back(fd);
+    if (!FWait->Wait(timeout, fds, ready)) return;
     // Signals and posted work first: they may quit or change the watches.
-    if (signals && fds[1].revents) RunSignals();
-    if (fds[0].revents) RunPosted();
-    for (std::size_t i = signals ? 2 : 1; i < fds.size(); ++i) {
-      if (!fds[i].revents) continue;
-      {
-        std::lock_guard lock(FMutex);
-        if (FQuit) return;
-      }
-      auto it = FWatches.find(fds[i].fd);
+    if (!FSignals.empty()) RunSignals();
+    RunPosted();
+    for (int fd : ready) {
+      if (Quitting()) return;
+      auto it = FWatches.find(fd);
       if (it == FWatches.end()) continue;  // unwatched meanwhile
       TCallback fn = it->second;
       fn();

@@ -1,6 +1,7 @@
-// A window thread for the command-line tools: a poll loop that runs posted work in order, calls
-// back when watched descriptors (stdin, the udev monitor) become readable, runs timers and turns
-// signals into work on the loop. It sleeps in poll between events, never spins.
+// A window thread for the command-line tools: a loop that runs posted work in order, calls back
+// when watched descriptors (the udev monitor) become readable, hands on standard input, runs timers
+// and turns signals (on Windows the console's events) into work on the loop. It sleeps between
+// events (platform/LoopWait.h), never spins; on Windows it dispatches the thread's window messages.
 #pragma once
 
 #include <chrono>
@@ -8,16 +9,23 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 #include "common/Dispatcher.h"
+
+namespace pzam::platform {
+class TLoopWait;
+}
 
 namespace pzam {
 
 class TEventLoop : public IDispatcher {
  public:
   using TCallback = std::function<void()>;
+  using TInputCallback = std::function<void(std::string_view chunk)>;
 
   // The thread that creates the loop is its window thread (the one that calls Run).
   TEventLoop();
@@ -33,14 +41,20 @@ class TEventLoop : public IDispatcher {
   bool SendOrDrop(TCallback fn);
 
   // Loop thread only. onReadable runs on the loop while fd is readable (or hung up); it must read
-  // or unwatch, else it is called again.
-  void Watch(int fd, TCallback onReadable);
+  // or unwatch, else it is called again. False (nothing watched) where the system cannot wait for
+  // descriptors (Windows).
+  bool Watch(int fd, TCallback onReadable);
   void Unwatch(int fd);
+  // Loop thread only, once. onInput runs on the loop with each chunk read from standard input (a
+  // console, a pipe or a file), then once with an empty chunk at its end or on a read error. Stdin
+  // is watched where the system can (POSIX); elsewhere a reader thread posts what it reads.
+  void WatchInput(TInputCallback onInput);
   // Loop thread only. fn runs every interval until the timer is removed; returns its id.
   int AddTimer(std::chrono::milliseconds interval, TCallback fn);
   void RemoveTimer(int id);
   // Loop thread only. fn runs on the loop after the signal arrived (one loop per process may
-  // take signals; the previous disposition comes back when the loop is destroyed).
+  // take signals; the previous disposition comes back when the loop is destroyed). On Windows
+  // SIGINT and SIGTERM come from the console (platform/Signals.h).
   void OnSignal(int signo, TCallback fn);
 
   // Runs until Quit; returns at once when Quit came before.
@@ -55,13 +69,14 @@ class TEventLoop : public IDispatcher {
     std::chrono::steady_clock::time_point Due;
     TCallback Fn;
   };
+  struct TInputReader;
+  bool Quitting();
   void RunPosted();
   void RunSignals();
   int RunDueTimers();
-  void Wake();
 
   std::thread::id FThread;
-  int FWakeFd = -1;  // eventfd: posted work or quit
+  std::unique_ptr<platform::TLoopWait> FWait;  // woken by posted work, quit and signals
   std::mutex FMutex;
   std::condition_variable FSent;
   std::deque<TCallback> FPosted;
@@ -70,6 +85,7 @@ class TEventLoop : public IDispatcher {
   std::map<int, TTimer> FTimers;
   int FNextTimer = 1;
   std::map<int, TCallback> FSignals;
+  std::shared_ptr<TInputReader> FInputReader;  // shared with the reader thread, where there is one
 };
 
 }  // namespace pzam

@@ -1,31 +1,20 @@
 #include "common/FormatSettings.h"
 
-#include <langinfo.h>
-
-#include <clocale>
 #include <cstdio>
-#include <locale>
+
+#include "platform/Regional.h"
 
 namespace pzam {
 
 TFormatSettings SystemFormatSettings() {
   TFormatSettings fs;
-  // Use a private locale object so the process locale (and with it printf/strtod) stays "C".
-  std::string numeric, time;
-  if (const char* n = std::setlocale(LC_NUMERIC, "")) numeric = n;
-  if (const char* t = std::setlocale(LC_TIME, "")) time = t;
-  if (const struct lconv* lc = std::localeconv(); lc && lc->decimal_point && lc->decimal_point[0])
-    fs.DecimalSeparator = lc->decimal_point[0];
-  if (const char* tf = nl_langinfo(T_FMT); tf && *tf) fs.LongTimeFormat = tf;
-  std::setlocale(LC_NUMERIC, "C");
-  std::setlocale(LC_TIME, "C");
+  platform::ReadRegionalSettings(fs.DecimalSeparator, fs.LongTimeFormat);
   return fs;
 }
 
 TDateTime Now() {
-  std::time_t now = std::time(nullptr);
   std::tm tm{};
-  localtime_r(&now, &tm);
+  platform::LocalTime(std::time(nullptr), tm);
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 

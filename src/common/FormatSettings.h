@@ -1,5 +1,6 @@
 // The user's regional settings the program uses: the decimal separator and the long time format.
-// Read once at start (LC_NUMERIC, LC_TIME) and passed on, so tests can inject their own.
+// Read once at start (LC_NUMERIC and LC_TIME on POSIX, the regional settings on Windows) and
+// passed on, so tests can inject their own.
 #pragma once
 
 #include <ctime>
@@ -9,11 +10,12 @@ namespace pzam {
 
 struct TFormatSettings {
   char DecimalSeparator = '.';
-  // strftime pattern of the long time format (T_FMT on Linux).
+  // strftime pattern of the long time format (T_FMT on Linux; from the time picture on Windows).
   std::string LongTimeFormat = "%H:%M:%S";
 };
 
-// The settings of the user's locale as the environment selects it (LANG, LC_ALL, ...).
+// The settings of the user's locale as the environment selects it (LANG, LC_ALL, ...; the user's
+// regional settings on Windows).
 TFormatSettings SystemFormatSettings();
 
 // A broken-down local time, as the clock gives it and the record file name needs it.

@@ -1,21 +1,17 @@
 #include "common/Paths.h"
 
-#include <unistd.h>
-
-#include <climits>
+#include "platform/Folders.h"
 
 namespace pzam {
 
 std::string ExecutablePath() {
-  char buf[PATH_MAX];
-  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return {};
-  return std::string(buf, static_cast<std::size_t>(n));
+  return platform::ExecutablePath();
 }
 
 std::string DirectoryOf(const std::string& path) {
-  const auto pos = path.find_last_of('/');
-  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+  for (std::size_t pos = path.size(); pos > 0; --pos)
+    if (platform::IsPathSeparator(path[pos - 1])) return path.substr(0, pos);
+  return {};
 }
 
 std::string ExecutableDir() {

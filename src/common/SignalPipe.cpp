@@ -1,10 +1,8 @@
 #include "common/SignalPipe.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <csignal>
+
+#include "platform/Signals.h"
 
 namespace pzam {
 namespace {
@@ -12,40 +10,33 @@ namespace {
 int gWriteFd = -1;
 
 void OnSignal(int) {
-  const int saved = errno;
-  const char byte = 1;
-  const ssize_t n = ::write(gWriteFd, &byte, 1);  // a full pipe already holds a wake-up
-  (void)n;
-  errno = saved;
+  platform::WriteSignalByte(gWriteFd, 1);
 }
 
-const int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+const int kSignals[] = {SIGTERM, SIGINT, platform::kSignalHangUp};
 
 }  // namespace
 
 TSignalPipe::TSignalPipe() {
-  int fds[2];
-  if (gWriteFd >= 0 || ::pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) return;
-  FRead = fds[0];
-  gWriteFd = fds[1];
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  for (int s : kSignals) ::sigaction(s, &sa, nullptr);
+  int readFd = -1, writeFd = -1;
+  if (gWriteFd >= 0 || !platform::MakeSignalPipe(readFd, writeFd)) return;
+  FRead = readFd;
+  gWriteFd = writeFd;
+  // Windows has no hang-up: the other two still come.
+  for (int s : kSignals) platform::CatchSignal(s, &OnSignal);
 }
 
 TSignalPipe::~TSignalPipe() {
   if (FRead < 0) return;
-  for (int s : kSignals) ::signal(s, SIG_DFL);
-  ::close(gWriteFd);
+  for (int s : kSignals) platform::DefaultSignal(s);
+  platform::ClosePipeEnd(gWriteFd);
   gWriteFd = -1;
-  ::close(FRead);
+  platform::ClosePipeEnd(FRead);
 }
 
 void TSignalPipe::Drain() const {
-  char buf[64];
-  while (FRead >= 0 && ::read(FRead, buf, sizeof buf) > 0) {
+  unsigned char buf[64];
+  while (FRead >= 0 && platform::ReadSignalBytes(FRead, buf, sizeof buf) > 0) {
   }
 }
 

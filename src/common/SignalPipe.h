@@ -1,5 +1,6 @@
-// Turns SIGTERM, SIGINT and SIGHUP into a readable pipe, so an event loop can end cleanly on its
-// own thread: the handler only writes a byte.
+// Turns SIGTERM, SIGINT and SIGHUP (on Windows the console's events that stand for them) into a
+// readable pipe, so an event loop can end cleanly on its own thread: the handler only writes a
+// byte.
 #pragma once
 
 namespace pzam {

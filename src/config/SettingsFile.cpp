@@ -1,59 +1,31 @@
 #include "config/SettingsFile.h"
 
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdint>
-#include <cstdlib>
 #include <set>
 
 #include "common/Paths.h"
 #include "config/Profile.h"
 #include "config/ProfileText.h"
+#include "platform/Folders.h"
 
 namespace pzam {
 
-namespace {
-
-std::string WithSeparator(std::string dir) {
-  if (!dir.empty() && dir.back() != '/') dir += '/';
-  return dir;
-}
-
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
-}  // namespace
-
 std::string SettingsFilePathFor(const TSettingsPlace& place) {
-  std::string base;
-  if (!place.ProgramDirWritable) {
-    if (place.XdgConfigHome.starts_with('/')) {
-      base = WithSeparator(place.XdgConfigHome);
-    } else if (!place.Home.empty()) {
-      base = WithSeparator(place.Home) + ".config/";
-    }
-  }
-  if (base.empty()) return place.ProgramDir + settings::kFileName;
-  return base + "pzam/" + settings::kFileName;
+  const std::string folder =
+      place.ProgramDirWritable
+          ? std::string()
+          : platform::UserConfigFolderFor({place.XdgConfigHome, place.Home, place.AppData});
+  return (folder.empty() ? place.ProgramDir : folder) + settings::kFileName;
 }
 
 bool FolderWritable(const std::string& dir) {
-  return ::access(dir.empty() ? "." : dir.c_str(), W_OK) == 0;
+  return platform::FolderWritable(dir);
 }
 
 std::string SettingsFilePathIn(const std::string& programDir) {
-  TSettingsPlace place{programDir, FolderWritable(programDir), Environment("XDG_CONFIG_HOME"),
-                       Environment("HOME")};
-  if (place.Home.empty()) {
-    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
-      place.Home = user->pw_dir;
-  }
-  return SettingsFilePathFor(place);
+  const platform::TConfigEnvironment env = platform::ConfigEnvironment();
+  return SettingsFilePathFor(
+      {programDir, FolderWritable(programDir), env.XdgConfigHome, env.Home, env.AppData});
 }
 
 std::string SettingsFilePath() {
@@ -61,18 +33,7 @@ std::string SettingsFilePath() {
 }
 
 bool CreateSettingsFolder(const std::string& path) {
-  const std::string dir = DirectoryOf(path);
-  for (std::size_t pos = 1; pos <= dir.size(); ++pos) {
-    if (pos != dir.size() && dir[pos] != '/') continue;
-    const std::string part = dir.substr(0, pos);
-    struct stat st {};
-    if (::stat(part.c_str(), &st) == 0) {
-      if (!S_ISDIR(st.st_mode)) return false;
-      continue;
-    }
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  return true;
+  return platform::CreateFolders(DirectoryOf(path));
 }
 
 namespace {

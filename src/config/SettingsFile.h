@@ -27,26 +27,28 @@ struct TSettingsPlace {
   bool ProgramDirWritable = true;
   std::string XdgConfigHome;  // $XDG_CONFIG_HOME; empty when unset
   std::string Home;           // the user's home folder; empty when unknown
+  std::string AppData = {};   // %APPDATA% (Windows); empty when unknown
 };
 
 // The settings file's path. A writable program folder keeps it beside the executable (as on a
 // Windows installation); otherwise it is "pzam/PZAMConfig.ini" in $XDG_CONFIG_HOME (taken only
-// when absolute) or in ~/.config. With neither it stays beside the executable.
+// when absolute) or in ~/.config, on Windows in %APPDATA%. With none it stays beside the
+// executable.
 std::string SettingsFilePathFor(const TSettingsPlace& place);
 
 // True when this process may create files in dir (access() with W_OK: the real user's rights,
-// a read-only file system refuses even the administrator).
+// a read-only file system refuses even the administrator; a probe file on Windows).
 bool FolderWritable(const std::string& dir);
 
 // The settings file of a program whose folder is programDir, under this process's rights and
-// environment (HOME, else the password database).
+// environment (HOME, else the password database; APPDATA, else the known folder).
 std::string SettingsFilePathIn(const std::string& programDir);
 
 // The settings file of the running executable.
 std::string SettingsFilePath();
 
-// Creates the folders above the settings file that are missing (mode 0700, as a configuration
-// folder should be). False when one cannot be created.
+// Creates the folders above the settings file that are missing (mode 0700 on POSIX, as a
+// configuration folder should be). False when one cannot be created.
 bool CreateSettingsFolder(const std::string& path);
 
 // The optional [Ports] section: the device each port stands for (COM5=/dev/ttyUSB0), port number

@@ -1,12 +1,10 @@
 #include "measurement/ExcelRecordFile.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 
 #include "common/Errors.h"
 #include "common/TextEncoding.h"
-#include "common/WriteAll.h"
+#include "platform/Files.h"
 
 namespace pzam::measurement {
 
@@ -48,12 +46,13 @@ std::string RowLabels(std::int32_t rowNumber, const TRecordRow& row) {
 std::unique_ptr<TExcelRecordFile> TExcelRecordFile::Create(const std::string& path,
                                                            const std::string& fullPath,
                                                            const TRecordRow& headers) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = platform::OpenForWriting(path, platform::TOpenMode::CreateReadWrite);
   if (fd < 0) throw EFCreateError(fullPath, SystemErrorText(errno));
   std::unique_ptr<TExcelRecordFile> file(new TExcelRecordFile(fd));
   const std::string header = kBof + RowLabels(0, headers);
   // The header is on the disk, and the new file's name in its folder, before the first value.
-  if (!file->FFile.WriteAt(0, header + kEof) || !file->FFile.Sync() || !SyncFolderOf(path))
+  if (!file->FFile.WriteAt(0, header + kEof) || !file->FFile.Sync() ||
+      !platform::SyncFolderOf(path))
     throw EWriteError();
   file->FEofAt = static_cast<long long>(header.size());
   return file;

@@ -1,11 +1,8 @@
 #include "measurement/FileHandle.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 
-#include "common/WriteAll.h"
+#include "platform/Files.h"
 
 namespace pzam::measurement {
 
@@ -14,8 +11,7 @@ bool TFileHandle::WriteAt(long long offset, const std::string& bytes) {
     errno = EBADF;
     return false;
   }
-  const off_t target = offset < 0 ? ::lseek(FFd, 0, SEEK_END) : ::lseek(FFd, offset, SEEK_SET);
-  return target >= 0 && WriteAll(FFd, bytes);
+  return platform::SeekTo(FFd, offset) && platform::WriteAll(FFd, bytes);
 }
 
 bool TFileHandle::Sync() {
@@ -23,20 +19,19 @@ bool TFileHandle::Sync() {
     errno = EBADF;
     return false;
   }
-  return SyncData(FFd);
+  return platform::SyncData(FFd);
 }
 
 bool TFileHandle::Truncate(long long size) {
-  return FFd >= 0 && ::ftruncate(FFd, size) == 0;
+  return FFd >= 0 && platform::TruncateFile(FFd, size);
 }
 
 long long TFileHandle::Size() const {
-  struct stat st {};
-  return FFd >= 0 && ::fstat(FFd, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+  return FFd >= 0 ? platform::FileSize(FFd) : -1;
 }
 
 void TFileHandle::Close() {
-  if (FFd >= 0) ::close(FFd);
+  if (FFd >= 0) platform::CloseFile(FFd);
   FFd = -1;
 }
 

@@ -1,4 +1,4 @@
-// A small owner of a POSIX file descriptor with the writes the record files need.
+// A small owner of a file descriptor (platform/Files.h) with the writes the record files need.
 #pragma once
 
 #include <string>

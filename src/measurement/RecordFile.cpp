@@ -6,21 +6,22 @@
 #include "common/Errors.h"
 #include "measurement/ExcelRecordFile.h"
 #include "measurement/TextRecordFile.h"
+#include "platform/Folders.h"
 
 namespace pzam::measurement {
 
 namespace {
 
 bool HasPathSeparator(const std::string& name) {
-#ifdef _WIN32
-  return name.find_first_of("/\\") != std::string::npos;
-#else
-  return name.find('/') != std::string::npos;
-#endif
+  for (char c : name)
+    if (platform::IsPathSeparator(c)) return true;
+  return false;
 }
 
 std::string PathIn(const std::string& directory, const std::string& name) {
-  return directory.empty() ? name : (std::filesystem::path(directory) / name).string();
+  return directory.empty()
+             ? name
+             : platform::Utf8Path(platform::FsPath(directory) / platform::FsPath(name));
 }
 
 }  // namespace
@@ -34,8 +35,8 @@ std::string RecordFileName(const TDateTime& t, const std::string& batch, int sav
 
 std::string FullPath(const std::string& directory, const std::string& name) {
   std::error_code ec;
-  const auto abs = std::filesystem::absolute(PathIn(directory, name), ec);
-  return ec ? PathIn(directory, name) : abs.string();
+  const auto abs = std::filesystem::absolute(platform::FsPath(PathIn(directory, name)), ec);
+  return ec ? PathIn(directory, name) : platform::Utf8Path(abs);
 }
 
 std::unique_ptr<IRecordFile> CreateRecordFile(int saveMode, const std::string& directory,

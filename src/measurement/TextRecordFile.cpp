@@ -1,22 +1,20 @@
 #include "measurement/TextRecordFile.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
 
 #include "common/Errors.h"
-#include "common/WriteAll.h"
+#include "platform/Files.h"
 
 namespace pzam::measurement {
 
 std::unique_ptr<TTextRecordFile> TTextRecordFile::Create(const std::string& path,
                                                          const TRecordRow& headers) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int fd = platform::OpenForWriting(path, platform::TOpenMode::Create);
   if (fd < 0) throw EInOutError(EInOutError::CodeFromErrno(errno));
   std::unique_ptr<TTextRecordFile> file(new TTextRecordFile(fd));
   file->AppendLine(headers);
   // The new file's name reaches the disk with its folder.
-  if (!SyncFolderOf(path)) throw EInOutError(EInOutError::CodeFromErrno(errno));
+  if (!platform::SyncFolderOf(path)) throw EInOutError(EInOutError::CodeFromErrno(errno));
   return file;
 }
 

@@ -1,12 +1,11 @@
 #include "measurement/TraceFile.h"
 
-#include <fcntl.h>
-
 #include <cerrno>
-#include <filesystem>
 
 #include "common/Errors.h"
 #include "measurement/FileHandle.h"
+#include "platform/Files.h"
+#include "platform/Folders.h"
 
 namespace pzam::measurement {
 
@@ -14,11 +13,11 @@ namespace {
 
 std::string TracePath(const std::string& directory) {
   return directory.empty() ? std::string(kTraceFileName)
-                           : (std::filesystem::path(directory) / kTraceFileName).string();
+                           : platform::Utf8Path(platform::FsPath(directory) / kTraceFileName);
 }
 
-void WriteOrThrow(int flags, const std::string& directory, const std::string& text) {
-  TFileHandle file(::open(TracePath(directory).c_str(), flags | O_CLOEXEC, 0666));
+void WriteOrThrow(platform::TOpenMode mode, const std::string& directory, const std::string& text) {
+  TFileHandle file(platform::OpenForWriting(TracePath(directory), mode));
   if (!file.IsOpen() || !file.WriteAt(-1, text))
     throw EInOutError(EInOutError::CodeFromErrno(errno));
 }
@@ -26,11 +25,11 @@ void WriteOrThrow(int flags, const std::string& directory, const std::string& te
 }  // namespace
 
 void CreateTraceFile(const std::string& directory) {
-  WriteOrThrow(O_WRONLY | O_CREAT | O_TRUNC, directory, "test\r\n");
+  WriteOrThrow(platform::TOpenMode::Create, directory, "test\r\n");
 }
 
 void AppendTraceLine(const std::string& directory, const std::string& line) {
-  WriteOrThrow(O_WRONLY | O_APPEND, directory, line + "\r\n");
+  WriteOrThrow(platform::TOpenMode::AppendExisting, directory, line + "\r\n");
 }
 
 }  // namespace pzam::measurement

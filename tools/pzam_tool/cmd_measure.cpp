@@ -2,10 +2,7 @@
 // stations and scripts. Memo lines go to stdout as they happen; every line on stdin takes a value
 // (mode 2); end of input, a line "q", SIGINT or SIGTERM end the run. Record file and trace file
 // land in the current directory.
-#include <unistd.h>
-
 #include <csignal>
-#include <filesystem>
 #include <iostream>
 
 #include "Command.h"
@@ -19,6 +16,7 @@
 #include "measurement/MeasurementRun.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
+#include "platform/Files.h"
 #include "serial/LineParameters.h"
 #include "serial/PortWatch.h"
 #include "serial/SerThread.h"
@@ -84,28 +82,34 @@ void ConfigurePort(TRunSerial& serial, const TMeasureOptions& o, const std::stri
 }
 
 // Stdin, line by line: "q" ends the run, any other line takes a value. End of input ends it too.
+// Input that arrives after the end is left alone.
 class TStdinLines {
  public:
   TStdinLines(std::function<void()> takeValue, std::function<void()> end)
       : FTakeValue(std::move(takeValue)), FEnd(std::move(end)) {}
-  void OnReadable() {
-    char buf[512];
-    const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) return;
-    if (n <= 0) return FEnd();
-    FPending.append(buf, static_cast<std::size_t>(n));
+  // A chunk of stdin as TEventLoop::WatchInput hands it on; empty at the end of input.
+  void OnInput(std::string_view chunk) {
+    if (FEnded) return;
+    if (chunk.empty()) return End();
+    FPending.append(chunk);
     for (std::size_t at; (at = FPending.find('\n')) != std::string::npos;) {
       std::string line = FPending.substr(0, at);
       FPending.erase(0, at + 1);
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line == "q") return FEnd();
+      if (line == "q") return End();
       FTakeValue();
     }
   }
 
  private:
+  void End() {
+    FEnded = true;
+    FEnd();
+  }
+
   std::function<void()> FTakeValue, FEnd;
   std::string FPending;
+  bool FEnded = false;
 };
 
 int Measure(const TArgs& args) {
@@ -115,7 +119,7 @@ int Measure(const TArgs& args) {
     return 2;
   }
   const std::string path = o.Config.empty() ? SettingsFilePath() : o.Config;
-  if (!o.Config.empty() && !std::filesystem::is_regular_file(path)) {
+  if (!o.Config.empty() && platform::EntryKind(path) != platform::TEntryKind::File) {
     std::cerr << "pzam-tool measure: cannot read '" << path << "'\n";
     return 2;
   }
@@ -154,7 +158,7 @@ int Measure(const TArgs& args) {
   }
 
   TStdinLines input([&] { run.TakeValue(); }, end);
-  loop.Watch(STDIN_FILENO, [&] { input.OnReadable(); });
+  loop.WatchInput([&](std::string_view chunk) { input.OnInput(chunk); });
   if (watch.Fd() >= 0) loop.Watch(watch.Fd(), [&] { watch.OnReadable(); });
   // Ports that return without a device event (a pseudo-terminal, a re-pointed link) are found
   // by rescanning while the run's port is lost. [Ports] is read again first: a port that comes

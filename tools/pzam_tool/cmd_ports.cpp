@@ -1,10 +1,10 @@
 // pzam-tool ports: the present serial ports, one line each in port-number order: the name, the
 // device it resolves to, and what the system says of the device.
-#include <filesystem>
 #include <iostream>
 
 #include "Command.h"
 #include "config/SettingsFile.h"
+#include "platform/Files.h"
 #include "serial/COMManager.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "serial/comm/PortList.h"
@@ -17,7 +17,7 @@ int Ports(const TArgs& args) {
   std::string path = SettingsFilePath();
   if (args.size() == 2 && args[0] == "--config") {
     path = args[1];
-    if (!std::filesystem::is_regular_file(path)) {
+    if (platform::EntryKind(path) != platform::TEntryKind::File) {
       std::cerr << "pzam-tool ports: cannot read '" << path << "'\n";
       return 1;
     }

@@ -12,6 +12,7 @@
 #include "config/Language.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/Telegram.h"
+#include "platform/Folders.h"
 
 namespace {
 
@@ -102,7 +103,7 @@ int Replay(const pzam::tool::TArgs& args) {
     std::cerr << "pzam-tool replay: " << error << '\n';
     return 2;
   }
-  std::ifstream in(o.Capture, std::ios::binary);
+  std::ifstream in(pzam::platform::FsPath(o.Capture), std::ios::binary);
   std::string capture;
   if (in) capture.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (!in || in.bad()) {
@@ -129,7 +130,8 @@ int Replay(const pzam::tool::TArgs& args) {
   run.End();
   std::cout.flush();
   if (!o.AnswersFile.empty()) {
-    std::ofstream answers(o.AnswersFile, std::ios::binary | std::ios::trunc);
+    std::ofstream answers(pzam::platform::FsPath(o.AnswersFile),
+                          std::ios::binary | std::ios::trunc);
     answers << port.Sent;
     if (!answers.flush()) {
       std::cerr << "pzam-tool replay: cannot write " << o.AnswersFile << '\n';

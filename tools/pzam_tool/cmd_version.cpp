@@ -5,6 +5,7 @@
 #include "Command.h"
 #include "common/Paths.h"
 #include "config/VersionText.h"
+#include "platform/Folders.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ int Version(const pzam::tool::TArgs& args) {
     return 2;
   }
   const std::string path = args.empty() ? pzam::ExecutablePath() : args[0];
-  if (!std::ifstream(path, std::ios::binary)) {
+  if (!std::ifstream(pzam::platform::FsPath(path), std::ios::binary)) {
     std::cerr << "pzam-tool version: cannot read '" << path << "'\n";
     return 1;
   }

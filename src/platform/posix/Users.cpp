@@ -1,0 +1,18 @@
+#include "platform/Users.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace pzam::platform {
+
+std::string UserName() {
+  const passwd* user = ::getpwuid(::geteuid());
+  return user != nullptr && user->pw_name != nullptr ? user->pw_name : "";
+}
+
+std::string HomeFolder() {
+  const passwd* user = ::getpwuid(::getuid());
+  return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
+}
+
+}  // namespace pzam::platform
