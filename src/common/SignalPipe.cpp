@@ -34,10 +34,11 @@ TSignalPipe::~TSignalPipe() {
   platform::ClosePipeEnd(FRead);
 }
 
-void TSignalPipe::Drain() const {
+bool TSignalPipe::Drain() const {
   unsigned char buf[64];
-  while (FRead >= 0 && platform::ReadSignalBytes(FRead, buf, sizeof buf) > 0) {
-  }
+  bool any = false;
+  while (FRead >= 0 && platform::ReadSignalBytes(FRead, buf, sizeof buf) > 0) any = true;
+  return any;
 }
 
 }  // namespace pzam

@@ -17,8 +17,8 @@ class TSignalPipe {
   bool Valid() const { return FRead >= 0; }
   // Readable once one of the signals has arrived.
   int ReadFd() const { return FRead; }
-  // Empties the pipe: several signals in a row then count as one.
-  void Drain() const;
+  // Empties the pipe: several signals in a row then count as one. True when one had come.
+  bool Drain() const;
 
  private:
   int FRead = -1;

@@ -7,13 +7,14 @@ namespace pzam::ui {
 
 TCloseOnSignal::TCloseOnSignal(QWidget* window) : FWindow(window) {
   if (!FSignals.Valid()) return;
-  FNotifier = new QSocketNotifier(FSignals.ReadFd(), QSocketNotifier::Read, this);
-  connect(FNotifier, &QSocketNotifier::activated, this, [this] { OnReadable(); });
+  auto* notifier = new QSocketNotifier(FSignals.ReadFd(), QSocketNotifier::Read, this);
+  connect(notifier, &QSocketNotifier::activated, this, [this] { OnReadable(); });
+  FWatcher = notifier;
 }
 
 // The notifier goes before the pipe it watches is closed.
 TCloseOnSignal::~TCloseOnSignal() {
-  delete FNotifier;
+  delete FWatcher;
 }
 
 // Several signals in a row ask once; a close the window refuses (settings not written) leaves

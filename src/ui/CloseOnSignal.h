@@ -1,12 +1,12 @@
-// SIGTERM, SIGINT and SIGHUP close a window as if the operator had closed it, so a session
-// ending or a "kill" still runs its close handler (a run is ended, the settings are written).
+// SIGTERM, SIGINT and SIGHUP (on Windows the console's events and the end of the user's session)
+// close a window as if the operator had closed it, so a session ending or a "kill" still runs its
+// close handler (a run is ended, the settings are written).
 #pragma once
 
 #include <QObject>
 
 #include "common/SignalPipe.h"
 
-class QSocketNotifier;
 class QWidget;
 
 namespace pzam::ui {
@@ -26,7 +26,8 @@ class TCloseOnSignal : public QObject {
 
   QWidget* FWindow;
   TSignalPipe FSignals;
-  QSocketNotifier* FNotifier = nullptr;
+  // What watches the pipe (and on Windows the session's end); goes before the pipe is closed.
+  QObject* FWatcher = nullptr;
 };
 
 }  // namespace pzam::ui
