@@ -8,7 +8,6 @@
 #include "serial/COMManager.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "serial/comm/PortNames.h"
-#include "serial/comm/PosixCommApi.h"
 #include "ui/CloseOnSignal.h"
 #include "ui/DeviceWatch.h"
 #include "ui/QtDispatcher.h"
@@ -21,11 +20,8 @@ int main(int argc, char** argv) {
   setup.SettingsPath = pzam::SettingsFilePath();
   pzam::comm::PlatformPortNames().SetExplicitMap(pzam::ReadPortMap(setup.SettingsPath));
   pzam::ui::TQtDispatcher dispatcher;
-  std::unique_ptr<pzam::ui::TDeviceWatch> devices;
-  if (auto* posix = dynamic_cast<pzam::comm::TPosixCommApi*>(&pzam::comm::PlatformCommApi())) {
-    devices =
-        std::make_unique<pzam::ui::TDeviceWatch>(pzam::serial::ComManager(), dispatcher, *posix);
-  }
+  pzam::ui::TDeviceWatch devices(pzam::serial::ComManager(), dispatcher,
+                                 pzam::comm::PlatformCommApi());
   pzam::TF_Main main(setup);
   pzam::TF_Config config(&main);
   main.SetConfig(&config);

@@ -1,10 +1,6 @@
 #include "serial/SerThread.h"
 
-#include <pthread.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
+#include "serial/ThreadPriority.h"
 
 namespace pzam::serial {
 namespace {
@@ -12,20 +8,6 @@ namespace {
 std::mutex gThreadsMutex;
 std::condition_variable gThreadsDone;
 int gThreads = 0;
-
-// Best effort: lowering works for everyone, raising only with the right privileges.
-void ApplyPriority(TThreadPriority p) {
-  if (p == TThreadPriority::tpIdle) {
-    sched_param param{};
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &param);
-    return;
-  }
-  static constexpr int kNice[] = {19, 10, 5, 0, -5, -10, -20};
-  const int nice = kNice[static_cast<int>(p)];
-  if (nice != 0) {
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), nice);
-  }
-}
 
 // One dispatch, on whichever thread runs it.
 void RunDispatch(TSerialShared& shared, const TPortSession& session, uint32_t mask) {
@@ -71,7 +53,7 @@ void StartPortThread(std::function<void()> body, TThreadPriority priority) {
     ++gThreads;
   }
   std::thread([body = std::move(body), priority]() mutable {
-    ApplyPriority(priority);
+    ApplyThreadPriority(priority);
     body();
     body = nullptr;  // what the body holds goes before the thread counts as ended
     std::lock_guard lock(gThreadsMutex);

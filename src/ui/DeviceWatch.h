@@ -1,5 +1,6 @@
 // Arrival and removal of serial port devices, and hang-ups of open lines, followed on the window
-// thread: Qt's event loop watches the port watch's descriptor and hands every change on.
+// thread: Qt's event loop watches the port watch's descriptor where it has one (Linux) and
+// dispatches the port watch's window messages (Windows).
 #pragma once
 
 #include <QObject>
@@ -9,7 +10,7 @@
 
 namespace pzam {
 namespace comm {
-class TPosixCommApi;
+class ICommApi;
 }
 namespace serial {
 class TCOMManager;
@@ -23,11 +24,12 @@ class TDeviceWatch : public QObject {
 
  public:
   // Create on the window thread; manager, dispatcher and api must outlive the watch.
-  TDeviceWatch(serial::TCOMManager& manager, IDispatcher& dispatcher, comm::TPosixCommApi& api,
+  TDeviceWatch(serial::TCOMManager& manager, IDispatcher& dispatcher, comm::ICommApi& api,
                QObject* parent = nullptr);
   ~TDeviceWatch() override;
 
-  // False when udev is not available: arrivals and removals then go unnoticed.
+  // False when the platform's source could not be set up: arrivals and removals then go
+  // unnoticed.
   bool Watching() const { return FWatching; }
 
  private:

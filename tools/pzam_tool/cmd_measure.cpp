@@ -127,7 +127,7 @@ int Measure(const TArgs& args) {
   names.SetExplicitMap(ReadPortMap(path));
 
   TEventLoop loop;
-  comm::TPosixCommApi& api = comm::PlatformPosixCommApi();
+  comm::ICommApi& api = comm::PlatformCommApi();
   serial::TCOMManager manager(api, serial::TCOMManager::kMaxPort);
   serial::TPortWatch watch(manager, loop, api);
   TRunSerial serial(api, manager, &loop);

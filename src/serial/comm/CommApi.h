@@ -1,7 +1,7 @@
 // The platform's serial communication calls, as one interface. The serial component calls only
-// this; the POSIX backend (termios, emulating a Windows serial driver) implements it, and the
-// tests' recording fake stands in for it. Calls report by result, never by exception; the reason
-// of the last failure on the calling thread is GetLastError().
+// this; the Win32 backend (kernel32) and the POSIX backend (termios, emulating a Windows serial
+// driver) implement it, and the tests' recording fake stands in for it. Calls report by result,
+// never by exception; the reason of the last failure on the calling thread is GetLastError().
 #pragma once
 
 #include <cstdint>
@@ -122,8 +122,8 @@ struct COMSTAT {
   uint32_t cbOutQue = 0;
 };
 
-// The transfer record of overlapped I/O. The POSIX backend completes transfers at once and keeps
-// the count here for GetOverlappedResult.
+// The transfer record of overlapped I/O. Both backends have ended a transfer when its call
+// returns and keep the count here for GetOverlappedResult.
 struct OVERLAPPED {
   uintptr_t Internal = 0;
   uintptr_t InternalHigh = 0;

@@ -45,20 +45,6 @@ std::string Canonical(const std::string& path) {
 
 }  // namespace
 
-int PortNumberFromName(const std::string& name) {
-  std::string s = name;
-  if (s.rfind("\\\\.\\", 0) == 0) s = s.substr(4);
-  if (s.size() < 4 || s.size() > 5) return 0;
-  for (int i = 0; i < 3; ++i)
-    s[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
-  if (s.compare(0, 3, "COM") != 0) return 0;
-  std::string digits = s.substr(3);
-  if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }) ||
-      digits[0] == '0')
-    return 0;
-  return std::stoi(digits);
-}
-
 bool UartAnswers(const std::string& device) {
   // sysfs tells the port type without opening the device (no permission needed).
   std::ifstream typeFile("/sys/class/tty/" + fs::path(device).filename().string() + "/type");

@@ -1,9 +1,14 @@
-// Port names on Linux: which device COMn (n = 1..99) stands for.
+// Port names: which device COMn (n = 1..99) stands for.
 //
-// First the explicit map of the settings file's [Ports] section (COM5=/dev/ttyUSB0, or a
-// /dev/serial/by-id/... link, followed through links); then the defaults: COM1..COM4 on
-// ttyS0..ttyS3 where a real UART answers, then USB and ACM adapters (ttyUSB*, ttyACM*) on the
-// following free numbers from COM5 on, ttyUSB before ttyACM, each by its number.
+// Linux (PortNames.cpp): first the explicit map of the settings file's [Ports] section
+// (COM5=/dev/ttyUSB0, or a /dev/serial/by-id/... link, followed through links); then the
+// defaults: COM1..COM4 on ttyS0..ttyS3 where a real UART answers, then USB and ACM adapters
+// (ttyUSB*, ttyACM*) on the following free numbers from COM5 on, ttyUSB before ttyACM, each by
+// its number.
+//
+// Windows (PortNamesWin.cpp): COMn are the system's own names. A port's device is its name, the
+// table is what the system lists under HARDWARE\DEVICEMAP\SERIALCOMM, and there is no [Ports]
+// section: the explicit map is kept but changes nothing; devRoot and the UART test are unused.
 #pragma once
 
 #include <functional>
@@ -51,7 +56,7 @@ class TPortNames {
 // The process-wide names the platform backend resolves with.
 TPortNames& PlatformPortNames();
 
-// The kernel's answer whether a ttyS device has a UART (port type not unknown).
+// Linux: the kernel's answer whether a ttyS device has a UART (port type not unknown).
 bool UartAnswers(const std::string& device);
 
 }  // namespace pzam::comm
