@@ -1,12 +1,12 @@
 #include "measurement/NumberText.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <system_error>
 
 #include "common/Errors.h"
+#include "platform/Numbers.h"
 
 namespace pzam::measurement {
 
@@ -166,11 +166,11 @@ bool TryStrToFloat(const std::string& text, char separator, long double& out) {
     if (expDigits == 0) return false;
   }
   if (i != e) return false;
-  // from_chars reads in the C locale whatever locale the process has chosen.
+  // Read in the C form whatever locale the process has chosen.
   long double v = 0;
-  const auto r = std::from_chars(c.data(), c.data() + c.size(), v);
-  if (r.ec == std::errc::invalid_argument || r.ptr != c.data() + c.size()) return false;
-  if (r.ec == std::errc::result_out_of_range) {
+  const std::errc ec = platform::ReadLongDouble(c.data(), c.data() + c.size(), v);
+  if (ec == std::errc::invalid_argument) return false;
+  if (ec == std::errc::result_out_of_range) {
     // Underflow reads as zero; overflow is refused below.
     v = 0;
     if (c.find("e-") == std::string::npos) return false;

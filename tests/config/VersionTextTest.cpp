@@ -28,7 +28,7 @@ TEST(VersionText, ExecutablesCarryTheBuiltVersion) {
   EXPECT_STREQ("1.1.0.3", BuiltVersionString());
   EXPECT_EQ("1.1.0.3", ReadVersionString(ExecutablePath()));
   EXPECT_EQ("V1.10 Build 3", ReadVersionText(ExecutablePath()));
-  EXPECT_EQ("V1.10 Build 3", ReadVersionText(ExecutableDir() + "pzam-tool"));
+  EXPECT_EQ("V1.10 Build 3", ReadVersionText(ExecutableDir() + "pzam-tool" + PZAM_EXE_SUFFIX));
 }
 
 TEST(VersionText, ScanFindsOnlyWholeMarkers) {

@@ -115,9 +115,9 @@ TEST(RecordFile, CreationFailureTexts) {
     CreateRecordFile(kSaveExcel, missing, "r.xls", kZeros);
     FAIL() << "created";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(
-        std::string(e.what()),
-        "Datei \"" + missing + "/r.xls\" kann nicht erstellt werden. " + SystemErrorText(ENOENT));
+    EXPECT_EQ(std::string(e.what()), "Datei \"" + (dir.Dir() / "missing" / "r.xls").string() +
+                                         "\" kann nicht erstellt werden. " +
+                                         SystemErrorText(ENOENT));
   }
   try {
     CreateRecordFile(kSaveText, missing, "r.csv", kZeros);

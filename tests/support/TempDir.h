@@ -27,7 +27,7 @@ class TTempDir {
         FDir = base / name;
         std::filesystem::permissions(FDir, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, ec);
-        FPath = FDir.generic_string() + '/';
+        FPath = FDir.string() + char(std::filesystem::path::preferred_separator);
         return;
       }
     }
@@ -43,7 +43,8 @@ class TTempDir {
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
 
-  // The directory, ending in "/".
+  // The directory, ending in the system's separator ("/"; "\\" on Windows, as the program joins
+  // folder and file names there).
   const std::string& Path() const { return FPath; }
   // The directory, without the final "/".
   const std::filesystem::path& Dir() const { return FDir; }
