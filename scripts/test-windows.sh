@@ -49,6 +49,7 @@ else
 fi
 
 work=$(mktemp -d)
+chmod 755 "$work"
 xvfb_pid=""
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
@@ -58,6 +59,29 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+
+# One X display for what makes windows (Wine makes no top-level window without one).
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
+xvfb_pid=$!
+sleep 1
+export DISPLAY=$display
+
+# --- The Win32 comm backend on a pseudo-terminal mapped as COM5: each event-character telegram
+# delivered, "STO0\r" written back, the port watch's window told of device changes.
+preload="$repo/build/windows/ptymodem.so"
+cc -shared -fPIC -O2 -Wall -Wextra -Werror -o "$preload" tests/wine/ptymodem.c -ldl
+cc -O2 -Wall -Wextra -Werror -o build/windows/ptyline tests/wine/ptyline.c
+timeout 300 build/windows/ptyline "$WINEPREFIX" com5 "$preload" wine "$win/wine_comm_test.exe" \
+  >"$work/comm.log" 2>&1
+if read -r p f < <(sed -n 's/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$work/comm.log"); then
+  passed=$((passed + p))
+  failed=$((failed + f))
+  grep '^FAIL' "$work/comm.log"
+  echo "wine_comm_test: $p passed, $f failed"
+else
+  fail wine_comm_test "$(tail -5 "$work/comm.log")"
+fi
 
 # --- pzam-tool.exe against the Linux pzam-tool: the same files and outputs, byte for byte.
 same_run() {  # name, then the pzam-tool arguments; run in two folders, compared whole
@@ -113,23 +137,19 @@ if [ -n "$menu" ]; then ok "Start-menu entry ($(basename "$(dirname "$menu")")/P
 version=$(wine "$target/pzam-tool.exe" version 2>/dev/null | tr -d '\r')
 if [ "$version" = "V1.10 Build 3" ]; then ok "installed pzam-tool.exe version ($version)"; else fail version "'$version'"; fi
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1280x1024x24 >/dev/null 2>&1 &
-xvfb_pid=$!
-sleep 1
-(cd "$target" && DISPLAY=$display wine PZAM.exe >/dev/null 2>&1 &)
+(cd "$target" && wine PZAM.exe >/dev/null 2>&1 &)
 window=""
 for _ in $(seq 1 60); do
-  window=$(DISPLAY=$display xdotool search --name '^P-ZAM' 2>/dev/null | head -n 1)
+  window=$(xdotool search --name '^P-ZAM' 2>/dev/null | head -n 1)
   [ -n "$window" ] && break
   sleep 1
 done
 if [ -n "$window" ]; then
-  title=$(DISPLAY=$display xdotool getwindowname "$window")
+  title=$(xdotool getwindowname "$window")
   ok "PZAM.exe window: '$title'"
   sleep 2
   mkdir -p build/windows/shots
-  DISPLAY=$display import -window root build/windows/shots/pzam-wine.png 2>/dev/null &&
+  import -window root build/windows/shots/pzam-wine.png 2>/dev/null &&
     ok "screenshot build/windows/shots/pzam-wine.png"
   # Closed as a user closes it: the window gets WM_CLOSE and writes its settings on the way out.
   wine taskkill /im PZAM.exe >/dev/null 2>&1
@@ -154,8 +174,6 @@ if [ ! -e "$target/PZAM.exe" ]; then ok "uninstalled"; else fail uninstall "PZAM
 
 # --- A mode 3 run through the Win32 comm backend: pzam-sim's pseudo-terminal as COM5.
 export WINEPREFIX="$repo/build/windows/wine"
-preload="$repo/build/windows/ptymodem.so"
-cc -shared -fPIC -O2 -Wall -Werror -o "$preload" tests/wine/ptymodem.c -ldl
 run="$work/run"
 mkdir -p "$run"
 "$repo/$linux/pzam-sim" --instrument quorvant --port COM5 --config "$run/sim.ini" --count 25 \

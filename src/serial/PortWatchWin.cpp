@@ -1,5 +1,10 @@
 #include "serial/PortWatch.h"
 
+#include <cstdio>
+#include <string>
+
+#include "common/FormatSettings.h"
+
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -13,6 +18,7 @@ struct TPortWatch::TImpl {
   TCOMManager& Manager;
   IDispatcher& Dispatcher;
   HWND Window = nullptr;
+  std::wstring ClassName;
   // Read and cleared on the window thread only: changes posted after destruction are dropped.
   std::shared_ptr<bool> Alive = std::make_shared<bool>(true);
 
@@ -21,7 +27,17 @@ struct TPortWatch::TImpl {
 };
 
 namespace {
-const wchar_t kWindowClass[] = L"PZAM.PortWatch";
+
+// The window's class and title: "Ser" and the time of its making ("Ser08.12.2026 14:03:27"),
+// so each program's class is its own.
+std::wstring WindowClassName() {
+  const TDateTime t = Now();
+  char date[16];
+  std::snprintf(date, sizeof date, "%02d.%02d.%04d ", t.Day, t.Month, t.Year);
+  const std::string name = "Ser" + std::string(date) + TimeToText(t, SystemFormatSettings());
+  return std::wstring(name.begin(), name.end());  // digits, dots, colons: plain ASCII
+}
+
 }  // namespace
 
 LRESULT CALLBACK TPortWatch::TImpl::Procedure(HWND window, UINT message, WPARAM wParam,
@@ -49,22 +65,25 @@ void TPortWatch::TImpl::DeviceChange(WPARAM change, const ::DEV_BROADCAST_HDR* h
 }
 
 TPortWatch::TPortWatch(TCOMManager& manager, IDispatcher& dispatcher, comm::ICommApi& /*api*/)
-    : FImpl(new TImpl{manager, dispatcher}) {
+    : FImpl(new TImpl{manager, dispatcher, nullptr, {}}) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  FImpl->ClassName = WindowClassName();
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = &TImpl::Procedure;
   windowClass.hInstance = instance;
-  windowClass.lpszClassName = kWindowClass;
+  windowClass.lpszClassName = FImpl->ClassName.c_str();
   if (!::RegisterClassExW(&windowClass) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return;
-  // Top-level and never shown: the system broadcasts device changes to top-level windows only.
-  FImpl->Window = ::CreateWindowExW(0, kWindowClass, L"P-ZAM port watch", WS_OVERLAPPED, 0, 0, 0, 0,
-                                    nullptr, nullptr, instance, FImpl.get());
+  // Top-level, style 0 and never shown: the system broadcasts device changes to top-level
+  // windows only.
+  FImpl->Window = ::CreateWindowExW(0, FImpl->ClassName.c_str(), FImpl->ClassName.c_str(), 0, 10,
+                                    10, 200, 200, nullptr, nullptr, instance, FImpl.get());
 }
 
 TPortWatch::~TPortWatch() {
   *FImpl->Alive = false;
   if (FImpl->Window) ::DestroyWindow(FImpl->Window);
+  ::UnregisterClassW(FImpl->ClassName.c_str(), ::GetModuleHandleW(nullptr));
 }
 
 bool TPortWatch::Watching() const {

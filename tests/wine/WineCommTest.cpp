@@ -1,6 +1,6 @@
 // The Win32 comm backend, the serial component on it and the port watch's window, under Wine on
-// a pseudo-terminal mapped as COM5 (run-comm-test.sh sets it up; ptyline.c is the line's other
-// end). Each "READY" line asks ptyline for the four telegrams; each session answers "STO0\r".
+// a pseudo-terminal mapped as COM5 (scripts/test-windows.sh sets it up; ptyline.c is the line's
+// other end). Each "READY" line asks ptyline for the four telegrams; each session answers "STO0\r".
 // Ends with "N passed, M failed"; exit code 0 when nothing failed.
 #include <chrono>
 #include <condition_variable>
