@@ -84,13 +84,16 @@ else
 fi
 
 # --- pzam-tool.exe against the Linux pzam-tool: the same files and outputs, byte for byte.
+# The same regional settings on both sides: "." and a 24-hour time (Linux: the C locale; Wine:
+# English (United Kingdom), which it takes from LC_ALL without a Linux locale of that name).
 same_run() {  # name, then the pzam-tool arguments; run in two folders, compared whole
   local name=$1
   shift
   mkdir -p "$work/cmp/$name/linux" "$work/cmp/$name/windows"
-  (cd "$work/cmp/$name/linux" && "$repo/$linux/pzam-tool" "$@" >stdout.txt 2>stderr.txt
+  (cd "$work/cmp/$name/linux" && LC_ALL=C "$repo/$linux/pzam-tool" "$@" >stdout.txt 2>stderr.txt
    echo $? >exit.txt)
-  (cd "$work/cmp/$name/windows" && wine "$repo/$win/pzam-tool.exe" "$@" >stdout.txt 2>stderr.txt
+  (cd "$work/cmp/$name/windows" &&
+   LC_ALL=en_GB.UTF-8 wine "$repo/$win/pzam-tool.exe" "$@" >stdout.txt 2>stderr.txt
    echo $? >exit.txt)
   if diff -r "$work/cmp/$name/linux" "$work/cmp/$name/windows" >"$work/cmp/$name.diff"; then
     ok "pzam-tool.exe $name: equal bytes ($(ls "$work/cmp/$name/linux" | tr '\n' ' '))"
@@ -137,19 +140,24 @@ if [ -n "$menu" ]; then ok "Start-menu entry ($(basename "$(dirname "$menu")")/P
 version=$(wine "$target/pzam-tool.exe" version 2>/dev/null | tr -d '\r')
 if [ "$version" = "V1.10 Build 3" ]; then ok "installed pzam-tool.exe version ($version)"; else fail version "'$version'"; fi
 
+# The first start reads its language from a settings file beside the program; closing writes
+# the file back there (the folder is writable under Wine, as it is for a portable copy).
+printf '[Language]\r\nLastLanguage=deutsch\r\n' >"$target/PZAMConfig.ini"
 (cd "$target" && wine PZAM.exe >/dev/null 2>&1 &)
 window=""
 for _ in $(seq 1 60); do
-  window=$(xdotool search --name '^P-ZAM' 2>/dev/null | head -n 1)
+  window=$(xdotool search --name ' V[0-9.]* Build [0-9]*$' 2>/dev/null | head -n 1)
   [ -n "$window" ] && break
   sleep 1
 done
 if [ -n "$window" ]; then
   title=$(xdotool getwindowname "$window")
   ok "PZAM.exe window: '$title'"
-  sleep 2
+  sleep 3
   mkdir -p build/windows/shots
-  import -window root build/windows/shots/pzam-wine.png 2>/dev/null &&
+  import -window root -crop "$(xdotool getwindowgeometry --shell "$window" |
+    awk -F= '/WIDTH/{w=$2}/HEIGHT/{h=$2}/^X/{x=$2}/^Y/{y=$2}END{print w"x"h"+"x"+"y}')" \
+    build/windows/shots/pzam-wine.png 2>/dev/null &&
     ok "screenshot build/windows/shots/pzam-wine.png"
   # Closed as a user closes it: the window gets WM_CLOSE and writes its settings on the way out.
   wine taskkill /im PZAM.exe >/dev/null 2>&1
@@ -157,20 +165,24 @@ if [ -n "$window" ]; then
     pgrep -f 'PZAM.exe' >/dev/null || break
     sleep 1
   done
-  if [ -f "$target/PZAMConfig.ini" ]; then
-    ok "settings file written beside PZAM.exe"
+  if grep -q '^\[Serial\]' "$target/PZAMConfig.ini" && grep -q '^LastLanguage=deutsch' "$target/PZAMConfig.ini"; then
+    ok "settings file written beside PZAM.exe at close"
   else
-    fail settings "no PZAMConfig.ini in $target: $(find "$WINEPREFIX/drive_c" -name PZAMConfig.ini)"
+    fail settings "$target/PZAMConfig.ini: $(cat "$target/PZAMConfig.ini" 2>&1 | head -5)"
   fi
 else
-  fail "PZAM.exe window" "no window titled P-ZAM within 60 s"
+  fail "PZAM.exe window" "no window titled '... Vn.nn Build n' within 60 s"
 fi
 wineserver -k 2>/dev/null
 
 wine "$target/Uninstall.exe" /S >/dev/null 2>&1
 wineserver -w
 sleep 2
-if [ ! -e "$target/PZAM.exe" ]; then ok "uninstalled"; else fail uninstall "PZAM.exe still there"; fi
+if [ ! -e "$target/PZAM.exe" ] && [ -z "$(find "$WINEPREFIX/drive_c" -iname 'P-ZAM.lnk')" ]; then
+  ok "uninstalled (the settings file stays: $(ls "$target" 2>/dev/null | tr '\n' ' '))"
+else
+  fail uninstall "$(ls "$target")"
+fi
 
 # --- A mode 3 run through the Win32 comm backend: pzam-sim's pseudo-terminal as COM5.
 export WINEPREFIX="$repo/build/windows/wine"

@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
   std::sort(commands.begin(), commands.end(),
             [](const auto& a, const auto& b) { return a.Name < b.Name; });
   // UTF-8 on every system, so batch numbers and paths with umlauts arrive whole.
+  pzam::platform::UseStandardStreamsAsBytes();
   const std::vector<std::string> args = pzam::platform::CommandLineArguments(argc, argv);
   if (args.empty() || args[0] == "--help" || args[0] == "-h") {
     std::ostream& out = args.empty() ? std::cerr : std::cout;

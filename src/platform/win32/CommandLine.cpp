@@ -4,6 +4,11 @@
 // shellapi.h needs windows.h before it.
 #include <shellapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+
 #include "platform/win32/Wide.h"
 
 namespace pzam::platform {
@@ -19,6 +24,13 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
   for (int i = 1; i < count; ++i) args.push_back(win32::Utf8(wide[i]));
   LocalFree(wide);
   return args;
+}
+
+void UseStandardStreamsAsBytes() {
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  if (GetConsoleWindow() != nullptr) SetConsoleOutputCP(CP_UTF8);
 }
 
 }  // namespace pzam::platform
