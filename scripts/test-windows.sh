@@ -85,7 +85,11 @@ fi
 
 # --- pzam-tool.exe against the Linux pzam-tool: the same files and outputs, byte for byte.
 # The same regional settings on both sides: "." and a 24-hour time (Linux: the C locale; Wine:
-# English (United Kingdom), which it takes from LC_ALL without a Linux locale of that name).
+# English (United Kingdom), which it takes from the Linux locale it runs in; that locale is made
+# here, in UTF-8, so names with umlauts reach the program as they are).
+mkdir -p "$work/locale"
+localedef -i en_GB -f UTF-8 "$work/locale/en_GB.UTF-8" 2>/dev/null ||
+  echo "localedef could not make en_GB.UTF-8: Wine falls back to its own locale"
 same_run() {  # name, then the pzam-tool arguments; run in two folders, compared whole
   local name=$1
   shift
@@ -93,7 +97,8 @@ same_run() {  # name, then the pzam-tool arguments; run in two folders, compared
   (cd "$work/cmp/$name/linux" && LC_ALL=C "$repo/$linux/pzam-tool" "$@" >stdout.txt 2>stderr.txt
    echo $? >exit.txt)
   (cd "$work/cmp/$name/windows" &&
-   LC_ALL=en_GB.UTF-8 wine "$repo/$win/pzam-tool.exe" "$@" >stdout.txt 2>stderr.txt
+   LOCPATH="$work/locale" LC_ALL=en_GB.UTF-8 wine "$repo/$win/pzam-tool.exe" "$@" >stdout.txt \
+     2>stderr.txt
    echo $? >exit.txt)
   if diff -r "$work/cmp/$name/linux" "$work/cmp/$name/windows" >"$work/cmp/$name.diff"; then
     ok "pzam-tool.exe $name: equal bytes ($(ls "$work/cmp/$name/linux" | tr '\n' ' '))"
@@ -189,24 +194,32 @@ export WINEPREFIX="$repo/build/windows/wine"
 run="$work/run"
 mkdir -p "$run"
 "$repo/$linux/pzam-sim" --instrument quorvant --port COM5 --config "$run/sim.ini" --count 25 \
-  --interval 300 --seed 17 --log "$run/sim.log" >/dev/null 2>&1 &
+  --interval 250 --seed 17 --log "$run/sim.log" >/dev/null 2>&1 &
 sim_pid=$!
 for _ in $(seq 1 50); do grep -q '^COM5=' "$run/sim.ini" 2>/dev/null && break; sleep 0.1; done
 device=$(sed -n 's/^COM5=//p' "$run/sim.ini" | tr -d '\r')
 rm -f "$WINEPREFIX/dosdevices/com5"
 ln -s "$device" "$WINEPREFIX/dosdevices/com5"
-( sleep 15; echo q ) | (cd "$run" && LD_PRELOAD="$preload" timeout 60 wine \
+( sleep 12; echo q ) | (cd "$run" && LOCPATH="$work/locale" LC_ALL=en_GB.UTF-8 \
+  LD_PRELOAD="$preload" timeout 60 wine \
   "$repo/$win/pzam-tool.exe" measure --port COM5 --mode 3 --save 2 --batch WINE \
   >memo.txt 2>err.txt)
 kill "$sim_pid" 2>/dev/null
 wait "$sim_pid" 2>/dev/null
 sim_pid=""
-sent=$(grep -c 'received STO0 for' "$run/sim.log" || true)
+# Every value the simulated gauge sent is in the record file, in order, once; none went
+# unanswered ("STO0\r" is the answer the gauge waits for before it counts a value as taken).
+grep -E '^[+-][0-9]' "$run/sim.log" | awk '{printf "%.3f\n", $1}' >"$run/sent.txt"
 record=$(ls "$run"/*_WINE.csv 2>/dev/null | head -n 1)
-rows=$([ -n "$record" ] && tail -n +2 "$record" | grep -c . || echo 0)
-if [ -n "$record" ] && [ "$sent" -gt 0 ] && [ "$rows" -ge "$sent" ]; then
-  ok "mode 3 run on COM5 under Wine: $rows values recorded, $sent answered with STO0"
+if [ -n "$record" ]; then
+  tr -d '\r' <"$record" | tail -n +2 | awk -F';' '{printf "%.3f\n", $4}' >"$run/recorded.txt"
+fi
+if [ -n "$record" ] && [ -s "$run/sent.txt" ] && cmp -s "$run/sent.txt" "$run/recorded.txt" &&
+    ! grep -q 'not acknowledged' "$run/sim.log"; then
+  ok "mode 3 run on COM5 under Wine: all $(wc -l <"$run/sent.txt") values recorded, each answered"
 else
-  fail "mode 3 run" "record '$record' rows $rows, answered $sent; $(tail -5 "$run/err.txt")"
+  fail "mode 3 run" "sent $(wc -l <"$run/sent.txt" 2>/dev/null), recorded \
+$(wc -l <"$run/recorded.txt" 2>/dev/null); $(grep -c 'not acknowledged' "$run/sim.log") unanswered; \
+$(tail -5 "$run/err.txt" 2>/dev/null)"
 fi
 finish

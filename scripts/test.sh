@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The whole test suite: the default build, then AddressSanitizer + UndefinedBehaviorSanitizer,
 # then the threaded tests under ThreadSanitizer, then each fuzz target for a short while, then
-# the Debian package's checks.
+# the Debian package's checks, then the Windows build and its checks under Wine.
 # Sets everything up on a fresh Debian 12 machine. Exits non-zero when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -73,8 +73,20 @@ else
   failed_total=$((failed_total + 1))
 fi
 
+# Windows: the cross build, its tests under Wine, the installer and a run through the Win32 comm
+# backend (scripts/test-windows.sh; its toolchain comes from the cache when it is there).
+echo "=== windows: cross build, tests under Wine, installer, a run on COM5"
+bash scripts/test-windows.sh 2>&1 | tee build/windows-check.log || status=1
+if read -r p f < <(sed -n 's/^windows checks: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' \
+    build/windows-check.log); then
+  passed_total=$((passed_total + p))
+  failed_total=$((failed_total + f))
+else
+  failed_total=$((failed_total + 1))
+fi
+
 if [ "$status" -eq 0 ]; then echo "=== all test stages passed"; else echo "=== some test stage FAILED"; fi
-# Every ctest case of the three builds, every fuzz target and every package check, counted once
-# per stage.
+# Every ctest case of the three builds, every fuzz target, every package check and every Windows
+# check (its ctest cases included), counted once per stage.
 echo "summary: ${passed_total} passed, ${failed_total} failed"
 exit "$status"

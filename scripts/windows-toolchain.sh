@@ -19,7 +19,7 @@ log() { echo "windows-toolchain: $*" >&2; }
 # --- Debian packages: the cross compilers, Wine, NSIS, the host Qt tools, source unpacking.
 packages=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 nsis
   dpkg-dev cmake ninja-build qt6-base-dev qt6-base-dev-tools libgtest-dev googletest
-  xvfb xauth x11-utils xdotool imagemagick zip unzip)
+  xvfb xauth x11-utils xdotool imagemagick zip unzip locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
