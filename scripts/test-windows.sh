@@ -20,6 +20,8 @@ finish() {
   exit
 }
 export WINEDEBUG=-all
+# The Windows program draws on the X display through Wine's own driver, never offscreen.
+unset QT_QPA_PLATFORM
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # --- Build (the toolchain comes from its cache when it is there).
