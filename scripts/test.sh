@@ -11,6 +11,17 @@ fuzz_seconds=${PZAM_FUZZ_SECONDS:-20}
 status=0
 passed_total=0
 failed_total=0
+# Adds a stage's closing line "NAME: P passed, F failed" from its log; a stage without one
+# counts as one failure.
+add_checks() {
+  local p f
+  if read -r p f < <(sed -n "s/^$1: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p" "$2"); then
+    passed_total=$((passed_total + p))
+    failed_total=$((failed_total + f))
+  else
+    failed_total=$((failed_total + 1))
+  fi
+}
 echo "=== format: clang-format over every C++ file"
 bash scripts/setup.sh
 # The C++ files: git's list in a clone, else (a release tarball) every one outside build/.
@@ -65,25 +76,13 @@ done
 echo "=== package: build, lintian, desktop and AppStream files, the unpacked programs"
 bash scripts/setup.sh package
 bash scripts/package-check.sh 2>&1 | tee build/package-check.log || status=1
-if read -r p f < <(sed -n 's/^package checks: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' \
-    build/package-check.log); then
-  passed_total=$((passed_total + p))
-  failed_total=$((failed_total + f))
-else
-  failed_total=$((failed_total + 1))
-fi
+add_checks "package checks" build/package-check.log
 
 # Windows: the cross build, its tests under Wine, the installer and a run through the Win32 comm
 # backend (scripts/test-windows.sh; its toolchain comes from the cache when it is there).
 echo "=== windows: cross build, tests under Wine, installer, a run on COM5"
 bash scripts/test-windows.sh 2>&1 | tee build/windows-check.log || status=1
-if read -r p f < <(sed -n 's/^windows checks: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' \
-    build/windows-check.log); then
-  passed_total=$((passed_total + p))
-  failed_total=$((failed_total + f))
-else
-  failed_total=$((failed_total + 1))
-fi
+add_checks "windows checks" build/windows-check.log
 
 if [ "$status" -eq 0 ]; then echo "=== all test stages passed"; else echo "=== some test stage FAILED"; fi
 # Every ctest case of the three builds, every fuzz target, every package check and every Windows
