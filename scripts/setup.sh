@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   libsqlite3-dev libpaho-mqtt-dev libpq-dev libssl-dev nlohmann-json3-dev
-  mosquitto postgresql openssl
+  mosquitto postgresql openssl python3-jsonschema
 
 )
 if [ "${1:-}" = package ]; then
