@@ -38,6 +38,7 @@ CREATE TABLE IF NOT EXISTS pzam.measured_value (
   characteristic      integer,
   characteristic_name text,
   discarded           boolean,
+  stored_at           timestamptz NOT NULL DEFAULT clock_timestamp(),
   PRIMARY KEY (run_id, seq)
 );
 )sql";

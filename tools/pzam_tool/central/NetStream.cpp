@@ -1,5 +1,6 @@
 #include "NetStream.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
@@ -81,8 +82,16 @@ bool TNetStream::Connect(const std::string& host, int port, bool tls, const std:
   SSL_CTX_set_verify(FCtx, SSL_VERIFY_PEER, nullptr);
   FSsl = SSL_new(FCtx);
   SSL_set_fd(FSsl, FFd);
-  SSL_set_tlsext_host_name(FSsl, host.c_str());
-  SSL_set1_host(FSsl, host.c_str());
+  // The certificate must name the host: an IP address literal among its IP names.
+  in6_addr any{};
+  const bool literal = ::inet_pton(AF_INET, host.c_str(), &any) == 1 ||
+                       ::inet_pton(AF_INET6, host.c_str(), &any) == 1;
+  if (literal) {
+    X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(FSsl), host.c_str());
+  } else {
+    SSL_set_tlsext_host_name(FSsl, host.c_str());
+    SSL_set1_host(FSsl, host.c_str());
+  }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     const int rc = SSL_connect(FSsl);
