@@ -49,6 +49,7 @@ class TCollector {
   TClock::time_point FNextMqtt{}, FNextStore{};
   std::chrono::milliseconds FMqttPause{0}, FStorePause{0};
   std::string FLastMqttError, FLastStoreError;
+  long FWritten = 0;  // messages committed by this process
 };
 
 std::chrono::milliseconds Longer(std::chrono::milliseconds pause) {
@@ -123,6 +124,7 @@ void TCollector::Commit() {
   std::string error;
   const TWriteResult r = FStore.Write(FParsed, error);
   if (r == TWriteResult::Ok) {
+    FWritten += static_cast<long>(FParsed.size());
     for (const TPublishPacket& m : FPending)
       if (m.Qos > 0) FToAck.push_back(m.PacketId);
     FPending.clear();
@@ -165,6 +167,7 @@ int TCollector::Run() {
     }
   }
   FMqtt.Disconnect();  // what is not committed is not acknowledged: it comes again
+  std::cerr << "pzam-tool collect: " << FWritten << " messages written\n";
   return 0;
 }
 
