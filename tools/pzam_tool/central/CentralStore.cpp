@@ -8,7 +8,11 @@ namespace pzam::central {
 
 const char kCentralSchema[] = R"sql(
 SELECT pg_advisory_xact_lock(4242424242);
-CREATE SCHEMA IF NOT EXISTS pzam;
+DO $$ BEGIN
+  -- Created only when missing: a collector's role may own the schema without the right to
+  -- create schemas in the database.
+  IF NOT EXISTS (SELECT 1 FROM pg_namespace WHERE nspname = 'pzam') THEN CREATE SCHEMA pzam; END IF;
+END $$;
 CREATE TABLE IF NOT EXISTS pzam.run (
   run_id      uuid PRIMARY KEY,
   station     text NOT NULL,
