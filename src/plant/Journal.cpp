@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
+#include <thread>
+
 #include "plant/JournalStatements.h"
 #include "plant/PrivateFile.h"
 
@@ -73,7 +76,16 @@ std::string TJournal::Open(const std::string& path, TJournalSync sync) {
     Close();
     return error;
   }
-  sqlite3_busy_timeout(FDb, 10000);
+  // The writer and the publisher share the file: a short wait in small steps when the other holds
+  // the write lock (SQLite's own waits grow to 100 ms, which a value on its way would feel).
+  sqlite3_busy_handler(
+      FDb,
+      [](void*, int attempts) {
+        if (attempts >= 50000) return 0;  // about 10 s
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        return 1;
+      },
+      nullptr);
   const std::string pragmas =
       std::string("PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON;") +
       (sync == TJournalSync::Full ? "PRAGMA synchronous = FULL;" : "PRAGMA synchronous = NORMAL;");

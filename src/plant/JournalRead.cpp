@@ -62,6 +62,7 @@ std::string TJournal::FindRun(const std::string& runId, std::optional<TRunRecord
   s.Bind(1, runId);
   const int rc = s.Step();
   if (rc == SQLITE_ROW) run = ReadRun(s, 0);
+  s.Reset();  // ends the read: a statement left on its row would keep its snapshot
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Failure("cannot read run " + runId);
   return {};
 }
@@ -121,6 +122,7 @@ std::string TJournal::WaitingValues(std::int64_t& count) {
   s.Reset();
   if (s.Step() != SQLITE_ROW) return Failure("cannot count waiting values");
   count = s.Int(0);
+  s.Reset();  // ends the read: a statement left on its row would keep its snapshot
   return {};
 }
 

@@ -246,6 +246,28 @@ TEST_F(JournalTest, OutboxGivesEveryEventOnceInOrderUntilMarked) {
   EXPECT_EQ(3u, rest.size());
 }
 
+// The publisher counts and reads on its own connection while the writer adds values: each read
+// sees what was committed before it (no read may keep an old snapshot open).
+TEST_F(JournalTest, TheOtherConnectionSeesEachCommitAtOnce) {
+  TJournal publisher;
+  ASSERT_EQ("", publisher.Open(FPath, TJournalSync::Normal));
+  ASSERT_EQ("", FJournal.StartRun(StartOf("r")));
+  std::optional<TRunRecord> run;
+  for (std::int64_t seq = 1; seq <= 3; ++seq) {
+    std::int64_t waiting = -1;
+    ASSERT_EQ("", publisher.WaitingValues(waiting));
+    ASSERT_EQ("", publisher.FindRun("r", run));
+    ASSERT_EQ("", FJournal.AddValue(ValueOf("r", seq)));
+    std::vector<TOutboxEntry> entries;
+    ASSERT_EQ("", publisher.Unpublished(0, 100, entries));
+    EXPECT_EQ(static_cast<std::size_t>(seq + 1), entries.size()) << seq;
+    ASSERT_EQ("", publisher.WaitingValues(waiting));
+    EXPECT_EQ(seq, waiting);
+    ASSERT_EQ("", publisher.FindRun("r", run));
+    EXPECT_EQ(seq, run->ValueCount);
+  }
+}
+
 TEST(JournalOpen, RefusesWhatIsNoJournal) {
   test::TTempDir dir;
   test::WriteFile(dir.File("text.sqlite"), "this is not a database file at all, just text\n");

@@ -4,6 +4,7 @@
 //
 //   pzam-plant-station --dir DIR --broker URL [--stations K] [--prefix NAME] [--runs R]
 //       [--values N] [--rate HZ] [--user U] [--password-file F] [--ca-file F] [--drain-seconds S]
+//       [--fast-journal 1]
 //
 // Station i (0..K-1) is named PREFIXi (or PREFIX alone when K is 1), its journal is
 // DIR/PREFIXi.sqlite, its user is U or the station's name. A journal that holds an open run is
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -36,6 +38,7 @@ struct TLoad {
   int Stations = 1, Runs = 1, Values = 100;
   double Rate = 20;
   int DrainSeconds = 600;
+  bool FastJournal = false;  // commits not synced: only to build a backlog for a benchmark
 };
 
 std::string StationName(const TLoad& l, int i) {
@@ -108,32 +111,24 @@ bool Journal(const TLoad& l, int index, TJournal& journal, TPublisher& publisher
 }
 
 bool ParseArgs(int argc, char** argv, TLoad& l) {
+  const std::map<std::string, std::function<void(const std::string&)>> set = {
+      {"--dir", [&](const std::string& v) { l.Dir = v; }},
+      {"--broker", [&](const std::string& v) { l.Broker = v; }},
+      {"--prefix", [&](const std::string& v) { l.Prefix = v; }},
+      {"--user", [&](const std::string& v) { l.User = v; }},
+      {"--password-file", [&](const std::string& v) { l.PasswordFile = v; }},
+      {"--ca-file", [&](const std::string& v) { l.CAFile = v; }},
+      {"--stations", [&](const std::string& v) { l.Stations = std::stoi(v); }},
+      {"--runs", [&](const std::string& v) { l.Runs = std::stoi(v); }},
+      {"--values", [&](const std::string& v) { l.Values = std::stoi(v); }},
+      {"--rate", [&](const std::string& v) { l.Rate = std::stod(v); }},
+      {"--drain-seconds", [&](const std::string& v) { l.DrainSeconds = std::stoi(v); }},
+      {"--fast-journal", [&](const std::string& v) { l.FastJournal = v == "1"; }},
+  };
   for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string a = argv[i], v = argv[i + 1];
-    if (a == "--dir")
-      l.Dir = v;
-    else if (a == "--broker")
-      l.Broker = v;
-    else if (a == "--prefix")
-      l.Prefix = v;
-    else if (a == "--user")
-      l.User = v;
-    else if (a == "--password-file")
-      l.PasswordFile = v;
-    else if (a == "--ca-file")
-      l.CAFile = v;
-    else if (a == "--stations")
-      l.Stations = std::stoi(v);
-    else if (a == "--runs")
-      l.Runs = std::stoi(v);
-    else if (a == "--values")
-      l.Values = std::stoi(v);
-    else if (a == "--rate")
-      l.Rate = std::stod(v);
-    else if (a == "--drain-seconds")
-      l.DrainSeconds = std::stoi(v);
-    else
-      return false;
+    const auto it = set.find(argv[i]);
+    if (it == set.end()) return false;
+    it->second(argv[i + 1]);
   }
   return argc % 2 == 1 && !l.Dir.empty() && l.Rate > 0;
 }
@@ -145,7 +140,7 @@ int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, l)) {
     std::cerr << "usage: pzam-plant-station --dir DIR --broker URL [--stations K] [--prefix NAME] "
                  "[--runs R] [--values N] [--rate HZ] [--user U] [--password-file F] "
-                 "[--ca-file F] [--drain-seconds S]\n";
+                 "[--ca-file F] [--drain-seconds S] [--fast-journal 1]\n";
     return 2;
   }
   std::vector<std::unique_ptr<TJournal>> journals;
@@ -153,7 +148,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < l.Stations; ++i) {
     const std::string station = StationName(l, i), path = l.Dir + "/" + station + ".sqlite";
     journals.push_back(std::make_unique<TJournal>());
-    if (const auto e = journals.back()->Open(path); !e.empty()) {
+    if (const auto e =
+            journals.back()->Open(path, l.FastJournal ? TJournalSync::Normal : TJournalSync::Full);
+        !e.empty()) {
       std::cerr << e << '\n';
       return 1;
     }

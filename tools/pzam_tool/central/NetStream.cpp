@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -69,6 +71,8 @@ bool TNetStream::Connect(const std::string& host, int port, bool tls, const std:
   }
   ::freeaddrinfo(found);
   if (FFd < 0) return false;
+  const int one = 1;  // acknowledgements go out at once
+  ::setsockopt(FFd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   if (!tls) return true;
 
   FCtx = SSL_CTX_new(TLS_client_method());
