@@ -20,6 +20,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap "exit 1" INT TERM
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
 as_pg() {
   if [ "$(id -u)" = 0 ]; then setpriv --reuid=pzam-pg --regid=pzam-pg --clear-groups -- "$@"; else "$@"; fi
@@ -64,7 +65,8 @@ echo "== full load: $stations stations x $rate values/s for $seconds s"
 values=$((rate * seconds))
 c0=$(cpu_ticks "$collector"); b0=$(cpu_ticks "$broker"); t0=$(date +%s.%N)
 "$bin/pzam-plant-station" --dir "$work" --broker "mqtt://127.0.0.1:$mqport" --prefix load \
-  --stations "$stations" --values "$values" --rate "$rate" >"$work/stations.log"
+  --stations "$stations" --values "$values" --rate "$rate" --fast-journal "${FAST_JOURNAL:-0}" \
+  >"$work/stations.log"
 total=$((stations * values))
 until [ "$(sql 'SELECT count(*) FROM pzam.measured_value')" -ge "$total" ]; do sleep 0.2; done
 t1=$(date +%s.%N); c1=$(cpu_ticks "$collector"); b1=$(cpu_ticks "$broker")
@@ -89,10 +91,15 @@ tj=$(date +%s.%N)
 echo "journaled $backlog values in $(echo "$(date +%s.%N) - $tj" | bc -l | cut -c1-6) s (unsynced commits, only to build the backlog)"
 start_broker
 start_collector
-t0=$(date +%s.%N)
+c0=$(cpu_ticks "$collector"); b0=$(cpu_ticks "$broker"); t0=$(date +%s.%N)
 "$bin/pzam-plant-station" --dir "$work" --broker "mqtt://127.0.0.1:$mqport" --prefix load \
-  --stations "$stations" --values "$per" --rate 20 --drain-seconds 3600 >"$work/drain.log"
-until [ "$(sql 'SELECT count(*) FROM pzam.measured_value')" -ge "$((per * stations))" ]; do sleep 0.5; done
-t1=$(date +%s.%N)
+  --stations "$stations" --values "$per" --rate 20 --drain-seconds 3600 >"$work/drain.log" &
+sim=$!; pids+=("$sim"); s0=$(cpu_ticks "$sim")
+until [ "$(sql 'SELECT count(*) FROM pzam.measured_value')" -ge "$((per * stations))" ]; do
+  s1=$(cpu_ticks "$sim"); sleep 0.5
+done
+t1=$(date +%s.%N); c1=$(cpu_ticks "$collector"); b1=$(cpu_ticks "$broker")
 elapsed=$(echo "$t1 - $t0" | bc -l)
 echo "drained $((per * stations)) values in ${elapsed} s: $(echo "$per * $stations / $elapsed" | bc -l | cut -c1-8) values/s"
+echo "CPU collector: $(echo "($c1 - $c0) / $hz / $elapsed * 100" | bc -l | cut -c1-5) %  broker: $(echo "($b1 - $b0) / $hz / $elapsed * 100" | bc -l | cut -c1-5) %  stations: $(echo "($s1 - $s0) / $hz / $elapsed * 100" | bc -l | cut -c1-5) %  (of one core)"
+wait "$sim"

@@ -11,7 +11,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr int kWindow = 256;  // messages in flight at most
+constexpr int kWindow = 64;  // messages in flight at most, refilled when half are acknowledged
+constexpr auto kMarkWithin = 20ms;  // acknowledged entries are marked in the journal by then
 constexpr auto kFirstPause = 500ms, kLongestPause = 5000ms;
 constexpr auto kCountEvery = 250ms;  // refresh of the waiting count
 
@@ -105,7 +106,9 @@ void TPublisherWorker::Handle(const TEvent& e) {
       break;
     case TEventKind::Sent:
       if (const auto it = FInFlight.find(e.Token); it != FInFlight.end()) {
+        if (FAcked.empty()) FFirstAck = TClock::now();
         FAcked.push_back(it->second);
+        FAckedSet.insert(it->second);
         FInFlight.erase(it);
       }
       break;
@@ -119,17 +122,23 @@ void TPublisherWorker::Handle(const TEvent& e) {
   }
 }
 
-void TPublisherWorker::Flush() {
+void TPublisherWorker::Flush(bool now) {
   if (FAcked.empty()) return;
+  // One transaction for many marks; at once when nothing else is in flight.
+  if (!now && !FInFlight.empty() && static_cast<int>(FAcked.size()) < kWindow / 2 &&
+      TClock::now() < FFirstAck + kMarkWithin)
+    return;
   if (const std::string e = FJournal.MarkPublished(FAcked); !e.empty()) {
     SetProblem(e);
     return;  // kept; tried again on the next round
   }
   FAcked.clear();
+  FAckedSet.clear();
   FNextCount = TClock::now();
 }
 
 void TPublisherWorker::FillWindow() {
+  if (static_cast<int>(FInFlight.size()) > kWindow / 2) return;
   while (FConnected && static_cast<int>(FInFlight.size()) < kWindow) {
     std::vector<TOutboxEntry> entries;
     if (const std::string e =
@@ -141,7 +150,7 @@ void TPublisherWorker::FillWindow() {
     if (entries.empty()) return;
     for (const TOutboxEntry& entry : entries) {
       // An entry acknowledged but not yet marked is not sent again.
-      if (std::find(FAcked.begin(), FAcked.end(), entry.Id) != FAcked.end()) {
+      if (FAckedSet.count(entry.Id) != 0) {
         FLastSent = entry.Id;
         continue;
       }
@@ -166,6 +175,7 @@ void TPublisherWorker::Run() {
     {
       std::unique_lock lock(FMutex);
       auto until = std::min(FNextCount, TClock::now() + 1s);
+      if (!FAcked.empty()) until = std::min(until, FFirstAck + kMarkWithin);
       if (!FConnected && !FConnecting) until = std::min(until, FNextAttempt);
       FWake.wait_until(lock, until, [this] { return FStop || FNotified || !FEvents.empty(); });
       if (FStop) break;
@@ -173,7 +183,7 @@ void TPublisherWorker::Run() {
       events.swap(FEvents);
     }
     for (const TEvent& e : events) Handle(e);
-    Flush();
+    Flush(!FConnected);
     if (!FConnected && !FConnecting && TClock::now() >= FNextAttempt) {
       std::string error;
       FConnecting = FSender.Connect(error);
@@ -196,7 +206,7 @@ void TPublisherWorker::Run() {
       events.swap(FEvents);
     }
     for (const TEvent& e : events) Handle(e);
-    Flush();
+    Flush(true);
     FSender.Disconnect(1000);
   }
 }

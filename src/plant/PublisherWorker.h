@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -48,7 +49,7 @@ class TPublisherWorker : public IMqttSenderEvents {
   void Handle(const TEvent& e);
   void Disconnected(const std::string& reason);
   void FillWindow();
-  void Flush();
+  void Flush(bool now);
   void SetProblem(const std::string& problem);
 
   const TPublisherOptions FOptions;
@@ -69,7 +70,9 @@ class TPublisherWorker : public IMqttSenderEvents {
   bool FConnecting = false, FConnected = false;
   std::map<int, std::int64_t> FInFlight;  // token -> outbox id
   std::int64_t FLastSent = 0;             // highest id sent on this connection
-  std::vector<std::int64_t> FAcked;
+  std::vector<std::int64_t> FAcked;       // acknowledged, not yet marked
+  std::set<std::int64_t> FAckedSet;
+  TClock::time_point FFirstAck{};
   std::chrono::milliseconds FBackoff{0};
   TClock::time_point FNextAttempt{}, FNextCount{};
 
