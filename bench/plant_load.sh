@@ -10,6 +10,10 @@ set -euo pipefail
 build=$(realpath "${1:-build/default}")
 bin="$build/bin"
 stations=${STATIONS:-100} rate=${RATE:-20} seconds=${SECONDS_LOAD:-30} backlog=${BACKLOG:-1000000}
+# Stations are simulated by this many processes (each its own MQTT client library instance, as
+# separate stations would be); FAST_JOURNAL=1 leaves the journals' commits unsynced, as if each
+# station had a disk of its own rather than all sharing this machine's.
+procs=${SIM_PROCESSES:-4}
 pgbin=/usr/lib/postgresql/15/bin
 work=$(mktemp -d /tmp/pzam-plant-load-XXXXXX)
 chmod 755 "$work"
@@ -26,6 +30,19 @@ as_pg() {
   if [ "$(id -u)" = 0 ]; then setpriv --reuid=pzam-pg --regid=pzam-pg --clear-groups -- "$@"; else "$@"; fi
 }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# run_stations BROKER_PORT VALUES RATE FAST DRAIN_SECONDS LOG: the stations in $procs processes.
+run_stations() {
+  local sims=() i
+  for ((i = 0; i < procs; i++)); do
+    "$bin/pzam-plant-station" --dir "$work" --broker "mqtt://127.0.0.1:$1" --prefix "load$i-" \
+      --stations $((stations / procs)) --values "$2" --rate "$3" --fast-journal "$4" \
+      --drain-seconds "$5" >>"$6" 2>&1 &
+    sims+=($!)
+  done
+  sim_pids="${sims[*]}"
+  for p in "${sims[@]}"; do wait "$p" || true; done
+}
+sim_ticks() { local t=0 p; for p in $sim_pids; do t=$((t + $(cpu_ticks "$p" 2>/dev/null || echo 0))); done; echo $t; }
 hz=$(getconf CLK_TCK)
 
 # PostgreSQL
@@ -64,10 +81,8 @@ start_collector
 echo "== full load: $stations stations x $rate values/s for $seconds s"
 values=$((rate * seconds))
 c0=$(cpu_ticks "$collector"); b0=$(cpu_ticks "$broker"); t0=$(date +%s.%N)
-"$bin/pzam-plant-station" --dir "$work" --broker "mqtt://127.0.0.1:$mqport" --prefix load \
-  --stations "$stations" --values "$values" --rate "$rate" --fast-journal "${FAST_JOURNAL:-0}" \
-  >"$work/stations.log"
-total=$((stations * values))
+run_stations "$mqport" "$values" "$rate" "${FAST_JOURNAL:-0}" 600 "$work/stations.log"
+total=$(((stations / procs) * procs * values))
 until [ "$(sql 'SELECT count(*) FROM pzam.measured_value')" -ge "$total" ]; do sleep 0.2; done
 t1=$(date +%s.%N); c1=$(cpu_ticks "$collector"); b1=$(cpu_ticks "$broker")
 elapsed=$(echo "$t1 - $t0" | bc -l)
@@ -84,22 +99,20 @@ kill "$broker" "$collector"; wait "$broker" "$collector" 2>/dev/null || true
 rm -f "$work"/load*.sqlite*
 sql 'TRUNCATE pzam.measured_value, pzam.run' >/dev/null
 per=$((backlog / stations))
+stations=$(((stations / procs) * procs))
 tj=$(date +%s.%N)
-"$bin/pzam-plant-station" --dir "$work" --broker "mqtt://127.0.0.1:1" --prefix load \
-  --stations "$stations" --values "$per" --rate 1000000 --fast-journal 1 --drain-seconds 0 \
-  >"$work/journal.log" 2>&1 || true
-echo "journaled $backlog values in $(echo "$(date +%s.%N) - $tj" | bc -l | cut -c1-6) s (unsynced commits, only to build the backlog)"
+run_stations 1 "$per" 1000000 1 0 "$work/journal.log"
+echo "journaled $((per * stations)) values in $(echo "$(date +%s.%N) - $tj" | bc -l | cut -c1-6) s (unsynced commits, only to build the backlog)"
 start_broker
 start_collector
 c0=$(cpu_ticks "$collector"); b0=$(cpu_ticks "$broker"); t0=$(date +%s.%N)
-"$bin/pzam-plant-station" --dir "$work" --broker "mqtt://127.0.0.1:$mqport" --prefix load \
-  --stations "$stations" --values "$per" --rate 20 --drain-seconds 3600 >"$work/drain.log" &
-sim=$!; pids+=("$sim"); s0=$(cpu_ticks "$sim")
+run_stations "$mqport" "$per" 20 1 3600 "$work/drain.log" &
+runner=$!; pids+=("$runner"); sleep 0.2
 until [ "$(sql 'SELECT count(*) FROM pzam.measured_value')" -ge "$((per * stations))" ]; do
-  s1=$(cpu_ticks "$sim"); sleep 0.5
+  sleep 0.5
 done
 t1=$(date +%s.%N); c1=$(cpu_ticks "$collector"); b1=$(cpu_ticks "$broker")
 elapsed=$(echo "$t1 - $t0" | bc -l)
 echo "drained $((per * stations)) values in ${elapsed} s: $(echo "$per * $stations / $elapsed" | bc -l | cut -c1-8) values/s"
-echo "CPU collector: $(echo "($c1 - $c0) / $hz / $elapsed * 100" | bc -l | cut -c1-5) %  broker: $(echo "($b1 - $b0) / $hz / $elapsed * 100" | bc -l | cut -c1-5) %  stations: $(echo "($s1 - $s0) / $hz / $elapsed * 100" | bc -l | cut -c1-5) %  (of one core)"
-wait "$sim"
+echo "CPU collector: $(echo "($c1 - $c0) / $hz / $elapsed * 100" | bc -l | cut -c1-5) %  broker: $(echo "($b1 - $b0) / $hz / $elapsed * 100" | bc -l | cut -c1-5) %  (of one core)"
+wait "$runner" || true

@@ -16,6 +16,12 @@ namespace {
 using TClock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
+// At most this many messages in one transaction; with this many received and not yet committed
+// the socket is not read, so the broker waits (a broker may send more than the Receive Maximum
+// asks for when its own in-flight limit is off).
+constexpr std::size_t kMaxBatch = 2000;
+constexpr std::size_t kMaxPending = 2 * kMaxBatch;
+
 // A topic as one printable line, shortened.
 std::string Printable(const std::string& text) {
   std::string out;
@@ -37,7 +43,8 @@ class TCollector {
  private:
   void Connect();
   void Commit();
-  void WriteOneByOne();
+  void WriteOneByOne(std::size_t count);
+  void Acknowledge(std::size_t count);  // the first `count` pending messages
   void Ack();
 
   const TCollectorOptions& FOptions;
@@ -93,8 +100,9 @@ void TCollector::Ack() {
 }
 
 // The batch failed for a row of it: each message alone, so only the faulty one is refused.
-void TCollector::WriteOneByOne() {
-  for (const TPublishPacket& m : FPending) {
+void TCollector::WriteOneByOne(std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const TPublishPacket& m = FPending[i];
     plant::TPlantMessage parsed;
     std::string error;
     if (!plant::ParseMessage(m.Topic, m.Payload, parsed, error)) continue;  // reported before
@@ -102,16 +110,22 @@ void TCollector::WriteOneByOne() {
     if (r == TWriteResult::DataRefused) Refused(m, "database refused it: " + error);
     if (r == TWriteResult::NotConnected || r == TWriteResult::TryAgain) return;
   }
-  for (const TPublishPacket& m : FPending)
-    if (m.Qos > 0) FToAck.push_back(m.PacketId);
-  FPending.clear();
+  Acknowledge(count);
+}
+
+void TCollector::Acknowledge(std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i)
+    if (FPending[i].Qos > 0) FToAck.push_back(FPending[i].PacketId);
+  FPending.erase(FPending.begin(), FPending.begin() + static_cast<std::ptrdiff_t>(count));
   Ack();
 }
 
 void TCollector::Commit() {
   if (FPending.empty() || !FStore.IsOpen()) return;
+  const std::size_t count = std::min(FPending.size(), kMaxBatch);
   FParsed.clear();
-  for (TPublishPacket& m : FPending) {
+  for (std::size_t i = 0; i < count; ++i) {
+    TPublishPacket& m = FPending[i];
     plant::TPlantMessage parsed;
     std::string error;
     if (plant::ParseMessage(m.Topic, m.Payload, parsed, error)) {
@@ -125,12 +139,9 @@ void TCollector::Commit() {
   const TWriteResult r = FStore.Write(FParsed, error);
   if (r == TWriteResult::Ok) {
     FWritten += static_cast<long>(FParsed.size());
-    for (const TPublishPacket& m : FPending)
-      if (m.Qos > 0) FToAck.push_back(m.PacketId);
-    FPending.clear();
-    Ack();
+    Acknowledge(count);
   } else if (r == TWriteResult::DataRefused) {
-    WriteOneByOne();
+    WriteOneByOne(count);
   } else {
     if (error != FLastStoreError) std::cerr << "pzam-tool collect: " << error << '\n';
     FLastStoreError = error;
@@ -147,22 +158,25 @@ int TCollector::Run() {
   }
   for (;;) {
     Connect();
-    pollfd fds[2] = {{signals.ReadFd(), POLLIN, 0}, {FMqtt.Fd(), POLLIN, 0}};
+    const bool full = FPending.size() >= kMaxPending;
+    pollfd fds[2] = {{signals.ReadFd(), POLLIN, 0},
+                     {FMqtt.Fd(), static_cast<short>(full ? 0 : POLLIN), 0}};
     const int count = FMqtt.Connected() ? 2 : 1;
     // Wait briefly while a batch waits for the database; otherwise until something arrives.
-    const int timeout = FMqtt.HasBuffered() ? 0 : (!FPending.empty() ? 100 : 1000);
+    const int timeout =
+        FMqtt.HasBuffered() && !full ? 0 : (!FPending.empty() ? (FStore.IsOpen() ? 0 : 100) : 1000);
     ::poll(fds, count, timeout);
     if (fds[0].revents != 0) break;
     std::string error;
     if (FMqtt.Connected()) {
-      if (!FMqtt.Poll(FPending, error)) {
+      if (!full && !FMqtt.Poll(FPending, error)) {
         std::cerr << "pzam-tool collect: " << error << '\n';
         FPending.clear();
         continue;
       }
       // Everything that has arrived is one batch: what comes while it commits is the next one.
       Commit();
-      if (FMqtt.Connected() && !FMqtt.KeepAlive(error))
+      if (FMqtt.Connected() && !FMqtt.KeepAlive(!full, error))
         std::cerr << "pzam-tool collect: " << error << '\n';
     }
   }

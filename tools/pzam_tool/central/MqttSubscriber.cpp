@@ -127,10 +127,16 @@ bool TMqttSubscriber::Ack(const std::vector<std::uint16_t>& ids, std::string& er
   return Send(bytes, error);
 }
 
-bool TMqttSubscriber::KeepAlive(std::string& error) {
+bool TMqttSubscriber::KeepAlive(bool reading, std::string& error) {
   if (!FStream.IsOpen()) return false;
   const auto now = TClock::now();
   const auto interval = std::chrono::seconds(FOptions.KeepAliveSeconds);
+  if (!reading) {
+    // The answers wait unread in the socket; the pings keep the broker from ending the session.
+    FPingOutstanding = false;
+    if (now - FLastSent >= interval / 2 && !Send(EncodePingReq(), error)) return false;
+    return true;
+  }
   if (FPingOutstanding && now - FPingSent > interval)
     return Lost("the broker did not answer a ping", error);
   if (!FPingOutstanding && now - FLastSent >= interval / 2) {

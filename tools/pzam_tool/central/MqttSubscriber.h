@@ -40,7 +40,8 @@ class TMqttSubscriber {
   // Acknowledges QoS 1 messages by packet id, in the given order, in one write.
   bool Ack(const std::vector<std::uint16_t>& ids, std::string& error);
   // Sends a ping when one is due; false when the broker did not answer the last one in time.
-  bool KeepAlive(std::string& error);
+  // While the caller does not read (`reading` false), answers are not waited for.
+  bool KeepAlive(bool reading, std::string& error);
   // A clean end of the connection (the session stays with the broker).
   void Disconnect();
 
