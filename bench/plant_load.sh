@@ -87,7 +87,10 @@ until [ "$(sql 'SELECT count(*) FROM pzam.measured_value')" -ge "$total" ]; do s
 t1=$(date +%s.%N); c1=$(cpu_ticks "$collector"); b1=$(cpu_ticks "$broker")
 elapsed=$(echo "$t1 - $t0" | bc -l)
 echo "values stored: $(sql 'SELECT count(*) FROM pzam.measured_value') of $total in ${elapsed} s"
-echo "values/s held: $(echo "$total / $elapsed" | bc -l | cut -c1-8)"
+echo "values/s overall: $(echo "$total / $elapsed" | bc -l | cut -c1-8) (from the stations' start to the last commit)"
+sql "SELECT 'values/s journaled ' || round(count(*) / extract(epoch FROM max(measured_at) - min(measured_at)))
+          || ', committed ' || round(count(*) / extract(epoch FROM max(stored_at) - min(stored_at)))
+          || ' (first to last value)' FROM pzam.measured_value"
 sql "SELECT 'latency ms p50 ' || round(percentile_cont(0.5) WITHIN GROUP (ORDER BY ms)::numeric, 1)
           || '  p99 ' || round(percentile_cont(0.99) WITHIN GROUP (ORDER BY ms)::numeric, 1)
           || '  max ' || round(max(ms)::numeric, 1)

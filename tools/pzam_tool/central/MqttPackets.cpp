@@ -123,7 +123,7 @@ std::string EncodeDisconnect() {
   return Packet(TPacketType::Disconnect, 0, {});
 }
 
-TFrame TakePacket(std::string& buffer, std::size_t maxBytes, TRawPacket& packet) {
+TFrame TakePacket(std::string_view& buffer, std::size_t maxBytes, TRawPacket& packet) {
   if (buffer.size() < 2) return TFrame::Incomplete;
   std::size_t length = 0, pos = 1;
   for (int i = 0;; ++i) {
@@ -139,7 +139,7 @@ TFrame TakePacket(std::string& buffer, std::size_t maxBytes, TRawPacket& packet)
   packet.Type = static_cast<TPacketType>(first >> 4);
   packet.Flags = first & 0x0F;
   packet.Body = buffer.substr(pos, length);
-  buffer.erase(0, pos + length);
+  buffer.remove_prefix(pos + length);
   return TFrame::Complete;
 }
 

@@ -47,9 +47,9 @@ struct TRawPacket {
 };
 
 enum class TFrame { Complete, Incomplete, Broken };
-// Takes the first packet off the front of `buffer` when it is complete. Broken for a remaining
-// length that is malformed or over maxBytes.
-TFrame TakePacket(std::string& buffer, std::size_t maxBytes, TRawPacket& packet);
+// Takes the first packet off the front of `input` (the view moves past it) when it is complete.
+// Broken for a remaining length that is malformed or over maxBytes.
+TFrame TakePacket(std::string_view& input, std::size_t maxBytes, TRawPacket& packet);
 
 struct TPublishPacket {
   std::string Topic;

@@ -28,18 +28,22 @@ bool TMqttSubscriber::Send(const std::string& bytes, std::string& error) {
 }
 
 bool TMqttSubscriber::ReadPackets(std::string& error) {
-  for (;;) {
+  // What is there now, up to about two megabytes at a time (room for the largest packet).
+  while (FInput.size() < 2 * kMaxPacket) {
     const long n = FStream.ReadSome(FInput);
     if (n < 0) return Lost("connection to the broker lost", error);
     if (n == 0) break;
   }
+  std::string_view rest(FInput);
   for (;;) {
     TRawPacket p;
-    const TFrame f = TakePacket(FInput, kMaxPacket, p);
+    const TFrame f = TakePacket(rest, kMaxPacket, p);
     if (f == TFrame::Broken) return Lost("broken packet from the broker", error);
-    if (f == TFrame::Incomplete) return true;
+    if (f == TFrame::Incomplete) break;
     FPackets.push_back(std::move(p));
   }
+  FInput.erase(0, FInput.size() - rest.size());  // once for all packets taken
+  return true;
 }
 
 bool TMqttSubscriber::Connect(int timeoutMs, std::string& error) {
