@@ -21,11 +21,12 @@ TMqttSender::TMqttSender(const TMqttSenderOptions& options, IMqttSenderEvents& e
   MQTTAsync_setCallbacks(client, this, &TMqttSender::Lost, &TMqttSender::Arrived, nullptr);
 }
 
-TMqttSender::~TMqttSender() {
+void TMqttSender::Destroy() {
   if (FClient == nullptr) return;
   MQTTAsync client = FClient;
   MQTTAsync_setCallbacks(client, nullptr, nullptr, &TMqttSender::Arrived, nullptr);
   MQTTAsync_destroy(&client);
+  FClient = nullptr;
 }
 
 bool TMqttSender::Connect(std::string& error) {

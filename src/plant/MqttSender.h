@@ -33,7 +33,10 @@ struct TMqttSenderOptions {
 class TMqttSender {
  public:
   TMqttSender(const TMqttSenderOptions& options, IMqttSenderEvents& events);
-  ~TMqttSender();  // disconnects without waiting; no callback comes after it
+  ~TMqttSender() { Destroy(); }
+  // Ends the client without waiting; callbacks for what was pending may still come during it,
+  // none after it. The owner calls it while its event sink is still whole.
+  void Destroy();
   TMqttSender(const TMqttSender&) = delete;
   TMqttSender& operator=(const TMqttSender&) = delete;
 

@@ -31,6 +31,7 @@ TPublisherWorker::~TPublisherWorker() {
   }
   FWake.notify_one();
   FThread.join();
+  FSender.Destroy();  // its last callbacks still find the queue and its mutex
 }
 
 void TPublisherWorker::Notify() {
