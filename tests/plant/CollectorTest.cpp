@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <thread>
 
 #include "PlantRig.h"
 #include "RawPublisher.h"
@@ -163,6 +164,32 @@ TEST(PlantCollector, BadMessagesAreRefusedAndNothingOfThemIsWritten) {
   EXPECT_EQ(static_cast<int>(std::size(cases)), CountOf(collector->Stderr(), "refused"));
   collector->Signal(SIGINT);
   EXPECT_EQ(0, collector->WaitForExit(10s));
+}
+
+// A row the database refuses (here a rule the plant added to the table) costs only its own
+// message: the rest of its batch is written one by one.
+TEST(PlantCollector, ARowTheDatabaseRefusesCostsOnlyItsMessage) {
+  TPlantRig rig;
+  ASSERT_TRUE(rig.Ready());
+  auto collector = rig.StartCollector();
+  TRawPublisher raw(rig.Broker->Url(), "raw");
+  ASSERT_TRUE(raw.Connected()) << raw.Failure();
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "start"), StartPayload(kRun, "st1")));
+  ASSERT_EQ(0, rig.WaitForStoredValues(0, 1s));
+  for (int i = 0; i < 50 && rig.Pg->Query("SELECT 1 FROM pzam.run").empty(); ++i)
+    std::this_thread::sleep_for(100ms);
+  rig.Pg->Query("ALTER TABLE pzam.measured_value ADD CONSTRAINT plant_rule CHECK (seq <> 3)");
+  for (int seq = 1; seq <= 5; ++seq)
+    ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), ValuePayload(kRun, seq)));
+  EXPECT_EQ(4, rig.WaitForStoredValues(4, 20s));
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ((std::vector<std::vector<std::string>>{{"1"}, {"2"}, {"4"}, {"5"}}),
+            rig.Pg->Query("SELECT seq FROM pzam.measured_value ORDER BY seq"));
+  collector->Signal(SIGTERM);
+  EXPECT_EQ(0, collector->WaitForExit(10s));
+  EXPECT_EQ(1, CountOf(collector->Stderr(), "database refused it")) << collector->Stderr();
+  EXPECT_EQ(1, CountOf(collector->Stderr(), "refused message")) << collector->Stderr();
+  EXPECT_EQ(1, CountOf(collector->Stderr(), " 5 messages written")) << collector->Stderr();
 }
 
 TEST(PlantCollector, ArgumentsAndSecretsAreChecked) {

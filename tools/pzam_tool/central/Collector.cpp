@@ -45,6 +45,7 @@ class TCollector {
   void Commit();
   void WriteOneByOne(std::size_t count);
   void Acknowledge(std::size_t count);  // the first `count` pending messages
+  void StoreFailed(const std::string& error);
   void Ack();
 
   const TCollectorOptions& FOptions;
@@ -102,13 +103,20 @@ void TCollector::Ack() {
 // The batch failed for a row of it: each message alone, so only the faulty one is refused.
 void TCollector::WriteOneByOne(std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
-    const TPublishPacket& m = FPending[i];
+    TPublishPacket& m = FPending[i];
     plant::TPlantMessage parsed;
     std::string error;
-    if (!plant::ParseMessage(m.Topic, m.Payload, parsed, error)) continue;  // reported before
+    if (m.Refused || !plant::ParseMessage(m.Topic, m.Payload, parsed, error)) continue;
     const TWriteResult r = FStore.Write({parsed}, error);
-    if (r == TWriteResult::DataRefused) Refused(m, "database refused it: " + error);
-    if (r == TWriteResult::NotConnected || r == TWriteResult::TryAgain) return;
+    if (r == TWriteResult::Ok) ++FWritten;
+    if (r == TWriteResult::DataRefused) {
+      Refused(m, "database refused it: " + error);
+      m.Refused = true;
+    }
+    if (r == TWriteResult::NotConnected || r == TWriteResult::TryAgain) {
+      StoreFailed(error);
+      return;
+    }
   }
   Acknowledge(count);
 }
@@ -128,9 +136,10 @@ void TCollector::Commit() {
     TPublishPacket& m = FPending[i];
     plant::TPlantMessage parsed;
     std::string error;
+    if (m.Refused) continue;  // reported, and written nowhere, on an earlier try
     if (plant::ParseMessage(m.Topic, m.Payload, parsed, error)) {
       FParsed.push_back(std::move(parsed));
-    } else if (!m.Refused) {
+    } else {
       Refused(m, error);
       m.Refused = true;  // reported once, however often the batch is tried
     }
@@ -143,11 +152,17 @@ void TCollector::Commit() {
   } else if (r == TWriteResult::DataRefused) {
     WriteOneByOne(count);
   } else {
-    if (error != FLastStoreError) std::cerr << "pzam-tool collect: " << error << '\n';
-    FLastStoreError = error;
-    FStorePause = Longer(FStorePause);
-    FNextStore = TClock::now() + FStorePause;
+    StoreFailed(error);
   }
+}
+
+// The database is away or failing for now: the batch waits, a new connection is tried later.
+void TCollector::StoreFailed(const std::string& error) {
+  if (error != FLastStoreError) std::cerr << "pzam-tool collect: " << error << '\n';
+  FLastStoreError = error;
+  FStore.Close();
+  FStorePause = Longer(FStorePause);
+  FNextStore = TClock::now() + FStorePause;
 }
 
 int TCollector::Run() {
