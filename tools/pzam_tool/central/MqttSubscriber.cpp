@@ -29,10 +29,13 @@ bool TMqttSubscriber::Send(const std::string& bytes, std::string& error) {
 
 bool TMqttSubscriber::ReadPackets(std::string& error) {
   // What is there now, up to about two megabytes at a time (room for the largest packet).
+  // A broker that closes right after its last packet (a refused login) is read to the end
+  // first, so that packet is handled.
+  FClosed = false;
   while (FInput.size() < 2 * kMaxPacket) {
     const long n = FStream.ReadSome(FInput);
-    if (n < 0) return Lost("connection to the broker lost", error);
-    if (n == 0) break;
+    if (n < 0) FClosed = true;
+    if (n <= 0) break;
   }
   std::string_view rest(FInput);
   for (;;) {
@@ -93,6 +96,7 @@ bool TMqttSubscriber::Connect(int timeoutMs, std::string& error) {
         FReceived.push_back(std::move(m));
       }
     }
+    if (FClosed) return Lost("connection to the broker lost", error);
   }
   FPingOutstanding = false;
   return true;
@@ -121,6 +125,7 @@ bool TMqttSubscriber::Poll(std::vector<TPublishPacket>& out, std::string& error)
     }
   }
   FPackets.clear();
+  if (FClosed) return Lost("connection to the broker lost", error);
   return true;
 }
 

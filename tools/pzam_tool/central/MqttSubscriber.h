@@ -57,6 +57,7 @@ class TMqttSubscriber {
   std::vector<TPublishPacket> FReceived;
   std::chrono::steady_clock::time_point FLastSent, FPingSent;
   bool FPingOutstanding = false;
+  bool FClosed = false;  // the last read met the end of the stream
 };
 
 }  // namespace pzam::central
