@@ -127,7 +127,10 @@ else
   finish
 fi
 zip="${installer%.exe}.zip"
-if [ -f "$zip" ] && unzip -l "$zip" | grep -q 'PZAM.exe'; then ok "portable zip"; else fail zip "$zip"; fi
+# The listing goes to a file first: grep -q ends at its first match, and with pipefail the
+# listing's broken pipe would fail the check.
+unzip -l "$zip" >"$work/zip.txt" 2>&1
+if [ -f "$zip" ] && grep -q 'PZAM.exe' "$work/zip.txt"; then ok "portable zip"; else fail zip "$zip"; fi
 
 export WINEPREFIX="$work/prefix"
 wineboot -i >/dev/null 2>&1
