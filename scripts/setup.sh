@@ -12,6 +12,8 @@ packages=(
   libjpeg-dev libudev-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
+  libsqlite3-dev libpaho-mqtt-dev libpq-dev libssl-dev nlohmann-json3-dev
+  mosquitto postgresql openssl python3-jsonschema
 
 )
 if [ "${1:-}" = package ]; then

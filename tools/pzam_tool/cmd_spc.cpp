@@ -1,14 +1,20 @@
-// pzam-tool spc: the capability figures, control limits and run rules of a file of values (a
-// record file or one number per line), one `name=value` line each.
+// pzam-tool spc: the capability figures, control limits and run rules of a run's values, one
+// `name=value` line each. The values come from a file (a record file or one number per line), from
+// the station's journal (--run) or from the central store (--db with --run or --batch).
 #include <charconv>
 #include <iostream>
 #include <optional>
 
 #include "Command.h"
+#include "SpcSources.h"
+#include "ToolArgs.h"
 #include "analysis/Capability.h"
 #include "analysis/ReportHook.h"
 #include "analysis/ValueFile.h"
 #include "measurement/NumberText.h"
+#ifdef PZAM_HAVE_JOURNAL
+#include "plant/RunId.h"
+#endif
 
 namespace pzam::tool {
 namespace {
@@ -16,14 +22,17 @@ namespace {
 using namespace pzam::analysis;
 
 constexpr const char* kUsage =
-    "spc [--lsl X] [--usl X] [--decimal C] [--report FILE.pdf] FILE  capability figures of a "
-    "record file";
+    "spc [--lsl X] [--usl X] [--decimal C] [--report FILE.pdf] FILE | --run RUN_ID [--config "
+    "FILE] | --db CONNINFO (--run RUN_ID | --batch TEXT [--station NAME])  capability figures of "
+    "a record file, a journaled run, or a run or batch in the central store";
 
 struct TSpcOptions {
   TTolerance Tolerance;
   char Decimal = 0;  // 0: detected from the first value
   std::optional<std::string> Report;
   std::string File;
+  // The other sources: the journal (--run) or the central store (--db).
+  std::optional<std::string> Run, Db, Batch, Station, Config;
 };
 
 // Reads the arguments; an empty result is success, otherwise the reason.
@@ -31,10 +40,19 @@ std::string ParseOptions(const TArgs& args, TSpcOptions& o) {
   bool haveFile = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--lsl" || a == "--usl" || a == "--decimal" || a == "--report") {
+    if (a == "--lsl" || a == "--usl" || a == "--decimal" || a == "--report" || a == "--run" ||
+        a == "--db" || a == "--batch" || a == "--station" || a == "--config") {
       if (i + 1 >= args.size()) return a + " needs a value";
       const std::string& v = args[++i];
-      if (a == "--decimal") {
+      if (a == "--run" || a == "--db" || a == "--batch" || a == "--station" || a == "--config") {
+        auto& field = a == "--run"       ? o.Run
+                      : a == "--db"      ? o.Db
+                      : a == "--batch"   ? o.Batch
+                      : a == "--station" ? o.Station
+                                         : o.Config;
+        if (field) return a + " given twice";
+        field = v;
+      } else if (a == "--decimal") {
         if (v.size() != 1 || v == " " || std::string("0123456789+-eE").find(v[0]) != v.npos)
           return "--decimal must be one character other than a digit, sign, blank or exponent";
         o.Decimal = v[0];
@@ -55,7 +73,24 @@ std::string ParseOptions(const TArgs& args, TSpcOptions& o) {
       haveFile = true;
     }
   }
-  if (!haveFile) return "no FILE given";
+#ifdef PZAM_HAVE_JOURNAL
+  if (o.Run && !plant::IsUuidText(*o.Run)) return "--run '" + *o.Run + "' is not a run id";
+#else
+  if (o.Run || o.Db) return "this pzam-tool is built without the station journal";
+#endif
+  if (o.Db) {
+    if (haveFile || o.Config) return "--db takes no FILE and no --config";
+    if (o.Run.has_value() == o.Batch.has_value()) return "--db needs either --run or --batch";
+    if (o.Station && !o.Batch) return "--station goes with --batch";
+  } else if (o.Run) {
+    if (haveFile || o.Batch || o.Station) return "--run takes no FILE, --batch or --station";
+  } else if (o.Batch || o.Station || o.Config) {
+    return "--batch and --station need --db, --config needs --run";
+  } else if (!haveFile) {
+    return "no FILE given";
+  }
+  if ((o.Run || o.Db) && (o.Report || o.Decimal != 0))
+    return "--report and --decimal go with a FILE";
   const TTolerance& t = o.Tolerance;
   if (t.Lower && t.Upper && !(*t.Lower < *t.Upper)) return "--lsl must be below --usl";
   if (o.Report && !ReportWriter()) return "--report: this pzam-tool is built without the report";
@@ -84,12 +119,35 @@ int Spc(const TArgs& args) {
   }
   TValueFile file;
   std::string error;
-  if (!ReadValueFile(o.File, o.Decimal, file, error)) {
+  std::string source = o.File;
+  if (o.Run || o.Db) {
+    TSpcValues values;
+    bool ok = false;
+    if (o.Db) {
+#ifdef PZAM_HAVE_CENTRAL
+      ok = DatabaseValues(*o.Db, o.Run, o.Batch, o.Station, values, error);
+#else
+      error = "this pzam-tool is built without the central store";
+#endif
+      source = o.Run ? "run " + *o.Run : "batch '" + *o.Batch + "'";
+    } else {
+#ifdef PZAM_HAVE_JOURNAL
+      ok = JournalValues(StationJournalPath(o.Config.value_or("")), *o.Run, values, error);
+#endif
+      source = "run " + *o.Run;
+    }
+    if (!ok) {
+      std::cerr << "pzam-tool spc: " << error << '\n';
+      return 1;
+    }
+    file.Values = std::move(values.Values);
+    if (!o.Tolerance.Lower && !o.Tolerance.Upper) o.Tolerance = values.Tolerance;
+  } else if (!ReadValueFile(o.File, o.Decimal, file, error)) {
     std::cerr << "pzam-tool spc: " << error << '\n';
     return 1;
   }
   if (file.Values.empty()) {
-    std::cerr << "pzam-tool spc: '" << o.File << "' holds no value\n";
+    std::cerr << "pzam-tool spc: '" << source << "' holds no value\n";
     return 1;
   }
   const TFigures f = ComputeFigures(file.Values, o.Tolerance);

@@ -1,0 +1,189 @@
+#include "plant/Journal.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <thread>
+
+#include "plant/JournalStatements.h"
+#include "plant/PrivateFile.h"
+
+namespace pzam::plant {
+
+namespace {
+
+struct TStatementText {
+  TSqliteStatement TJournalStatements::*Member;
+  const char* Sql;
+};
+
+// Every statement of the journal, prepared once at Open.
+const TStatementText kStatements[] = {
+    {&TJournalStatements::InsertRun,
+     "INSERT INTO run (run_id, station, batch, mode, port, record_file, nominal, lsl, usl, "
+     "started, plan_name, part_number) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"},
+    {&TJournalStatements::InsertValue,
+     "INSERT INTO measured_value (run_id, seq, value, text, time, tolerance, part, part_id, "
+     "characteristic, characteristic_name, discarded) "
+     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"},
+    {&TJournalStatements::CountValue,
+     "UPDATE run SET value_count = value_count + 1 WHERE run_id = ?1 AND ended IS NULL"},
+    {&TJournalStatements::EndRun,
+     "UPDATE run SET ended = ?2, value_count = ?3 WHERE run_id = ?1 AND ended IS NULL"},
+    {&TJournalStatements::InsertOutbox,
+     "INSERT INTO outbox (kind, run_id, seq) VALUES (?1, ?2, ?3)"},
+    {&TJournalStatements::ListRuns,
+     "SELECT " PZAM_RUN_COLUMNS " FROM run r ORDER BY r.started, r.rowid"},
+    {&TJournalStatements::ListBatch,
+     "SELECT " PZAM_RUN_COLUMNS " FROM run r WHERE r.batch = ?1 ORDER BY r.started, r.rowid"},
+    {&TJournalStatements::FindRun, "SELECT " PZAM_RUN_COLUMNS " FROM run r WHERE r.run_id = ?1"},
+    {&TJournalStatements::RunValues,
+     "SELECT " PZAM_VALUE_COLUMNS " FROM measured_value v WHERE v.run_id = ?1 ORDER BY v.seq"},
+    {&TJournalStatements::Unpublished,
+     "SELECT o.id, o.kind, " PZAM_RUN_COLUMNS ", " PZAM_VALUE_COLUMNS
+     " FROM outbox o JOIN run r ON r.run_id = o.run_id"
+     " LEFT JOIN measured_value v ON o.kind = 1 AND v.run_id = o.run_id AND v.seq = o.seq"
+     " WHERE o.published = 0 AND o.id > ?1 ORDER BY o.id LIMIT ?2"},
+    {&TJournalStatements::MarkPublished, "UPDATE outbox SET published = 1 WHERE id = ?1"},
+    {&TJournalStatements::Waiting, "SELECT count(*) FROM outbox WHERE published = 0 AND kind = 1"},
+};
+
+}  // namespace
+
+TJournal::TJournal() = default;
+
+TJournal::~TJournal() {
+  Close();
+}
+
+void TJournal::Close() {
+  FSql.reset();
+  if (FDb != nullptr) sqlite3_close_v2(FDb);
+  FDb = nullptr;
+}
+
+std::string TJournal::Failure(const std::string& what) const {
+  return what + ": " + (FDb != nullptr ? sqlite3_errmsg(FDb) : "journal not open");
+}
+
+std::string TJournal::Open(const std::string& path, TJournalSync sync) {
+  Close();
+  std::string error;
+  if (!CreatePrivateFile(path, error)) return error;
+  if (sqlite3_open_v2(path.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) !=
+      SQLITE_OK) {
+    error = Failure("cannot open journal '" + path + "'");
+    Close();
+    return error;
+  }
+  // The writer and the publisher share the file: a short wait in small steps when the other holds
+  // the write lock (SQLite's own waits grow to 100 ms, which a value on its way would feel).
+  sqlite3_busy_handler(
+      FDb,
+      [](void*, int attempts) {
+        if (attempts >= 50000) return 0;  // about 10 s
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        return 1;
+      },
+      nullptr);
+  const std::string pragmas =
+      std::string("PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON;") +
+      (sync == TJournalSync::Full ? "PRAGMA synchronous = FULL;" : "PRAGMA synchronous = NORMAL;");
+  if (sqlite3_exec(FDb, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK ||
+      sqlite3_exec(FDb, kJournalSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    error = Failure("cannot set up journal '" + path + "'");
+    Close();
+    return error;
+  }
+  FSql = std::make_unique<TJournalStatements>();
+  for (const auto& s : kStatements) {
+    if (!((*FSql).*(s.Member)).Prepare(FDb, s.Sql)) {
+      error = Failure("cannot prepare the journal's statements");
+      Close();
+      return error;
+    }
+  }
+  return {};
+}
+
+std::string TJournal::StartRun(const TRunStart& run) {
+  if (!IsOpen()) return Failure("cannot start run");
+  TSqliteTransaction tx(FDb);
+  if (!tx.Begun()) return Failure("cannot start run");
+  auto& s = FSql->InsertRun;
+  s.Reset();
+  s.Bind(1, run.RunId);
+  s.Bind(2, run.Station);
+  s.Bind(3, run.Batch);
+  s.Bind(4, static_cast<std::int64_t>(run.Mode));
+  s.Bind(5, run.Port);
+  s.Bind(6, run.RecordFile);
+  s.Bind(7, run.Nominal);
+  s.Bind(8, run.Lsl);
+  s.Bind(9, run.Usl);
+  s.Bind(10, run.Started);
+  s.Bind(11, run.PlanName);
+  s.Bind(12, run.PartNumber);
+  if (s.Step() != SQLITE_DONE) return Failure("cannot start run " + run.RunId);
+  auto& o = FSql->InsertOutbox;
+  o.Reset();
+  o.Bind(1, static_cast<std::int64_t>(TOutboxKind::Start));
+  o.Bind(2, run.RunId);
+  if (o.Step() != SQLITE_DONE || !tx.Commit()) return Failure("cannot start run " + run.RunId);
+  return {};
+}
+
+std::string TJournal::AddValue(const TValueRecord& v) {
+  if (!IsOpen()) return Failure("cannot add value");
+  const std::string what = "cannot add value " + std::to_string(v.Seq) + " of run " + v.RunId;
+  TSqliteTransaction tx(FDb);
+  if (!tx.Begun()) return Failure(what);
+  auto& s = FSql->InsertValue;
+  s.Reset();
+  s.Bind(1, v.RunId);
+  s.Bind(2, v.Seq);
+  s.Bind(3, v.Value);
+  s.Bind(4, v.Text);
+  s.Bind(5, v.Time);
+  if (v.Tolerance != TToleranceZone::None) s.Bind(6, std::string(ZoneText(v.Tolerance)));
+  s.Bind(7, v.Part);
+  s.Bind(8, v.PartId);
+  s.Bind(9, v.Characteristic);
+  s.Bind(10, v.CharacteristicName);
+  s.Bind(11, static_cast<std::int64_t>(v.Discarded ? 1 : 0));
+  if (s.Step() != SQLITE_DONE) return Failure(what);
+  auto& c = FSql->CountValue;
+  c.Reset();
+  c.Bind(1, v.RunId);
+  if (c.Step() != SQLITE_DONE) return Failure(what);
+  if (sqlite3_changes(FDb) != 1) return what + ": the run is not open";
+  auto& o = FSql->InsertOutbox;
+  o.Reset();
+  o.Bind(1, static_cast<std::int64_t>(TOutboxKind::Value));
+  o.Bind(2, v.RunId);
+  o.Bind(3, v.Seq);
+  if (o.Step() != SQLITE_DONE || !tx.Commit()) return Failure(what);
+  return {};
+}
+
+std::string TJournal::EndRun(const TRunEnd& end) {
+  if (!IsOpen()) return Failure("cannot end run");
+  const std::string what = "cannot end run " + end.RunId;
+  TSqliteTransaction tx(FDb);
+  if (!tx.Begun()) return Failure(what);
+  auto& s = FSql->EndRun;
+  s.Reset();
+  s.Bind(1, end.RunId);
+  s.Bind(2, end.Ended);
+  s.Bind(3, end.Count);
+  if (s.Step() != SQLITE_DONE) return Failure(what);
+  if (sqlite3_changes(FDb) != 1) return what + ": the run is not open";
+  auto& o = FSql->InsertOutbox;
+  o.Reset();
+  o.Bind(1, static_cast<std::int64_t>(TOutboxKind::End));
+  o.Bind(2, end.RunId);
+  if (o.Step() != SQLITE_DONE || !tx.Commit()) return Failure(what);
+  return {};
+}
+
+}  // namespace pzam::plant

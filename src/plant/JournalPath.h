@@ -1,0 +1,13 @@
+// Where a station keeps its journal: beside the settings file in use.
+#pragma once
+
+#include <string>
+
+namespace pzam::plant {
+
+inline constexpr char kJournalFileName[] = "pzam-journal.sqlite";
+
+// "pzam-journal.sqlite" in the folder of `settingsFile` (the current folder for a bare name).
+std::string JournalPathFor(const std::string& settingsFile);
+
+}  // namespace pzam::plant

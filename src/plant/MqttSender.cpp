@@ -1,0 +1,131 @@
+#include "plant/MqttSender.h"
+
+#include <MQTTAsync.h>
+
+#include <chrono>
+#include <thread>
+
+namespace pzam::plant {
+
+TMqttSender::TMqttSender(const TMqttSenderOptions& options, IMqttSenderEvents& events)
+    : FOptions(options), FEvents(events) {
+  MQTTAsync_createOptions create = MQTTAsync_createOptions_initializer;
+  create.sendWhileDisconnected = 0;
+  create.MQTTVersion = MQTTVERSION_3_1_1;
+  MQTTAsync client = nullptr;
+  if (MQTTAsync_createWithOptions(&client, ClientLibraryUri(options.Url).c_str(),
+                                  options.ClientId.c_str(), MQTTCLIENT_PERSISTENCE_NONE, nullptr,
+                                  &create) != MQTTASYNC_SUCCESS)
+    return;
+  FClient = client;
+  MQTTAsync_setCallbacks(client, this, &TMqttSender::Lost, &TMqttSender::Arrived, nullptr);
+}
+
+void TMqttSender::Destroy() {
+  if (FClient == nullptr) return;
+  MQTTAsync client = FClient;
+  MQTTAsync_setCallbacks(client, nullptr, nullptr, &TMqttSender::Arrived, nullptr);
+  MQTTAsync_destroy(&client);
+  FClient = nullptr;
+}
+
+bool TMqttSender::Connect(std::string& error) {
+  if (FClient == nullptr) {
+    error = "cannot create the MQTT client";
+    return false;
+  }
+  MQTTAsync_connectOptions o = MQTTAsync_connectOptions_initializer;
+  o.keepAliveInterval = FOptions.KeepAliveSeconds;
+  o.cleansession = 1;
+  o.connectTimeout = 10;
+  o.maxInflight = 1024;
+  o.MQTTVersion = MQTTVERSION_3_1_1;
+  o.onSuccess = &TMqttSender::ConnectOk;
+  o.onFailure = &TMqttSender::ConnectFail;
+  o.context = this;
+  MQTTAsync_willOptions will = MQTTAsync_willOptions_initializer;
+  will.topicName = FOptions.WillTopic.c_str();
+  will.message = FOptions.WillPayload.c_str();
+  will.retained = 1;
+  will.qos = 1;
+  if (!FOptions.WillTopic.empty()) o.will = &will;
+  if (!FOptions.User.empty()) o.username = FOptions.User.c_str();
+  if (!FOptions.Password.empty()) o.password = FOptions.Password.c_str();
+  MQTTAsync_SSLOptions ssl = MQTTAsync_SSLOptions_initializer;
+  if (FOptions.Url.Tls) {
+    ssl.trustStore = FOptions.CAFile.empty() ? nullptr : FOptions.CAFile.c_str();
+    ssl.enableServerCertAuth = 1;
+    ssl.verify = 1;  // the certificate must name the host
+    ssl.sslVersion = MQTT_SSL_VERSION_TLS_1_2;
+    o.ssl = &ssl;
+  }
+  const int rc = MQTTAsync_connect(FClient, &o);
+  if (rc != MQTTASYNC_SUCCESS) {
+    error = std::string("cannot start connecting: ") + MQTTAsync_strerror(rc);
+    return false;
+  }
+  return true;
+}
+
+int TMqttSender::Send(const std::string& topic, const std::string& payload, bool retained) {
+  if (FClient == nullptr) return -1;
+  MQTTAsync_responseOptions r = MQTTAsync_responseOptions_initializer;
+  r.onSuccess = &TMqttSender::SendOk;
+  r.onFailure = &TMqttSender::SendFail;
+  r.context = this;
+  const int rc = MQTTAsync_send(FClient, topic.c_str(), static_cast<int>(payload.size()),
+                                payload.data(), 1, retained ? 1 : 0, &r);
+  return rc == MQTTASYNC_SUCCESS ? r.token : -1;
+}
+
+bool TMqttSender::WaitFor(int token, int timeoutMs) {
+  return FClient != nullptr &&
+         MQTTAsync_waitForCompletion(FClient, token, static_cast<unsigned long>(timeoutMs)) ==
+             MQTTASYNC_SUCCESS;
+}
+
+void TMqttSender::Disconnect(int timeoutMs) {
+  if (FClient == nullptr || !MQTTAsync_isConnected(FClient)) return;
+  MQTTAsync_disconnectOptions d = MQTTAsync_disconnectOptions_initializer;
+  d.timeout = timeoutMs;
+  if (MQTTAsync_disconnect(FClient, &d) != MQTTASYNC_SUCCESS) return;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (MQTTAsync_isConnected(FClient) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+void TMqttSender::ConnectOk(void* context, MQTTAsync_successData*) {
+  static_cast<TMqttSender*>(context)->FEvents.OnConnected();
+}
+
+void TMqttSender::ConnectFail(void* context, MQTTAsync_failureData* data) {
+  std::string reason = "cannot connect to the broker";
+  if (data != nullptr) {
+    reason += " (";
+    reason += data->message != nullptr ? data->message : MQTTAsync_strerror(data->code);
+    reason += ")";
+  }
+  static_cast<TMqttSender*>(context)->FEvents.OnConnectFailed(reason);
+}
+
+void TMqttSender::Lost(void* context, char* cause) {
+  if (cause != nullptr) MQTTAsync_free(cause);
+  if (context != nullptr) static_cast<TMqttSender*>(context)->FEvents.OnConnectionLost();
+}
+
+int TMqttSender::Arrived(void*, char* topic, int, MQTTAsync_message* message) {
+  // The publisher subscribes to nothing; whatever comes is dropped.
+  MQTTAsync_freeMessage(&message);
+  MQTTAsync_free(topic);
+  return 1;
+}
+
+void TMqttSender::SendOk(void* context, MQTTAsync_successData* data) {
+  static_cast<TMqttSender*>(context)->FEvents.OnSent(data != nullptr ? data->token : 0);
+}
+
+void TMqttSender::SendFail(void* context, MQTTAsync_failureData* data) {
+  static_cast<TMqttSender*>(context)->FEvents.OnSendFailed(data != nullptr ? data->token : 0);
+}
+
+}  // namespace pzam::plant

@@ -1,0 +1,28 @@
+// Where pzam-tool spc takes a run's values from besides a record file: the station's journal, or
+// the central store. Discarded values are left out; the tolerance is the run's.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "analysis/Capability.h"
+
+namespace pzam::tool {
+
+struct TSpcValues {
+  std::vector<double> Values;
+  analysis::TTolerance Tolerance;
+};
+
+// The values of run `runId` in the journal at `journalPath`.
+bool JournalValues(const std::string& journalPath, const std::string& runId, TSpcValues& out,
+                   std::string& error);
+
+// The values of one run, or of every run of a batch (of one station when `station` is given) in
+// the order of their start, from PostgreSQL. The tolerance is that of the first run.
+bool DatabaseValues(const std::string& conninfo, const std::optional<std::string>& runId,
+                    const std::optional<std::string>& batch,
+                    const std::optional<std::string>& station, TSpcValues& out, std::string& error);
+
+}  // namespace pzam::tool
