@@ -5,13 +5,14 @@
 #include <filesystem>
 #include <string>
 
+#include "common/RunId.h"
 #include "plant/IsoTime.h"
 #include "plant/Journal.h"
-#include "plant/RunId.h"
 
 namespace {
 
 using namespace pzam::plant;
+using pzam::NewRunId;
 
 void BM_JournalAddValue(benchmark::State& state) {
   const auto dir = std::filesystem::temp_directory_path() / ("pzam-journal-bench-" + NewRunId());

@@ -23,8 +23,8 @@
 
 #include "ProgramWindows.h"
 #include "PtyLine.h"
+#include "app/Main.h"
 #include "config/ui/Einstellungen.h"
-#include "measurement/ui/Main.h"
 #include "serial/comm/PortNames.h"
 
 namespace {

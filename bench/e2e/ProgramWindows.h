@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "app/Main.h"
 #include "config/ui/Einstellungen.h"
-#include "measurement/ui/Main.h"
 #include "serial/COMManager.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "serial/comm/PosixCommApi.h"

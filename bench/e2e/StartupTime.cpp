@@ -28,9 +28,9 @@
 #include <map>
 
 #include "ProgramWindows.h"
+#include "app/Main.h"
 #include "config/Profile.h"
 #include "config/ui/Einstellungen.h"
-#include "measurement/ui/Main.h"
 #include "serial/COMManager.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"

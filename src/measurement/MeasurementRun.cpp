@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "common/RunId.h"
 #include "config/TextIds.h"
 #include "measurement/TraceFile.h"
 #include "measurement/ValueProcessing.h"
@@ -30,6 +31,22 @@ std::string FormatText(const std::string& text, std::initializer_list<std::strin
     out += *arg;
   }
   return out;
+}
+
+std::string ModeText(int mode, int cable, bool signSwap, const std::string& modeZeroText,
+                     const std::string& modeOneText) {
+  switch (mode) {
+    case 0:
+      return modeZeroText;
+    case 1:
+      return modeOneText;
+    case 2:
+      return cable == 0 ? "Sylvac duplex" : cable == 1 ? "Sylvac simplex" : "";
+    case 3:
+      return signSwap ? "Quorvant --> x (-1)" : "Quorvant --> x (+1)";
+    default:
+      return "";
+  }
 }
 
 TMeasurementRun::TMeasurementRun(IRunView& view, const IRunChoices& choices, IRunPort& port,
@@ -61,9 +78,11 @@ void TMeasurementRun::Initialise() {
   FView.ClearMemo();
   FStats.Reset();
   FSaveMode = FChoices.SaveMode();
+  // One clock reading names the record file and starts the run for every listener.
+  const TClockReading start = FChoices.ClockReading();
   std::string fileName;
   if (FSaveMode == kSaveExcel || FSaveMode == kSaveText) {
-    fileName = RecordFileName(FChoices.Clock(), FChoices.BatchNumber(), FSaveMode);
+    fileName = RecordFileName(start.Local, FChoices.BatchNumber(), FSaveMode);
     FView.ShowFilename(fileName);
   }
   FMode = mode;
@@ -89,6 +108,20 @@ void TMeasurementRun::Initialise() {
     throw;
   }
   FRunning = true;
+  FRunId = NewRunId(start.Instant);
+  FTolerance = FChoices.Tolerance();
+  TRunStarted run;
+  run.RunId = FRunId;
+  run.Station = FChoices.Station();
+  run.Batch = FChoices.BatchNumber();
+  run.Mode = mode;
+  run.ModeText = ModeText(mode, FChoices.CableType(), FChoices.SignSwap(), Text(textid::kModeItem0),
+                          Text(textid::kModeItem0 + 1));
+  run.Port = FPort.Name();
+  run.RecordFile = fileName;
+  run.Tolerance = FTolerance;
+  run.Start = start;
+  for (IRunEvents* l : FListeners) l->RunStarted(run);
 }
 
 void TMeasurementRun::SetRunButtons(int mode) {
@@ -138,6 +171,8 @@ void TMeasurementRun::End() {
   FOptions.Wait(100ms);
   if (FRecord) FRecord->Close();
   FRecord.reset();
+  const TRunEnded ended{FRunId, FChoices.ClockReading(), FStats.Count()};
+  for (IRunEvents* l : FListeners) l->RunEnded(ended);
   FView.EnableControl(TControl::Bu_MeasInit, true);
   FView.EnableControl(TControl::Bu_MeasStart, false);
   FView.EnableControl(TControl::Bu_MeasStop, false);
@@ -177,28 +212,62 @@ void TMeasurementRun::HandleSignedText(const std::string& text) {
 }
 
 void TMeasurementRun::ProcessAndRecord() {
+  const std::string gaugeText = FTexts.Value;
   if (FStats.Full()) {
     FView.AddMemoLine(Text(textid::kValueLimit));
+    Refused(gaugeText, Text(textid::kValueLimit));
     return;
   }
   const TFormatSettings fs = FChoices.FormatSettings();
+  // One clock reading for the value line, its row and every listener.
+  const TClockReading clock = FChoices.ClockReading();
   try {
-    if (ProcessValue(FTexts, FStats, fs.DecimalSeparator, FView) != TValueOutcome::Accepted) return;
+    if (ProcessValue(FTexts, FStats, fs.DecimalSeparator, FView) != TValueOutcome::Accepted) {
+      Refused(gaugeText, "not a number");
+      return;
+    }
   } catch (const Exception& e) {
     FView.AddMemoLine(e.what());
+    Refused(gaugeText, e.what());
     return;
   }
-  // One clock reading for the value line and its row, so that both show the same time.
-  const std::string time = TimeToText(FChoices.Clock(), fs);
+  const std::string time = TimeToText(clock.Local, fs);
   FView.AddMemoLine(ValueLine(FChoices.BatchNumber(), time, FTexts));
-  if (!FRecord) return;
-  const TRecordRow row{FChoices.BatchNumber(), time,          FTexts.Count,
-                       FTexts.Value,           FTexts.Mean,   FTexts.Deviation,
-                       FTexts.Maximum,         FTexts.Minimum};
-  try {
-    FRecord->WriteRow(row);
-  } catch (const Exception& e) {
-    FView.AddMemoLine(FormatText(Text(textid::kRowWriteFailed), {e.what()}));
+  if (FRecord) {
+    const TRecordRow row{FChoices.BatchNumber(), time,          FTexts.Count,
+                         FTexts.Value,           FTexts.Mean,   FTexts.Deviation,
+                         FTexts.Maximum,         FTexts.Minimum};
+    try {
+      FRecord->WriteRow(row);
+    } catch (const Exception& e) {
+      FView.AddMemoLine(FormatText(Text(textid::kRowWriteFailed), {e.what()}));
+    }
+  }
+  TValueAccepted value;
+  value.RunId = FRunId;
+  value.Number = FStats.Count();
+  value.Value = FStats.Value(FStats.Count());
+  value.Text = gaugeText;
+  value.Time = clock;
+  value.TimeText = time;
+  value.Zone = ZoneOf(value.Value);
+  for (IRunEvents* l : FListeners) l->ValueAccepted(value);
+}
+
+void TMeasurementRun::Refused(const std::string& text, const std::string& reason) {
+  const TValueRefused refused{FRunId, text, reason};
+  for (IRunEvents* l : FListeners) l->ValueRefused(refused);
+}
+
+TValueZone TMeasurementRun::ZoneOf(double value) const {
+  if (!FTolerance.Any()) return TValueZone::None;
+  switch (analysis::Judge(value, FTolerance)) {
+    case analysis::TZone::Below:
+      return TValueZone::Below;
+    case analysis::TZone::Above:
+      return TValueZone::Above;
+    default:
+      return TValueZone::Inside;
   }
 }
 

@@ -9,9 +9,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/Errors.h"
 #include "measurement/RecordFile.h"
+#include "measurement/RunEvents.h"
 #include "measurement/RunInterfaces.h"
 #include "measurement/SharedTexts.h"
 #include "measurement/Statistics.h"
@@ -37,6 +39,10 @@ class TMeasurementRun {
  public:
   TMeasurementRun(IRunView& view, const IRunChoices& choices, IRunPort& port,
                   TRunOptions options = {});
+
+  // Tells `listener` every run's start, its values and its end, in the order they happen; after
+  // the listeners added before it. It must outlive the run.
+  void AddListener(IRunEvents& listener) { FListeners.push_back(&listener); }
 
   // The sign factor as the operating mode sets it: -1.0 in mode 3 with sign swap, +1.0 in the
   // other modes; unchanged when no mode is selected. Called whenever the operating mode is applied.
@@ -69,6 +75,8 @@ class TMeasurementRun {
   const TRunStatistics& Statistics() const { return FStats; }
   const TSharedTexts& Texts() const { return FTexts; }
   int TelegramCounter() const { return FTelegramCounter; }
+  // The id of the current or the last run; empty before the first.
+  const std::string& RunId() const { return FRunId; }
 
  private:
   std::string Text(int id) const { return FChoices.LanguageText(id); }
@@ -78,6 +86,8 @@ class TMeasurementRun {
   void HandleGaugeTelegram(const std::string& body);
   void HandleSignedText(const std::string& text);
   void ProcessAndRecord();
+  void Refused(const std::string& text, const std::string& reason);
+  TValueZone ZoneOf(double value) const;
 
   IRunView& FView;
   const IRunChoices& FChoices;
@@ -95,6 +105,9 @@ class TMeasurementRun {
   TGaugeFramer FGaugeFramer;
   TLineFramer FLineFramer;
   std::unique_ptr<IRecordFile> FRecord;
+  std::vector<IRunEvents*> FListeners;
+  std::string FRunId;
+  analysis::TTolerance FTolerance;  // in force since Initialise
 };
 
 // Puts `args` in place of the "%s" marks of a language text, in order; arguments without a

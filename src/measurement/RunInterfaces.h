@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "analysis/Capability.h"
+#include "common/Clock.h"
 #include "common/FormatSettings.h"
 
 namespace pzam::measurement {
@@ -18,8 +20,6 @@ class IRunView {
  public:
   virtual ~IRunView() = default;
   virtual void ShowPanel(TPanel panel, const std::string& text) = 0;
-  // An accepted value, signed as the value table holds it, before Pa_Ist shows its text.
-  virtual void ShowValue(double value) { (void)value; }
   virtual void ClearMemo() = 0;
   virtual void AddMemoLine(const std::string& line) = 0;
   // The record file name field Ed_Filename.
@@ -45,7 +45,14 @@ class IRunChoices {
   // The language text of an id in the current language, "0" when missing.
   virtual std::string LanguageText(int id) const = 0;
   virtual TDateTime Clock() const = 0;
+  // One reading of the clock for a run's start, a value or the end; by default the local time
+  // Clock() gives.
+  virtual TClockReading ClockReading() const { return ClockAt(Clock()); }
   virtual TFormatSettings FormatSettings() const = 0;
+  // The station's name in plant data.
+  virtual std::string Station() const { return {}; }
+  // The tolerance in force when a run starts.
+  virtual analysis::TTolerance Tolerance() const { return {}; }
 };
 
 // The serial port as the run uses it.

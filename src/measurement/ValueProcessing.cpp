@@ -38,7 +38,6 @@ TValueOutcome ProcessValue(TSharedTexts& texts, TRunStatistics& stats, char sepa
   const double v = static_cast<double>(read * stats.SignFactor());
 
   const TRunStatistics::TStep step = stats.Add(v);
-  view.ShowValue(v);
   texts.Mean = FloatToText(step.Mean, separator);
   if (step.Deviation) texts.Deviation = FloatToText(*step.Deviation, separator);
   texts.Maximum = FloatToText(step.Maximum, separator);

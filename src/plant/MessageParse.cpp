@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <nlohmann/json.hpp>
 
+#include "common/RunId.h"
 #include "plant/IsoTime.h"
 #include "plant/PlantMessages.h"
-#include "plant/RunId.h"
 
 namespace pzam::plant {
 

@@ -4,9 +4,9 @@
 
 #include <set>
 
+#include "common/RunId.h"
 #include "plant/IsoTime.h"
 #include "plant/PrivateFile.h"
-#include "plant/RunId.h"
 #include "support/TempDir.h"
 
 namespace pzam::plant {

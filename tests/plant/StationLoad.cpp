@@ -23,14 +23,15 @@
 #include <thread>
 #include <vector>
 
+#include "common/RunId.h"
 #include "plant/IsoTime.h"
 #include "plant/Journal.h"
 #include "plant/Publisher.h"
-#include "plant/RunId.h"
 
 namespace {
 
 using namespace pzam::plant;
+using pzam::NewRunId;
 using TClock = std::chrono::steady_clock;
 
 struct TLoad {

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "app/Main.h"
 #include "common/Paths.h"
 #include "config/ui/Einstellungen.h"
-#include "measurement/ui/Main.h"
 #include "serial/COMManager.h"
 #include "support/FakeCommApi.h"
 

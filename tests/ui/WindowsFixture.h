@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "QtApp.h"
+#include "app/Main.h"
 #include "common/Paths.h"
 #include "config/ui/Einstellungen.h"
-#include "measurement/ui/Main.h"
 #include "serial/COMManager.h"
 #include "support/FakeCommApi.h"
 #include "ui/Controls.h"

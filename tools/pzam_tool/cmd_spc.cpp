@@ -13,7 +13,7 @@
 #include "analysis/ValueFile.h"
 #include "measurement/NumberText.h"
 #ifdef PZAM_HAVE_JOURNAL
-#include "plant/RunId.h"
+#include "common/RunId.h"
 #endif
 
 namespace pzam::tool {
@@ -74,7 +74,7 @@ std::string ParseOptions(const TArgs& args, TSpcOptions& o) {
     }
   }
 #ifdef PZAM_HAVE_JOURNAL
-  if (o.Run && !plant::IsUuidText(*o.Run)) return "--run '" + *o.Run + "' is not a run id";
+  if (o.Run && !IsUuidText(*o.Run)) return "--run '" + *o.Run + "' is not a run id";
 #else
   if (o.Run || o.Db) return "this pzam-tool is built without the station journal";
 #endif

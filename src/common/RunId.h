@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace pzam::plant {
+namespace pzam {
 
 // A new UUID v7 for a run started at `now`.
 std::string NewRunId(std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
@@ -13,4 +13,4 @@ std::string NewRunId(std::chrono::system_clock::time_point now = std::chrono::sy
 // True for the 36-character 8-4-4-4-12 hexadecimal form (either letter case).
 bool IsUuidText(std::string_view text);
 
-}  // namespace pzam::plant
+}  // namespace pzam

@@ -6,10 +6,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "analysis/ui/MainAnalysis.h"
+#include "analysis/ui/Analysis.h"
+#include "app/AnalysisLink.h"
+#include "app/Main.h"
 #include "config/ui/Einstellungen.h"
 #include "measurement/RunInterfaces.h"
-#include "measurement/ui/Main.h"
 #include "ui/Controls.h"
 #include "ui/RadioGroup.h"
 
@@ -23,20 +24,12 @@ class TF_Main::TRunView : public measurement::IRunView {
     ui::TPanel* panels[] = {F.Pa_Anz, F.Pa_Ist, F.Pa_Mwt, F.Pa_Stw, F.Pa_Max, F.Pa_Min};
     panels[static_cast<int>(panel)]->setText(QString::fromStdString(text));
   }
-  void ShowValue(double value) override {
-    F.FAnalysis->ValueAccepted(value, TimeToText(F.FClock ? F.FClock() : Now(), F.FFormat));
-  }
-  // Initialise: the memo and the statistics start afresh, and so does the analysis.
-  void ClearMemo() override {
-    F.Memo1->clear();
-    F.FAnalysis->RunStarting(F.FClock ? F.FClock() : Now(), F.Ed_CharNum->text().toStdString());
-  }
+  void ClearMemo() override { F.Memo1->clear(); }
   void AddMemoLine(const std::string& line) override {
     F.Memo1->appendPlainText(QString::fromStdString(line));
   }
   void ShowFilename(const std::string& text) override {
     F.Ed_Filename->setText(QString::fromStdString(text));
-    F.FAnalysis->RecordFileNamed(text);
   }
   void EnableControl(measurement::TControl control, bool enabled) override {
     QWidget* controls[] = {F.Bu_MeasInit, F.Bu_MeasStart, F.Bu_MeasStop, F.Ed_CharNum, F.Bu_Config};
@@ -66,7 +59,11 @@ class TF_Main::TRunChoices : public measurement::IRunChoices {
   std::string BatchNumber() const override { return F.Ed_CharNum->text().toStdString(); }
   std::string LanguageText(int id) const override { return F.LanguageText(id); }
   TDateTime Clock() const override { return F.FClock ? F.FClock() : Now(); }
+  TClockReading ClockReading() const override {
+    return F.FClock ? ClockAt(F.FClock()) : ReadClock();
+  }
   TFormatSettings FormatSettings() const override { return F.FFormat; }
+  analysis::TTolerance Tolerance() const override { return F.FAnalysis->Window().Tolerance(); }
 
  private:
   TF_Main& F;

@@ -1,6 +1,6 @@
-// The main window's side of the analysis window: it creates F_Analysis, hands it every accepted
-// value from the place that feeds the panels, colours Pa_Ist by the tolerance and tells the report
-// about the run. Private to the main window's sources.
+// The main window's side of the analysis window: it creates F_Analysis, listens to the run for
+// its start and every accepted value, colours Pa_Ist by the tolerance and tells the report about
+// the run. Private to the main window's sources.
 #pragma once
 
 #include <QPalette>
@@ -8,23 +8,22 @@
 
 #include "analysis/ui/Analysis.h"
 #include "common/FormatSettings.h"
+#include "measurement/RunEvents.h"
 
 namespace pzam {
 
 class TF_Analysis;
 class TF_Main;
 
-class TAnalysisLink {
+class TAnalysisLink : public measurement::IRunEvents {
  public:
   TAnalysisLink(TF_Main& main, std::string runDirectory);
 
   TF_Analysis& Window() const { return *FWindow; }
-  // Initialise: the run starts afresh (values, Pa_Ist's colour, the run's particulars).
-  void RunStarting(const TDateTime& clock, const std::string& batch);
-  // Initialise in save modes 1 and 2: the record file's name.
-  void RecordFileNamed(const std::string& name) { FRecordFile = name; }
+  // The run starts afresh (values, Pa_Ist's colour, the run's particulars).
+  void RunStarted(const measurement::TRunStarted& run) override;
   // An accepted signed value at its clock time.
-  void ValueAccepted(double value, const std::string& time);
+  void ValueAccepted(const measurement::TValueAccepted& value) override;
   // The tolerance fields follow the settings button: fixed while a run lasts.
   void SetLimitsEditable(bool editable);
 

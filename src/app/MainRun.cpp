@@ -1,11 +1,11 @@
 // The main window's side of the measuring run: the run core sees the window through a view, the
 // settings window through the choices and Serial1 through the run port; the run binding hands the
 // port's texts to the run on the window thread and reopens a port that returns.
+#include "app/MainAdapters.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
-#include "measurement/ui/MainAdapters.h"
 #include "serial/SerPort.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "ui/MessageBoxes.h"

@@ -2,9 +2,9 @@
 // message loop until the main window is closed (by the operator or by SIGTERM, SIGINT, SIGHUP).
 #include <QApplication>
 
+#include "app/Main.h"
 #include "config/SettingsFile.h"
 #include "config/ui/Einstellungen.h"
-#include "measurement/ui/Main.h"
 #include "serial/COMManager.h"
 #include "serial/comm/PlatformCommApi.h"
 #include "serial/comm/PortNames.h"

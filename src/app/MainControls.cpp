@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "measurement/ui/Main.h"
+#include "app/Main.h"
 #include "ui/Controls.h"
 #include "ui/JpegImage.h"
 

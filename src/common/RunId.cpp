@@ -1,10 +1,10 @@
-#include "plant/RunId.h"
+#include "common/RunId.h"
 
 #include <array>
 #include <cstdint>
 #include <random>
 
-namespace pzam::plant {
+namespace pzam {
 
 namespace {
 
@@ -53,4 +53,4 @@ bool IsUuidText(std::string_view text) {
   return true;
 }
 
-}  // namespace pzam::plant
+}  // namespace pzam

@@ -1,4 +1,4 @@
-#include "measurement/ui/Main.h"
+#include "app/Main.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -7,7 +7,8 @@
 #include <QTimer>
 
 #include "analysis/ui/Analysis.h"
-#include "analysis/ui/MainAnalysis.h"
+#include "app/AnalysisLink.h"
+#include "app/MainAdapters.h"
 #include "common/Paths.h"
 #include "common/ReasonTexts.h"
 #include "config/SettingsFile.h"
@@ -19,7 +20,6 @@
 #include "measurement/RunSerial.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
-#include "measurement/ui/MainAdapters.h"
 #include "serial/SerPort.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"
@@ -42,6 +42,7 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
   CreateRun(setup);
   FAnalysis = std::make_unique<TAnalysisLink>(*this, setup.RunDirectory);
   FAnalysis->Window().SetDecimalSeparator(FFormat.DecimalSeparator);
+  FRun->AddListener(*FAnalysis);
   ConnectHandlers();
   if (const QScreen* screen = this->screen()) {
     move(screen->availableGeometry().center() - rect().center());

@@ -1,15 +1,13 @@
-#include "analysis/ui/MainAnalysis.h"
+#include "app/AnalysisLink.h"
 
-#include <QLineEdit>
-#include <QPushButton>
 #include <cstdio>
 
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/AnalysisTexts.h"
 #include "analysis/ui/Report.h"
+#include "app/Main.h"
 #include "config/TextIds.h"
 #include "measurement/RecordFile.h"
-#include "measurement/ui/Main.h"
 #include "ui/Controls.h"
 
 namespace pzam {
@@ -29,23 +27,23 @@ TAnalysisLink::TAnalysisLink(TF_Main& main, std::string runDirectory)
   FWindow->RunInfo = [this] { return RunInfo(); };
 }
 
-void TAnalysisLink::RunStarting(const TDateTime& clock, const std::string& batch) {
+void TAnalysisLink::RunStarted(const measurement::TRunStarted& run) {
   FRunKnown = true;
-  FStart = clock;
-  FBatch = batch;
-  FRecordFile.clear();
-  FMode = FMain.Ed_Modus->text().toStdString();
-  FPort = FMain.Ed_ComNum->text().toStdString();
+  FStart = run.Start.Local;
+  FBatch = run.Batch;
+  FRecordFile = run.RecordFile;
+  FMode = run.ModeText;
+  FPort = run.Port;
   FHasValue = false;
   ShowZone();
   FWindow->Clear();
 }
 
-void TAnalysisLink::ValueAccepted(double value, const std::string& time) {
+void TAnalysisLink::ValueAccepted(const measurement::TValueAccepted& value) {
   FHasValue = true;
-  FLastValue = value;
+  FLastValue = value.Value;
   ShowZone();
-  FWindow->AddValue(value, time);
+  FWindow->AddValue(value.Value, value.TimeText);
 }
 
 void TAnalysisLink::SetLimitsEditable(bool editable) {

@@ -5,8 +5,9 @@
 #include <QTimer>
 
 #include "analysis/ui/Analysis.h"
-#include "analysis/ui/MainAnalysis.h"
 #include "analysis/ui/ToleranceSettings.h"
+#include "app/AnalysisLink.h"
+#include "app/Main.h"
 #include "common/Errors.h"
 #include "config/Profile.h"
 #include "config/SettingsFile.h"
@@ -14,7 +15,6 @@
 #include "config/ui/Einstellungen.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
-#include "measurement/ui/Main.h"
 #include "serial/Serial.h"
 #include "serial/ui/SerDlgs.h"
 #include "ui/MessageBoxes.h"

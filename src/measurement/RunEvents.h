@@ -1,0 +1,65 @@
+// What happens in a measuring run, told to whoever listens: the analysis window, the station's
+// journal, the tools. Every fact comes from the run itself (never from a window's texts), and a
+// value's time is read from the clock once, so every listener carries the same time.
+#pragma once
+
+#include <string>
+
+#include "analysis/Capability.h"
+#include "common/Clock.h"
+
+namespace pzam::measurement {
+
+struct TRunStarted {
+  std::string RunId;  // UUID v7, made at Initialise
+  std::string Station;
+  std::string Batch;
+  int Mode = 0;            // operating mode 0..3
+  std::string ModeText;    // the mode as Ed_Modus names it
+  std::string Port;        // "COM3"
+  std::string RecordFile;  // empty in save mode 0
+  analysis::TTolerance Tolerance;
+  TClockReading Start;
+};
+
+// Where an accepted value lies against the run's tolerance; None without a tolerance.
+enum class TValueZone { None, Inside, Below, Above };
+
+struct TValueAccepted {
+  std::string RunId;
+  int Number = 0;    // 1, 2, ... within the run
+  double Value = 0;  // signed, as the statistics hold it
+  std::string Text;  // the gauge's text of the value, as received
+  TClockReading Time;
+  std::string TimeText;  // the clock time of the memo line and the record row
+  TValueZone Zone = TValueZone::None;
+};
+
+// A value the run did not take (not a number, a count that is not a whole number, the value limit).
+struct TValueRefused {
+  std::string RunId;
+  std::string Text;
+  std::string Reason;
+};
+
+struct TRunEnded {
+  std::string RunId;
+  TClockReading End;
+  int Count = 0;
+};
+
+class IRunEvents {
+ public:
+  virtual ~IRunEvents() = default;
+  virtual void RunStarted(const TRunStarted& run) { (void)run; }
+  virtual void ValueAccepted(const TValueAccepted& value) { (void)value; }
+  virtual void ValueRefused(const TValueRefused& value) { (void)value; }
+  virtual void RunEnded(const TRunEnded& end) { (void)end; }
+};
+
+// The text of Ed_Modus for an operating mode: language texts for modes 0 and 1, fixed names for
+// the others; empty for no mode.
+std::string ModeText(int mode, int cable, bool signSwap, const std::string& modeZeroText,
+                     const std::string& modeOneText);
+
+}  // namespace pzam::measurement
