@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/PlantLink.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -42,6 +43,11 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
   CreateRun(setup);
   FAnalysis = std::make_unique<TAnalysisLink>(*this, setup.RunDirectory);
   FAnalysis->Window().SetDecimalSeparator(FFormat.DecimalSeparator);
+  // The journal first: a value is durable before anything else is told of it.
+  FPlant = std::make_unique<TPlantLink>(Panel1, FSettingsPath, [this](const std::string& line) {
+    Memo1->appendPlainText(QString::fromStdString(line));
+  });
+  FRun->AddListener(FPlant->Journal());
   FRun->AddListener(*FAnalysis);
   ConnectHandlers();
   if (const QScreen* screen = this->screen()) {

@@ -47,6 +47,7 @@ class TQtDispatcher;
 class TF_Config;
 class TF_Analysis;
 class TAnalysisLink;
+class TPlantLink;
 
 // What the main window works with. Empty fields take the program's own.
 struct TMainSetup {
@@ -82,6 +83,9 @@ class TF_Main : public QWidget, public IConfigHost {
 
   // Fits the window to the operating mode and save mode chosen in the settings window.
   void ApplyOperatingMode() override;
+  // Shows the plant data settings; applied ones take effect at once and are written.
+  void EditPlantSettings() override;
+  TPlantLink& Plant() const { return *FPlant; }
   // Gives both windows the texts of the language named in the settings window.
   void LoadLanguage() override;
   // The text of a text id in the current language ("0" when missing).
@@ -165,6 +169,7 @@ class TF_Main : public QWidget, public IConfigHost {
   void SetSerial1Properties();
   void SetSerPort1Properties();
   void WriteSettingsFile();
+  void WritePlantSection();
 
   TF_Config* FConfig = nullptr;
   std::string FProgramDir;
@@ -183,6 +188,7 @@ class TF_Main : public QWidget, public IConfigHost {
   std::unique_ptr<measurement::TSerialRunPort> FRunPort;
   std::unique_ptr<measurement::TMeasurementRun> FRun;
   std::unique_ptr<TAnalysisLink> FAnalysis;
+  std::unique_ptr<TPlantLink> FPlant;
   // Last: destroyed first, before the run and the port it binds together.
   std::unique_ptr<measurement::TSerialRunBinding> FBinding;
 };

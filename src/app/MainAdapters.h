@@ -9,6 +9,7 @@
 #include "analysis/ui/Analysis.h"
 #include "app/AnalysisLink.h"
 #include "app/Main.h"
+#include "app/PlantLink.h"
 #include "config/ui/Einstellungen.h"
 #include "measurement/RunInterfaces.h"
 #include "ui/Controls.h"
@@ -63,6 +64,7 @@ class TF_Main::TRunChoices : public measurement::IRunChoices {
     return F.FClock ? ClockAt(F.FClock()) : ReadClock();
   }
   TFormatSettings FormatSettings() const override { return F.FFormat; }
+  std::string Station() const override { return F.FPlant->Station(); }
   analysis::TTolerance Tolerance() const override { return F.FAnalysis->Window().Tolerance(); }
 
  private:

@@ -8,13 +8,19 @@
 #include "analysis/ui/ToleranceSettings.h"
 #include "app/AnalysisLink.h"
 #include "app/Main.h"
+#include "app/PlantDialog.h"
+#include "app/PlantLink.h"
 #include "common/Errors.h"
+#include "config/AtomicFile.h"
+#include "config/PlantSettings.h"
 #include "config/Profile.h"
 #include "config/SettingsFile.h"
 #include "config/TextIds.h"
 #include "config/ui/Einstellungen.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
+#include "plant/JournalPath.h"
+#include "plant/PrivateFile.h"
 #include "serial/Serial.h"
 #include "serial/ui/SerDlgs.h"
 #include "ui/MessageBoxes.h"
@@ -49,6 +55,7 @@ void TF_Main::Ti_StartupTimer() {
   FAnalysis->Window().SetToleranceTexts(analysis::ReadToleranceTexts(path));
   ShowComPort();
   ApplyOperatingMode();
+  FPlant->Apply(ReadPlantSettings(path));
 }
 
 // A run still in progress is ended first, so its record file is complete. A close that comes
@@ -82,6 +89,31 @@ void TF_Main::WriteSettingsFile() {
   WriteProfileString(path, kLanguage, kLastLanguage,
                      FConfig->CbB_Sprachwahl->currentText().toStdString());
   analysis::WriteToleranceTexts(path, FAnalysis->Window().ToleranceTexts());
+  WritePlantSection();
+}
+
+// [Plant] comes after the other sections, and only into a file that has it or was given it in the
+// plant data settings. A file with the section may hold a user and the password file's name: it is
+// the owner's only, from its first byte on.
+void TF_Main::WritePlantSection() {
+  const TPlantSettings& plant = FPlant->Settings();
+  if (!plant.Present) return;
+  const std::string path = SettingsPath();
+  if (!CreateSettingsFolder(path)) throw EIniFileError(path);
+  std::string problem;
+  const bool isPrivate = FileExists(path) ? plant::RestrictToOwner(path, problem)
+                                          : plant::CreatePrivateFile(path, problem);
+  if (!isPrivate) throw EIniFileError(path);
+  WritePlantSettings(path, plant);
+}
+
+void TF_Main::EditPlantSettings() {
+  if (Running()) return;
+  TPlantDialog dialog(FPlant->Settings(), FPlant->Station(), plant::JournalPathFor(SettingsPath()),
+                      FConfig != nullptr ? static_cast<QWidget*>(FConfig) : this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  FPlant->Apply(dialog.Settings());
+  ui::Guard([this] { WritePlantSection(); });
 }
 
 }  // namespace pzam

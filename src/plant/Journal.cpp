@@ -46,6 +46,7 @@ const TStatementText kStatements[] = {
      " WHERE o.published = 0 AND o.id > ?1 ORDER BY o.id LIMIT ?2"},
     {&TJournalStatements::MarkPublished, "UPDATE outbox SET published = 1 WHERE id = ?1"},
     {&TJournalStatements::Waiting, "SELECT count(*) FROM outbox WHERE published = 0 AND kind = 1"},
+    {&TJournalStatements::Pending, "SELECT count(*) FROM outbox WHERE published = 0"},
 };
 
 }  // namespace

@@ -20,7 +20,8 @@ struct sqlite3;
 
 namespace pzam::plant {
 struct TJournalStatements;
-}
+class TSqliteStatement;
+}  // namespace pzam::plant
 
 namespace pzam::plant {
 
@@ -60,9 +61,12 @@ class TJournal {
   std::string MarkPublished(const std::vector<std::int64_t>& ids);
   // How many values wait for publication.
   std::string WaitingValues(std::int64_t& count);
+  // How many entries (starts, values, ends) wait for publication.
+  std::string PendingEntries(std::int64_t& count);
 
  private:
   std::string Failure(const std::string& what) const;
+  std::string CountUnpublished(TSqliteStatement& statement, std::int64_t& count);
 
   sqlite3* FDb = nullptr;
   std::unique_ptr<TJournalStatements> FSql;

@@ -116,9 +116,16 @@ std::string TJournal::MarkPublished(const std::vector<std::int64_t>& ids) {
 }
 
 std::string TJournal::WaitingValues(std::int64_t& count) {
+  return CountUnpublished(FSql->Waiting, count);
+}
+
+std::string TJournal::PendingEntries(std::int64_t& count) {
+  return CountUnpublished(FSql->Pending, count);
+}
+
+std::string TJournal::CountUnpublished(TSqliteStatement& s, std::int64_t& count) {
   count = 0;
   if (!IsOpen()) return Failure("cannot count waiting values");
-  auto& s = FSql->Waiting;
   s.Reset();
   if (s.Step() != SQLITE_ROW) return Failure("cannot count waiting values");
   count = s.Int(0);

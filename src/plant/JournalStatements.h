@@ -62,7 +62,7 @@ PRAGMA user_version = 1;
 struct TJournalStatements {
   TSqliteStatement InsertRun, InsertValue, CountValue, EndRun, InsertOutbox;
   TSqliteStatement ListRuns, ListBatch, FindRun, RunValues;
-  TSqliteStatement Unpublished, MarkPublished, Waiting;
+  TSqliteStatement Unpublished, MarkPublished, Waiting, Pending;
 };
 
 // Reads the PZAM_RUN_COLUMNS starting at column `first`.

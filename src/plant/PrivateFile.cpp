@@ -29,6 +29,10 @@ bool CreatePrivateFile(const std::string& path, std::string& error) {
   return true;
 }
 
+bool RestrictToOwner(const std::string&, std::string&) {
+  return true;
+}
+
 static bool SecretFileRightsOk(const std::string&, std::string&) {
   return true;
 }
@@ -42,6 +46,14 @@ bool CreatePrivateFile(const std::string& path, std::string& error) {
     return false;
   }
   ::close(fd);
+  return true;
+}
+
+bool RestrictToOwner(const std::string& path, std::string& error) {
+  if (::chmod(path.c_str(), 0600) != 0) {
+    error = "cannot restrict '" + path + "' to its owner: " + std::strerror(errno);
+    return false;
+  }
   return true;
 }
 

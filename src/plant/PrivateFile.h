@@ -10,6 +10,9 @@ namespace pzam::plant {
 // is left as it is. False with `error` set when it cannot be created.
 bool CreatePrivateFile(const std::string& path, std::string& error);
 
+// Takes every right of group and others from an existing file (0600); true when it is so.
+bool RestrictToOwner(const std::string& path, std::string& error);
+
 // Reads a secret (a password) from `path`: the first line, without its line end. Refused, with the
 // reason in `error`, when the file cannot be read or its group or others have any right to it.
 // `error` never holds the secret.

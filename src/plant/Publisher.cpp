@@ -1,13 +1,17 @@
 #include "plant/Publisher.h"
 
+#include <thread>
+
 #include "plant/BrokerUrl.h"
+#include "plant/Journal.h"
 #include "plant/PlantMessages.h"
 #include "plant/PrivateFile.h"
 #include "plant/PublisherWorker.h"
 
 namespace pzam::plant {
 
-TPublisher::TPublisher(const TPublisherOptions& options, const std::string& journalPath) {
+TPublisher::TPublisher(const TPublisherOptions& options, const std::string& journalPath)
+    : FJournalPath(journalPath) {
   if (options.BrokerUrl.empty()) {
     FProblem = "no broker set";
     return;
@@ -33,6 +37,20 @@ TPublisher::~TPublisher() = default;
 
 void TPublisher::Notify() {
   if (FWorker) FWorker->Notify();
+}
+
+bool TPublisher::Drain(std::chrono::milliseconds timeout) {
+  if (!FWorker) return false;
+  TJournal journal;
+  if (!journal.Open(FJournalPath, TJournalSync::Normal).empty()) return false;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    std::int64_t pending = 0;
+    if (!journal.PendingEntries(pending).empty()) return false;
+    if (pending == 0) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
 }
 
 TPublisherStatus TPublisher::Status() const {

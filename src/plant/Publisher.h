@@ -4,6 +4,7 @@
 // growing pause, and what was not acknowledged is sent again (receivers take a value once).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,9 +45,13 @@ class TPublisher {
   // New entries are in the journal. Never blocks.
   void Notify();
   TPublisherStatus Status() const;
+  // Waits until the broker has acknowledged every entry of the journal, at most `timeout`; true
+  // when nothing waits any more. For a tool that ends after its run.
+  bool Drain(std::chrono::milliseconds timeout);
 
  private:
   std::string FProblem;  // why it is not configured
+  std::string FJournalPath;
   std::unique_ptr<TPublisherWorker> FWorker;
 };
 

@@ -1,4 +1,4 @@
-// User names: who runs the program and where their home folder is.
+// User and machine names: who runs the program, where their home folder is, the machine's name.
 #pragma once
 
 #include <string>
@@ -11,5 +11,9 @@ std::string UserName();
 // The user's home folder as the system's user records have it (the password database; the
 // profile folder on Windows); empty when unknown.
 std::string HomeFolder();
+
+// This machine's name on the network (gethostname; GetComputerNameExW, the DNS host name); empty
+// when unknown.
+std::string HostName();
 
 }  // namespace pzam::platform

@@ -30,7 +30,7 @@ bool ParseArgs(const TArgs& args, const std::set<std::string>& known, TParsedArg
 }
 
 std::string StationJournalPath(const std::string& config) {
-  return plant::JournalPathFor(config.empty() ? SettingsFilePath() : config);
+  return plant::StationJournalOf(config.empty() ? SettingsFilePath() : config);
 }
 
 }  // namespace pzam::tool

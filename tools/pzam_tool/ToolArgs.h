@@ -25,8 +25,8 @@ struct TParsedArgs {
 bool ParseArgs(const TArgs& args, const std::set<std::string>& known, TParsedArgs& out,
                std::string& error);
 
-// The station's journal: beside the settings file `config` names, or beside the settings file
-// the program uses when `config` is empty.
+// The station's journal of the settings file `config` names, or of the settings file the
+// program uses when `config` is empty: its [Plant] Journal, else the one beside it.
 std::string StationJournalPath(const std::string& config);
 
 }  // namespace pzam::tool

@@ -22,6 +22,7 @@ struct TRunOptions {
   std::string Language = "deutsch";
   std::optional<char> Decimal;  // default: the user's regional settings
   std::optional<TDateTime> At;  // default: the system clock
+  std::string Station;          // the station's name in plant data
 };
 
 // Memo lines on stdout, each flushed when flushEachLine (someone may be watching); the rest of
@@ -52,6 +53,10 @@ class TOptionChoices : public measurement::IRunChoices {
   std::string LanguageText(int id) const override { return FTexts.Text(id); }
   TDateTime Clock() const override { return FOptions.At ? *FOptions.At : Now(); }
   TFormatSettings FormatSettings() const override { return FFormat; }
+  TClockReading ClockReading() const override {
+    return FOptions.At ? ClockAt(*FOptions.At) : ReadClock();
+  }
+  std::string Station() const override { return FOptions.Station; }
   // The language's texts for the reasons the comm layer words itself.
   TReasonTexts ReasonTexts() const {
     return [texts = FTexts](int id) { return texts.Text(id); };

@@ -1,9 +1,11 @@
 // pzam-tool measure: a measuring run on a real serial line without windows, for automated
 // stations and scripts. Memo lines go to stdout as they happen; every line on stdin takes a value
 // (mode 2); end of input, a line "q", SIGINT or SIGTERM end the run. Record file and trace file
-// land in the current directory.
+// land in the current directory. Every run and value goes into the station's journal, and from
+// there to the broker when the settings' [Plant] section names one.
 #include <csignal>
 #include <iostream>
+#include <memory>
 
 #include "Command.h"
 #include "ToolRun.h"
@@ -11,12 +13,18 @@
 #include "common/FormatSettings.h"
 #include "common/Paths.h"
 #include "config/Language.h"
+#include "config/PlantSettings.h"
 #include "config/Profile.h"
 #include "config/SettingsFile.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
 #include "platform/Files.h"
+#ifdef PZAM_HAVE_JOURNAL
+#include "plant/JournalPath.h"
+#include "plant/JournalWriter.h"
+#include "plant/Publisher.h"
+#endif
 #include "serial/LineParameters.h"
 #include "serial/PortWatch.h"
 #include "serial/SerThread.h"
@@ -133,11 +141,33 @@ int Measure(const TArgs& args) {
   TRunSerial serial(api, manager, &loop);
   ConfigurePort(serial, o, path);
 
+  const TPlantSettings plantSettings = ReadPlantSettings(path);
+  o.Station = StationName(plantSettings);
   TStdoutView view(/*flushEachLine=*/true);
   TOptionChoices choices(o);
   SetReasonTexts(choices.ReasonTexts());
   TSerialRunPort port(serial);
   TMeasurementRun run(view, choices, port);
+#ifdef PZAM_HAVE_JOURNAL
+  std::unique_ptr<plant::TPublisher> publisher;
+  const std::string journalPath = plant::StationJournalOf(path);
+  if (!plantSettings.Broker.empty()) {
+    publisher = std::make_unique<plant::TPublisher>(
+        plant::TPublisherOptions{o.Station, plantSettings.Broker, plantSettings.User,
+                                 plantSettings.PasswordFile, plantSettings.CAFile},
+        journalPath);
+    // Settings that cannot be used are said once; the run is measured and journaled all the same.
+    if (const plant::TPublisherStatus s = publisher->Status();
+        s.State == plant::TPlantLinkState::NotConfigured)
+      std::cerr << "pzam-tool measure: no publication: " << s.Problem << '\n';
+  }
+  plant::TJournalWriter journal(
+      journalPath, [&view](const std::string& line) { view.AddMemoLine(line); },
+      [&publisher] {
+        if (publisher) publisher->Notify();
+      });
+  run.AddListener(journal);
+#endif
   TSerialRunBinding binding(serial, run, view, choices, loop);
   auto end = [&] {
     run.End();
@@ -172,6 +202,11 @@ int Measure(const TArgs& args) {
   loop.Run();
   std::cout.flush();
   serial::WaitForEventThreads(2s);
+#ifdef PZAM_HAVE_JOURNAL
+  // The broker gets what waits before the tool ends; what does not go out within three seconds
+  // waits in the journal for the next start.
+  if (publisher) publisher->Drain(3s);
+#endif
   return 0;
 }
 

@@ -24,6 +24,8 @@ class IConfigHost {
   virtual void LoadLanguage() = 0;
   // The window closes: the owner takes over the operating mode and save mode.
   virtual void ApplyOperatingMode() = 0;
+  // The plant data settings are asked for.
+  virtual void EditPlantSettings() {}
 };
 
 }  // namespace pzam

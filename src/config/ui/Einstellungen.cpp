@@ -42,6 +42,7 @@ void TF_Config::ConnectHandlers() {
   connect(CbB_Sprachwahl->lineEdit(), &QLineEdit::textEdited, this,
           Guarded([this] { CbB_SprachwahlChange(); }));
   connect(Bu_Close, &QPushButton::clicked, this, Guarded([this] { Bu_CloseClick(); }));
+  connect(Bu_Plant, &QPushButton::clicked, this, Guarded([this] { Bu_PlantClick(); }));
 }
 
 bool TF_Config::SignSwap() const {
@@ -49,8 +50,9 @@ bool TF_Config::SignSwap() const {
 }
 
 void TF_Config::SetChoicesEnabled(bool enabled) {
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           RG_REQMode, RG_CableType, Cb_QuorvMode, RG_SaveData, SerPortComboBox1, CbB_Sprachwahl}) {
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{RG_REQMode, RG_CableType, Cb_QuorvMode, RG_SaveData,
+                                       SerPortComboBox1, CbB_Sprachwahl, Bu_Plant}) {
     w->setEnabled(enabled);
   }
 }

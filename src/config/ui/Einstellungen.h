@@ -43,6 +43,7 @@ class TF_Config : public QWidget {
   void SerPortComboBox1Change();
   void CbB_SprachwahlChange();
   void Bu_CloseClick();
+  void Bu_PlantClick() { FMain->EditPlantSettings(); }
 
   // Controls, in the order of the window's definition.
   ui::TRadioGroup* RG_REQMode;
@@ -56,6 +57,8 @@ class TF_Config : public QWidget {
   QLabel* Label1;
   ui::TFramePanel* Panel2;
   QCheckBox* Cb_QuorvMode;
+  // The way to the plant data settings, in Panel1's free space (not one of the components).
+  QPushButton* Bu_Plant;
 
  protected:
   bool event(QEvent* event) override;

@@ -57,6 +57,9 @@ void TF_Config::CreateControls() {
   CbB_Sprachwahl->setCurrentIndex(0);
   CbB_Sprachwahl->setInsertPolicy(QComboBox::NoInsert);
   Label1 = Place(new QLabel("2005 Sprache", Panel1), "Label1", {8, 39, 82, 16}, 2005);
+  Bu_Plant = new QPushButton(QStringLiteral("Plant data…"), Panel1);
+  Bu_Plant->setObjectName("Bu_Plant");
+  Bu_Plant->setGeometry(94, 35, 92, 23);
   Panel2 = Place(new ui::TFramePanel(this, true), "Panel2", {144, 122, 205, 40});
   Cb_QuorvMode = Place(new QCheckBox("20015 Vorzeichen tauschen", Panel2), "Cb_QuorvMode",
                        {10, 12, 183, 17}, 20015);

@@ -15,4 +15,10 @@ std::string HomeFolder() {
   return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
 }
 
+std::string HostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return "";
+  return name;
+}
+
 }  // namespace pzam::platform

@@ -23,4 +23,11 @@ std::string HomeFolder() {
   return home;
 }
 
+std::string HostName() {
+  wchar_t name[256];
+  DWORD size = 256;
+  return GetComputerNameExW(ComputerNameDnsHostname, name, &size) ? win32::Utf8(name)
+                                                                  : std::string();
+}
+
 }  // namespace pzam::platform
