@@ -21,6 +21,8 @@
 #include "app/Main.h"
 #include "config/Profile.h"
 #include "config/ui/Einstellungen.h"
+#include "plant/Journal.h"
+#include "plant/JournalPath.h"
 #include "serial/Serial.h"
 #include "serial/comm/PortNames.h"
 #include "ui/Controls.h"
@@ -182,6 +184,22 @@ TEST(ProgramTest, WholeRunThroughTheWindows) {
   if (memo.size() >= 2 && memo[memo.size() - 2] == removed) memo.erase(memo.end() - 2);
   CheckMemo(memo, model, "K7", window, "Messung beendet");
   CheckFiles(dirs.Work(), model, 1, "K7", "deutsch", window, MemoTimes(memo, "K7"));
+  // The station's journal beside the settings file holds the run with each value at its memo
+  // line's (and so its record row's) time.
+  plant::TJournal journal;
+  ASSERT_EQ("", journal.Open(plant::JournalPathFor(dirs.Config())));
+  std::vector<plant::TRunRecord> runs;
+  ASSERT_EQ("", journal.ListRuns(std::nullopt, runs));
+  ASSERT_EQ(1u, runs.size());
+  EXPECT_EQ("K7", runs[0].Start.Batch);
+  EXPECT_EQ(program.Main->Ed_Filename->text().toStdString(), runs[0].Start.RecordFile);
+  EXPECT_TRUE(runs[0].Ended);
+  std::vector<plant::TValueRecord> values;
+  ASSERT_EQ("", journal.RunValues(runs[0].Start.RunId, values));
+  const auto times = MemoTimes(memo, "K7");
+  ASSERT_EQ(times.size(), values.size());
+  for (std::size_t i = 0; i < values.size(); ++i)
+    EXPECT_EQ(times[i], values[i].Time.substr(11, 8)) << "value " << i + 1;
   // The panels show the last value's figures.
   const TRow& last = model.Rows().back();
   EXPECT_EQ(program.Main->Pa_Anz->text().toStdString(), last[2]);
