@@ -57,6 +57,18 @@ TEST(FigureTexts, RowsOfASingleValueAgainstAnUpperLimit) {
   }
 }
 
+// Without a tolerance no value is inside or outside one.
+TEST(FigureTexts, NoToleranceNoShareInsideOrOutside) {
+  const std::vector<double> values = {12.5, 12.6};
+  const TTolerance none;
+  const auto rows = FigureRows(ComputeFigures(values, none), none, 1, ',');
+  for (int i : {14, 15, 16}) {
+    EXPECT_EQ(rows[i].Value, "-") << "row " << i;
+    EXPECT_EQ(rows[i].Share, "-") << "row " << i;
+  }
+  EXPECT_EQ(rows[0].Value, "2");
+}
+
 TEST(FigureTexts, TheReportTakesTheRecordFilesName) {
   EXPECT_EQ(ReportFileName("20261208_90503_A7.csv"), "20261208_90503_A7.pdf");
   EXPECT_EQ(ReportFileName("20261208_90503_A7.xls"), "20261208_90503_A7.pdf");

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -65,7 +66,7 @@ void TF_Analysis::CreateControls() {
   ui::SetTag(this, textid::kAnalysisCaption);
   setWindowTitle(QString::number(textid::kAnalysisCaption));
   setFont(ui::SansSerifFont(11));
-  resize(1240, 860);
+  resize(1240, 860);  // within the screen's available size when shown (FitToScreen)
 
   auto* grid = new QGridLayout(this);
   auto* limits = new QGridLayout;
@@ -261,8 +262,28 @@ void TF_Analysis::ShowFigures() {
 }
 
 void TF_Analysis::showEvent(QShowEvent* event) {
+  if (!FPlaced) FitToScreen();
   QWidget::showEvent(event);
   UpdateNow();
+}
+
+// The first time it is shown the window takes at most the screen's available size (a 1366 x 768
+// shop-floor screen has less than the 1240 x 860 it asks for) and lies wholly on that screen.
+void TF_Analysis::FitToScreen() {
+  FPlaced = true;
+  const QScreen* screen = parentWidget() != nullptr ? parentWidget()->screen() : this->screen();
+  if (screen == nullptr) return;
+  const QRect avail = screen->availableGeometry();
+  // The frame the window manager adds is not known before the window is shown: leave room for a
+  // title bar.
+  const QSize frame(16, 40);
+  const QSize size = this->size().boundedTo(avail.size() - frame).expandedTo(minimumSizeHint());
+  resize(size);
+  QRect r(pos(), size + frame);
+  if (!avail.contains(r)) {
+    r.moveCenter(avail.center());
+    move(std::max(avail.left(), r.left()), std::max(avail.top(), r.top()));
+  }
 }
 
 void TF_Analysis::Bu_ReportClick() {

@@ -89,6 +89,8 @@ class TF_Analysis : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void FitToScreen();
+  bool FPlaced = false;
   void CreateControls();
   std::string Text(int id) const { return FText ? FText(id) : "0"; }
   void ToleranceEdited();

@@ -137,6 +137,14 @@ TAnalysisCharts::TAnalysisCharts(QWidget* parent, bool live) : FLive(live) {
 
   SetDecimalSeparator(',');
 
+  // Value numbers are whole: their axes tick at whole multiples of one value only.
+  for (int i : {0, 1}) {
+    QSharedPointer<QCPAxisTickerFixed> whole(new QCPAxisTickerFixed);
+    whole->setTickStep(1.0);
+    whole->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+    FPlots[i]->xAxis->setTicker(whole);
+  }
+
   QCustomPlot* ind = FPlots[0];
   FValues = AddGraph(ind, Pen(kValueColour, 1), QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
   FOutside = AddGraph(ind, Pen(kOutsideColour, 1),

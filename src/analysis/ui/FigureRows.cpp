@@ -46,6 +46,13 @@ std::string Share(int count, int n, char separator) {
   return NumberText(100.0 * count / n, 1, separator) + " %";
 }
 
+// A count against the tolerance and its share: "-" for both without a tolerance (no value lies
+// inside or outside a tolerance that is not there).
+TFigureRow Counted(int count, int n, bool tolerance, char separator) {
+  if (!tolerance) return {0, "-", "-"};
+  return {0, std::to_string(count), Share(count, n, separator)};
+}
+
 }  // namespace
 
 std::vector<TFigureRow> FigureRows(const TFigures& f, const TTolerance& tolerance,
@@ -69,9 +76,9 @@ std::vector<TFigureRow> FigureRows(const TFigures& f, const TTolerance& toleranc
       {0, number(f.Cpk, 2), ""},
       {0, number(f.Pp, 2), ""},
       {0, number(f.Ppk, 2), ""},
-      {0, std::to_string(f.BelowLsl), Share(f.BelowLsl, f.N, separator)},
-      {0, std::to_string(f.InTolerance), Share(f.InTolerance, f.N, separator)},
-      {0, std::to_string(f.AboveUsl), Share(f.AboveUsl, f.N, separator)},
+      Counted(f.BelowLsl, f.N, tolerance.Any(), separator),
+      Counted(f.InTolerance, f.N, tolerance.Any(), separator),
+      Counted(f.AboveUsl, f.N, tolerance.Any(), separator),
   };
   for (const std::vector<int>& flagged : f.Rules) {
     const int count = static_cast<int>(flagged.size());
