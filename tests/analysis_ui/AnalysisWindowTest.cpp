@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "WindowsFixture.h"
@@ -255,6 +256,25 @@ TEST_F(AnalysisPtyTest, TheWindowFollowsTheRun) {
   EXPECT_TRUE(Analysis().Values().empty());
   EXPECT_FALSE(Analysis().Bu_Report->isEnabled());
   Main->Bu_MeasStop->click();
+}
+
+}  // namespace
+}  // namespace pzam::test
+
+namespace pzam::test {
+namespace {
+
+// A screen smaller than the window's wish (the offscreen screen is 800 x 600): the window opens
+// within the available size, or at the least its layout needs, and lies on the screen.
+TEST_F(AnalysisWindowTest, TheWindowOpensWithinTheScreen) {
+  Start(kWithTolerance);
+  Main->Bu_AnalysisClick();
+  ASSERT_TRUE(WaitUntil([&] { return Analysis().isVisible(); }));
+  const QRect avail = Analysis().screen()->availableGeometry();
+  const QSize least = Analysis().minimumSizeHint();
+  EXPECT_LE(Analysis().width(), std::max(avail.width(), least.width()));
+  EXPECT_LE(Analysis().height(), std::max(avail.height(), least.height()));
+  EXPECT_TRUE(avail.contains(Analysis().pos())) << Analysis().x() << "," << Analysis().y();
 }
 
 }  // namespace
