@@ -2,12 +2,13 @@
 //
 // Under Wine 8 (where the Windows tests run) a file keeps no DACL of its own: a DACL given when
 // the file is created (CreateFileW's security attributes) or later by SetFileSecurityW becomes
-// the file's Unix mode bits, the owner's entry the user bits and Everyone's the other bits (other
-// groups are dropped); SetNamedSecurityInfoW and SetSecurityInfo report success and change
-// nothing; and the DACL read back is made from the mode bits (SYSTEM, the owner, Everyone; never
-// protected). So under Wine an owner-only file is mode 0600 and a secret file of mode 0644 is
-// refused, while the entries of Users and Authenticated Users are checked on Windows alone (and
-// in the tests on DACLs in memory).
+// the file's Unix mode bits: the owner's entry the user bits (and the group bits, less writing),
+// Everyone's the other bits; other groups are dropped. SetNamedSecurityInfoW and SetSecurityInfo
+// report success and change nothing. The DACL read back is made from the mode bits (SYSTEM, the
+// owner, Everyone; never protected). So under Wine an owner-only file is mode 0750 (others have
+// nothing; the Unix group may read, which Wine does not let us prevent) and a secret file of mode
+// 0644 is refused, while the entries of Users and Authenticated Users are checked on Windows
+// alone (and in the tests on DACLs in memory).
 #include "platform/FileRights.h"
 
 // windows.h first: the security headers build on its types.
