@@ -3,8 +3,9 @@
 # replay, spc and version against the Linux build's output for the same input (equal bytes); the
 # installer installed silently into a fresh Wine prefix, PZAM.exe started from there under Xvfb,
 # found by its title, photographed and closed (its settings file written beside it), then
-# uninstalled; and a mode 3 run of pzam-tool.exe measure through the Win32 comm backend on a
-# pseudo-terminal mapped as COM5, every value answered and recorded.
+# uninstalled; a mode 3 run of pzam-tool.exe measure through the Win32 comm backend on a
+# pseudo-terminal mapped as COM5, every value answered and recorded; and the station's journal and
+# publisher under Wine against a mosquitto on Linux, over MQTT and TLS.
 # Needs the Linux default build (build/default). One line per check ("ok NAME" / "FAIL NAME:
 # why"), ctest's summary, then "windows checks: P passed, F failed" (the ctest cases included).
 set -uo pipefail
@@ -56,6 +57,7 @@ xvfb_pid=""
 cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
   [ -n "${sim_pid:-}" ] && kill "$sim_pid" 2>/dev/null
+  [ -n "${broker_pid:-}" ] && kill "$broker_pid" 2>/dev/null
   WINEPREFIX="$work/prefix" wineserver -k 2>/dev/null
   wineserver -k 2>/dev/null
   rm -rf "$work"
@@ -118,6 +120,134 @@ csv=$(ls "$work/cmp/replay-csv/linux/"*.csv | head -n 1)
 cp "$csv" "$work/values.csv"
 same_run spc spc "$work/values.csv"
 same_run spc-limits spc --lsl 12.3 --usl 12.4 "$work/values.csv"
+
+# --- The station's plant data under Wine: pzam-plant-station.exe journals a run of values and
+# publishes it with the real publisher to a broker of our own on Linux (mosquitto, its own
+# configuration, free loopback ports, stopped at the end also on failure), over MQTT and over TLS
+# with a CA made here by openssl. mosquitto_sub, subscribed in a session of its own before the
+# station starts, reads what arrived: the run's start, every value once and in order, its end.
+plant="$work/plant"
+mkdir -p "$plant/certs"
+free_port() {  # a loopback port nothing listens on now
+  local p
+  for _ in $(seq 1 50); do
+    p=$((20000 + RANDOM % 40000))
+    if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then
+      echo "$p"
+      return 0
+    fi
+  done
+  return 1
+}
+printf 'subjectAltName=IP:127.0.0.1,DNS:localhost\n' >"$plant/certs/ext.cnf"
+(cd "$plant/certs" &&
+  openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ca.key \
+    -out ca.crt -days 2 -subj "/CN=P-ZAM test CA" &&
+  openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout server.key \
+    -out server.csr -subj /CN=localhost &&
+  openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -out server.crt \
+    -days 2 -extfile ext.cnf) >"$plant/certs.log" 2>&1 || fail "test CA" "$(tail -3 "$plant/certs.log")"
+mqtt_port=$(free_port)
+tls_port=$(free_port)
+{
+  echo "per_listener_settings false"
+  echo "allow_anonymous true"
+  echo "persistence true"
+  echo "persistence_location $plant/"
+  echo "max_queued_messages 0"
+  echo "log_dest file $plant/mosquitto.log"
+  [ "$(id -u)" -eq 0 ] && echo "user root"
+  echo "listener $mqtt_port 127.0.0.1"
+  echo "listener $tls_port 127.0.0.1"
+  echo "cafile $plant/certs/ca.crt"
+  echo "certfile $plant/certs/server.crt"
+  echo "keyfile $plant/certs/server.key"
+} >"$plant/mosquitto.conf"
+start_broker() {
+  mosquitto -c "$plant/mosquitto.conf" >>"$plant/mosquitto.out" 2>&1 &
+  broker_pid=$!
+  for _ in $(seq 1 100); do
+    (exec 3<>"/dev/tcp/127.0.0.1/$tls_port") 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+stop_broker() {  # SIGTERM: the broker saves its sessions and their messages
+  kill "$broker_pid" 2>/dev/null
+  wait "$broker_pid" 2>/dev/null
+  broker_pid=""
+}
+values=40
+subscribe() {  # a session of its own for name, made before the station publishes
+  mosquitto_sub -h 127.0.0.1 -p "$mqtt_port" -i "check-$1" -c -q 1 -t 'pzam/v1/+/run/#' -E \
+    >/dev/null 2>&1
+}
+station() {  # name, broker URL, extra arguments: the station's run, journaled and drained
+  local name=$1 url=$2
+  shift 2
+  mkdir -p "$plant/$name"
+  (cd "$plant/$name" && timeout 120 wine "$repo/$win/pzam-plant-station.exe" \
+    --dir "$(winepath -w "$plant/$name")" --broker "$url" --prefix "wine-$name" \
+    --values "$values" --rate 50 --drain-seconds 60 "$@" >station.txt 2>station.err)
+}
+arrived() {  # name, what the check says: every message of the session, checked
+  local name=$1 log="$plant/$1" want got
+  mosquitto_sub -h 127.0.0.1 -p "$mqtt_port" -i "check-$name" -c -q 1 -t 'pzam/v1/+/run/#' -v \
+    -W 4 >"$log/arrived.txt" 2>/dev/null
+  # What should have arrived: start, values 1..N as 1 + seq / 1000, end with count N, one run.
+  want=$( (echo start; seq 1 "$values" | awk '{printf "value %d %.3f\n", $1, 1 + $1 / 1000}'
+    echo "end $values") | tr '\n' ';')
+  got=$(awk '{
+      n = split($1, t, "/"); kind = t[n]; runs[t[5]] = 1
+      if (kind == "value") {
+        match($0, /"seq":[0-9]+/); seq = substr($0, RSTART + 6, RLENGTH - 6)
+        match($0, /"value":[-0-9.e+]+/); v = substr($0, RSTART + 8, RLENGTH - 8)
+        printf "value %d %.3f\n", seq, v
+      } else if (kind == "end") {
+        match($0, /"count":[0-9]+/); print "end " substr($0, RSTART + 8, RLENGTH - 8)
+      } else print kind
+    } END { if (length(runs) != 1) print "runs " length(runs) }' "$log/arrived.txt" | tr '\n' ';')
+  if grep -q '^drained' "$log/station.txt" && [ "$got" = "$want" ]; then
+    ok "plant data under Wine, $2: start, $values values once and in order, end"
+  else
+    fail "plant data, $2" "$(cat "$log/station.txt" "$log/station.err" | tail -3) | \
+arrived $(wc -l <"$log/arrived.txt") messages: $(echo "$got" | cut -c1-200)"
+  fi
+}
+if start_broker; then
+  subscribe mqtt
+  station mqtt "mqtt://127.0.0.1:$mqtt_port"
+  arrived mqtt "MQTT"
+  subscribe tls
+  station tls "mqtts://127.0.0.1:$tls_port" --ca-file "$(winepath -w "$plant/certs/ca.crt")"
+  arrived tls "TLS with the test CA"
+  # A broker that is away when the station starts: the station journals its run, tries again
+  # with growing pauses, and sends everything once the broker is back.
+  subscribe late
+  stop_broker
+  station late "mqtt://127.0.0.1:$mqtt_port" &
+  station_pid=$!
+  sleep 4
+  start_broker
+  wait "$station_pid"
+  arrived late "broker started 4 s after the station"
+else
+  fail "mosquitto" "$(tail -5 "$plant/mosquitto.log" "$plant/mosquitto.out" 2>/dev/null)"
+fi
+# The journal made under Wine: others have no right to it (Wine turns the owner-only DACL into
+# mode bits: the owner's, the group's less writing, none for others), and pzam-tool.exe runs and
+# spc --run read it as the Linux pzam-tool does.
+journal="$plant/mqtt/wine-mqtt.sqlite"
+mode=$(stat -c %a "$journal" 2>/dev/null)
+if [[ "$mode" =~ ^[67][0-7]0$ ]]; then ok "journal made under Wine: others have no right (mode $mode)"; else
+  fail "journal rights" "mode '$mode' of $journal"
+fi
+mkdir -p "$plant/station"
+cp "$journal" "$plant/station/pzam-journal.sqlite"
+run_id=$(awk 'NR == 1 {n = split($1, t, "/"); print t[5]}' "$plant/mqtt/arrived.txt")
+same_run runs runs --config "$plant/station/PZAMConfig.ini"
+same_run spc-run spc --run "$run_id" --config "$plant/station/PZAMConfig.ini"
+stop_broker
 
 # --- The installer: made, installed silently into a fresh prefix, run, closed, uninstalled.
 if installer=$(bash scripts/package-windows.sh | tail -n 1) && [ -f "$installer" ]; then

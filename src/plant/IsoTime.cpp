@@ -1,23 +1,12 @@
 #include "plant/IsoTime.h"
 
 #include <cstdio>
-#include <ctime>
+
+#include "platform/Regional.h"
 
 namespace pzam::plant {
 
 namespace {
-
-// The local offset from UTC in minutes at time t: the one platform call of this file.
-int LocalOffsetMinutes(std::time_t t) {
-  std::tm local{};
-#ifdef _WIN32
-  if (::localtime_s(&local, &t) != 0) return 0;
-  return static_cast<int>((::_mkgmtime(&local) - t) / 60);
-#else
-  if (::localtime_r(&t, &local) == nullptr) return 0;
-  return static_cast<int>(local.tm_gmtoff / 60);
-#endif
-}
 
 // Digits at text[pos, pos + n) as a number; -1 when one is not a digit.
 int Digits(std::string_view text, std::size_t pos, std::size_t n) {
@@ -55,7 +44,7 @@ std::string IsoTimeText(std::chrono::system_clock::time_point t, int offsetMinut
 }
 
 std::string LocalIsoTimeText(std::chrono::system_clock::time_point t) {
-  return IsoTimeText(t, LocalOffsetMinutes(std::chrono::system_clock::to_time_t(t)));
+  return IsoTimeText(t, platform::UtcOffsetMinutes(std::chrono::system_clock::to_time_t(t)));
 }
 
 bool IsIsoTimeText(std::string_view s) {

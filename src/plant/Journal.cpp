@@ -2,11 +2,15 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <chrono>
 #include <thread>
 
 #include "plant/JournalStatements.h"
 #include "plant/PrivateFile.h"
+#include "platform/FileRights.h"
+#include "platform/Files.h"
+#include "platform/SystemErrors.h"
 
 namespace pzam::plant {
 
@@ -95,6 +99,18 @@ std::string TJournal::Open(const std::string& path, TJournalSync sync) {
     error = Failure("cannot set up journal '" + path + "'");
     Close();
     return error;
+  }
+  // SQLite has made the -wal and -shm files by now. On POSIX they get the journal's mode; on
+  // Windows they would keep the folder's rights: they get the journal's own (the schema is all
+  // they held before).
+  for (const char* suffix : {"-wal", "-shm"}) {
+    const std::string side = path + suffix;
+    if (platform::EntryKind(side) == platform::TEntryKind::File &&
+        !platform::CopyRights(path, side)) {
+      error = "cannot make '" + side + "' private: " + platform::SystemErrorText(errno);
+      Close();
+      return error;
+    }
   }
   FSql = std::make_unique<TJournalStatements>();
   for (const auto& s : kStatements) {

@@ -1,3 +1,4 @@
+// TMqttSender on Paho C's MQTTAsync.
 #include "plant/MqttSender.h"
 
 #include <MQTTAsync.h>
@@ -7,8 +8,48 @@
 
 namespace pzam::plant {
 
+struct TMqttSender::TClient {
+  MQTTAsync Handle = nullptr;
+
+  static TMqttSender& Sender(void* context) { return *static_cast<TMqttSender*>(context); }
+
+  static void ConnectOk(void* context, MQTTAsync_successData*) {
+    Sender(context).FEvents.OnConnected();
+  }
+
+  static void ConnectFail(void* context, MQTTAsync_failureData* data) {
+    std::string reason = "cannot connect to the broker";
+    if (data != nullptr) {
+      reason += " (";
+      reason += data->message != nullptr ? data->message : MQTTAsync_strerror(data->code);
+      reason += ")";
+    }
+    Sender(context).FEvents.OnConnectFailed(reason);
+  }
+
+  static void Lost(void* context, char* cause) {
+    if (cause != nullptr) MQTTAsync_free(cause);
+    if (context != nullptr) Sender(context).FEvents.OnConnectionLost();
+  }
+
+  static int Arrived(void*, char* topic, int, MQTTAsync_message* message) {
+    // The publisher subscribes to nothing; whatever comes is dropped.
+    MQTTAsync_freeMessage(&message);
+    MQTTAsync_free(topic);
+    return 1;
+  }
+
+  static void SendOk(void* context, MQTTAsync_successData* data) {
+    Sender(context).FEvents.OnSent(data != nullptr ? data->token : 0);
+  }
+
+  static void SendFail(void* context, MQTTAsync_failureData* data) {
+    Sender(context).FEvents.OnSendFailed(data != nullptr ? data->token : 0);
+  }
+};
+
 TMqttSender::TMqttSender(const TMqttSenderOptions& options, IMqttSenderEvents& events)
-    : FOptions(options), FEvents(events) {
+    : FOptions(options), FEvents(events), FClient(std::make_unique<TClient>()) {
   MQTTAsync_createOptions create = MQTTAsync_createOptions_initializer;
   create.sendWhileDisconnected = 0;
   create.MQTTVersion = MQTTVERSION_3_1_1;
@@ -17,20 +58,24 @@ TMqttSender::TMqttSender(const TMqttSenderOptions& options, IMqttSenderEvents& e
                                   options.ClientId.c_str(), MQTTCLIENT_PERSISTENCE_NONE, nullptr,
                                   &create) != MQTTASYNC_SUCCESS)
     return;
-  FClient = client;
-  MQTTAsync_setCallbacks(client, this, &TMqttSender::Lost, &TMqttSender::Arrived, nullptr);
+  FClient->Handle = client;
+  MQTTAsync_setCallbacks(client, this, &TClient::Lost, &TClient::Arrived, nullptr);
+}
+
+TMqttSender::~TMqttSender() {
+  Destroy();
 }
 
 void TMqttSender::Destroy() {
-  if (FClient == nullptr) return;
-  MQTTAsync client = FClient;
-  MQTTAsync_setCallbacks(client, nullptr, nullptr, &TMqttSender::Arrived, nullptr);
+  if (FClient->Handle == nullptr) return;
+  MQTTAsync client = FClient->Handle;
+  MQTTAsync_setCallbacks(client, nullptr, nullptr, &TClient::Arrived, nullptr);
   MQTTAsync_destroy(&client);
-  FClient = nullptr;
+  FClient->Handle = nullptr;
 }
 
 bool TMqttSender::Connect(std::string& error) {
-  if (FClient == nullptr) {
+  if (FClient->Handle == nullptr) {
     error = "cannot create the MQTT client";
     return false;
   }
@@ -40,8 +85,8 @@ bool TMqttSender::Connect(std::string& error) {
   o.connectTimeout = 10;
   o.maxInflight = 1024;
   o.MQTTVersion = MQTTVERSION_3_1_1;
-  o.onSuccess = &TMqttSender::ConnectOk;
-  o.onFailure = &TMqttSender::ConnectFail;
+  o.onSuccess = &TClient::ConnectOk;
+  o.onFailure = &TClient::ConnectFail;
   o.context = this;
   MQTTAsync_willOptions will = MQTTAsync_willOptions_initializer;
   will.topicName = FOptions.WillTopic.c_str();
@@ -59,7 +104,7 @@ bool TMqttSender::Connect(std::string& error) {
     ssl.sslVersion = MQTT_SSL_VERSION_TLS_1_2;
     o.ssl = &ssl;
   }
-  const int rc = MQTTAsync_connect(FClient, &o);
+  const int rc = MQTTAsync_connect(FClient->Handle, &o);
   if (rc != MQTTASYNC_SUCCESS) {
     error = std::string("cannot start connecting: ") + MQTTAsync_strerror(rc);
     return false;
@@ -68,64 +113,30 @@ bool TMqttSender::Connect(std::string& error) {
 }
 
 int TMqttSender::Send(const std::string& topic, const std::string& payload, bool retained) {
-  if (FClient == nullptr) return -1;
+  if (FClient->Handle == nullptr) return -1;
   MQTTAsync_responseOptions r = MQTTAsync_responseOptions_initializer;
-  r.onSuccess = &TMqttSender::SendOk;
-  r.onFailure = &TMqttSender::SendFail;
+  r.onSuccess = &TClient::SendOk;
+  r.onFailure = &TClient::SendFail;
   r.context = this;
-  const int rc = MQTTAsync_send(FClient, topic.c_str(), static_cast<int>(payload.size()),
+  const int rc = MQTTAsync_send(FClient->Handle, topic.c_str(), static_cast<int>(payload.size()),
                                 payload.data(), 1, retained ? 1 : 0, &r);
   return rc == MQTTASYNC_SUCCESS ? r.token : -1;
 }
 
 bool TMqttSender::WaitFor(int token, int timeoutMs) {
-  return FClient != nullptr &&
-         MQTTAsync_waitForCompletion(FClient, token, static_cast<unsigned long>(timeoutMs)) ==
-             MQTTASYNC_SUCCESS;
+  return FClient->Handle != nullptr &&
+         MQTTAsync_waitForCompletion(FClient->Handle, token,
+                                     static_cast<unsigned long>(timeoutMs)) == MQTTASYNC_SUCCESS;
 }
 
 void TMqttSender::Disconnect(int timeoutMs) {
-  if (FClient == nullptr || !MQTTAsync_isConnected(FClient)) return;
+  if (FClient->Handle == nullptr || !MQTTAsync_isConnected(FClient->Handle)) return;
   MQTTAsync_disconnectOptions d = MQTTAsync_disconnectOptions_initializer;
   d.timeout = timeoutMs;
-  if (MQTTAsync_disconnect(FClient, &d) != MQTTASYNC_SUCCESS) return;
+  if (MQTTAsync_disconnect(FClient->Handle, &d) != MQTTASYNC_SUCCESS) return;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (MQTTAsync_isConnected(FClient) && std::chrono::steady_clock::now() < deadline)
+  while (MQTTAsync_isConnected(FClient->Handle) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-}
-
-void TMqttSender::ConnectOk(void* context, MQTTAsync_successData*) {
-  static_cast<TMqttSender*>(context)->FEvents.OnConnected();
-}
-
-void TMqttSender::ConnectFail(void* context, MQTTAsync_failureData* data) {
-  std::string reason = "cannot connect to the broker";
-  if (data != nullptr) {
-    reason += " (";
-    reason += data->message != nullptr ? data->message : MQTTAsync_strerror(data->code);
-    reason += ")";
-  }
-  static_cast<TMqttSender*>(context)->FEvents.OnConnectFailed(reason);
-}
-
-void TMqttSender::Lost(void* context, char* cause) {
-  if (cause != nullptr) MQTTAsync_free(cause);
-  if (context != nullptr) static_cast<TMqttSender*>(context)->FEvents.OnConnectionLost();
-}
-
-int TMqttSender::Arrived(void*, char* topic, int, MQTTAsync_message* message) {
-  // The publisher subscribes to nothing; whatever comes is dropped.
-  MQTTAsync_freeMessage(&message);
-  MQTTAsync_free(topic);
-  return 1;
-}
-
-void TMqttSender::SendOk(void* context, MQTTAsync_successData* data) {
-  static_cast<TMqttSender*>(context)->FEvents.OnSent(data != nullptr ? data->token : 0);
-}
-
-void TMqttSender::SendFail(void* context, MQTTAsync_failureData* data) {
-  static_cast<TMqttSender*>(context)->FEvents.OnSendFailed(data != nullptr ? data->token : 0);
 }
 
 }  // namespace pzam::plant

@@ -1,10 +1,11 @@
-// The publishing side of an MQTT connection (Paho C, MQTTAsync): connect with a Last Will, send
-// QoS 1 messages, disconnect. Its callbacks arrive on the library's threads and are handed to an
-// IMqttSenderEvents, which must only queue them.
+// The publishing side of an MQTT connection: connect with a Last Will, send QoS 1 messages,
+// disconnect. Its callbacks arrive on the client library's threads and are handed to an
+// IMqttSenderEvents, which must only queue them. Two client libraries stand behind it, one per
+// system, each in a file of its own: Paho C's MQTTAsync (MqttSender.cpp) and libmosquitto
+// (MqttSenderMosquitto.cpp, Windows: src/plant/CMakeLists.txt says why).
 #pragma once
 
-#include <MQTTAsync.h>
-
+#include <memory>
 #include <string>
 
 #include "plant/BrokerUrl.h"
@@ -17,7 +18,8 @@ class IMqttSenderEvents {
   virtual void OnConnected() = 0;
   virtual void OnConnectFailed(const std::string& reason) = 0;
   virtual void OnConnectionLost() = 0;
-  // The broker acknowledged (PUBACK) the message sent with this token, or it failed.
+  // The broker acknowledged (PUBACK) the message sent with this token, or it failed (Paho only:
+  // libmosquitto keeps a message until it is acknowledged or the connection is lost).
   virtual void OnSent(int token) = 0;
   virtual void OnSendFailed(int token) = 0;
 };
@@ -33,7 +35,7 @@ struct TMqttSenderOptions {
 class TMqttSender {
  public:
   TMqttSender(const TMqttSenderOptions& options, IMqttSenderEvents& events);
-  ~TMqttSender() { Destroy(); }
+  ~TMqttSender();
   // Ends the client without waiting; callbacks for what was pending may still come during it,
   // none after it. The owner calls it while its event sink is still whole.
   void Destroy();
@@ -52,16 +54,12 @@ class TMqttSender {
   void Disconnect(int timeoutMs);
 
  private:
-  static void ConnectOk(void* context, MQTTAsync_successData* data);
-  static void ConnectFail(void* context, MQTTAsync_failureData* data);
-  static void Lost(void* context, char* cause);
-  static int Arrived(void* context, char* topic, int length, MQTTAsync_message* message);
-  static void SendOk(void* context, MQTTAsync_successData* data);
-  static void SendFail(void* context, MQTTAsync_failureData* data);
+  // The client library's handle and callbacks, defined beside the calls that use them.
+  struct TClient;
 
   TMqttSenderOptions FOptions;
   IMqttSenderEvents& FEvents;
-  MQTTAsync FClient = nullptr;
+  std::unique_ptr<TClient> FClient;
 };
 
 }  // namespace pzam::plant

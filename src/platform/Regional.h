@@ -21,4 +21,8 @@ std::string TimeFormatFromPicture(std::string_view picture);
 // t in the user's time zone; false when it cannot be converted.
 bool LocalTime(std::time_t t, std::tm& out);
 
+// The user's time zone's offset from UTC at t, in minutes east (+60 for 09:00 local at 08:00
+// UTC); 0 when it cannot be told.
+int UtcOffsetMinutes(std::time_t t);
+
 }  // namespace pzam::platform

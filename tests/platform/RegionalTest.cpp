@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -37,6 +38,19 @@ TEST(PlatformRegional, LocalTimeIsTheInverseOfMktime) {
     ASSERT_TRUE(LocalTime(t, tm)) << t;
     tm.tm_isdst = -1;
     EXPECT_EQ(t, std::mktime(&tm)) << t;
+  }
+}
+
+// The offset is what separates the local time's fields from UTC at the same moment.
+TEST(PlatformRegional, UtcOffsetAgreesWithTheLocalTime) {
+  using namespace std::chrono;
+  for (const std::time_t t :
+       {std::time_t{0}, std::time_t{1768478400}, std::time_t{1784116800}, std::time(nullptr)}) {
+    std::tm tm{};
+    ASSERT_TRUE(LocalTime(t, tm)) << t;
+    const sys_seconds local = sys_days(year(tm.tm_year + 1900) / (tm.tm_mon + 1) / tm.tm_mday) +
+                              hours(tm.tm_hour) + minutes(tm.tm_min) + seconds(tm.tm_sec);
+    EXPECT_EQ(local.time_since_epoch().count() - t, UtcOffsetMinutes(t) * 60) << t;
   }
 }
 

@@ -20,11 +20,9 @@
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
 #include "platform/Files.h"
-#ifdef PZAM_HAVE_JOURNAL
 #include "plant/JournalPath.h"
 #include "plant/JournalWriter.h"
 #include "plant/Publisher.h"
-#endif
 #include "serial/LineParameters.h"
 #include "serial/PortWatch.h"
 #include "serial/SerThread.h"
@@ -148,7 +146,6 @@ int Measure(const TArgs& args) {
   SetReasonTexts(choices.ReasonTexts());
   TSerialRunPort port(serial);
   TMeasurementRun run(view, choices, port);
-#ifdef PZAM_HAVE_JOURNAL
   std::unique_ptr<plant::TPublisher> publisher;
   const std::string journalPath = plant::StationJournalOf(path);
   if (!plantSettings.Broker.empty()) {
@@ -167,7 +164,6 @@ int Measure(const TArgs& args) {
         if (publisher) publisher->Notify();
       });
   run.AddListener(journal);
-#endif
   TSerialRunBinding binding(serial, run, view, choices, loop);
   auto end = [&] {
     run.End();
@@ -202,11 +198,9 @@ int Measure(const TArgs& args) {
   loop.Run();
   std::cout.flush();
   serial::WaitForEventThreads(2s);
-#ifdef PZAM_HAVE_JOURNAL
   // The broker gets what waits before the tool ends; what does not go out within three seconds
   // waits in the journal for the next start.
   if (publisher) publisher->Drain(3s);
-#endif
   return 0;
 }
 

@@ -12,9 +12,7 @@
 #include "analysis/ReportHook.h"
 #include "analysis/ValueFile.h"
 #include "measurement/NumberText.h"
-#ifdef PZAM_HAVE_JOURNAL
 #include "common/RunId.h"
-#endif
 
 namespace pzam::tool {
 namespace {
@@ -73,11 +71,7 @@ std::string ParseOptions(const TArgs& args, TSpcOptions& o) {
       haveFile = true;
     }
   }
-#ifdef PZAM_HAVE_JOURNAL
   if (o.Run && !IsUuidText(*o.Run)) return "--run '" + *o.Run + "' is not a run id";
-#else
-  if (o.Run || o.Db) return "this pzam-tool is built without the station journal";
-#endif
   if (o.Db) {
     if (haveFile || o.Config) return "--db takes no FILE and no --config";
     if (o.Run.has_value() == o.Batch.has_value()) return "--db needs either --run or --batch";
@@ -131,9 +125,7 @@ int Spc(const TArgs& args) {
 #endif
       source = o.Run ? "run " + *o.Run : "batch '" + *o.Batch + "'";
     } else {
-#ifdef PZAM_HAVE_JOURNAL
       ok = JournalValues(StationJournalPath(o.Config.value_or("")), *o.Run, values, error);
-#endif
       source = "run " + *o.Run;
     }
     if (!ok) {

@@ -22,4 +22,10 @@ bool LocalTime(std::time_t t, std::tm& out) {
   return localtime_r(&t, &out) != nullptr;
 }
 
+int UtcOffsetMinutes(std::time_t t) {
+  std::tm local{};
+  if (localtime_r(&t, &local) == nullptr) return 0;
+  return static_cast<int>(local.tm_gmtoff / 60);
+}
+
 }  // namespace pzam::platform

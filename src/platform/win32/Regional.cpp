@@ -29,4 +29,12 @@ bool LocalTime(std::time_t t, std::tm& out) {
   return localtime_s(&out, &t) == 0;
 }
 
+int UtcOffsetMinutes(std::time_t t) {
+  // The C runtime has no tm_gmtoff: the local fields read as UTC, less t.
+  std::tm local{};
+  if (localtime_s(&local, &t) != 0) return 0;
+  const std::time_t asUtc = _mkgmtime(&local);
+  return asUtc == -1 ? 0 : static_cast<int>((asUtc - t) / 60);
+}
+
 }  // namespace pzam::platform

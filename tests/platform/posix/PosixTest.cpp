@@ -6,13 +6,16 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "../Scratch.h"
 #include "common/Paths.h"
 #include "platform/CommandLine.h"
+#include "platform/FileRights.h"
 #include "platform/Folders.h"
+#include "platform/Regional.h"
 #include "platform/Signals.h"
 #include "platform/SystemErrors.h"
 #include "platform/Users.h"
@@ -130,6 +133,66 @@ TEST(PlatformPosix, ReplacedFilesKeepTheirModes) {
     EXPECT_EQ(mode, st.st_mode & 07777) << std::oct << mode;
     RemoveFile(fresh);
   }
+}
+
+// Any right of the group or of others counts, not only reading.
+TEST(PlatformPosix, OthersMeansAnyGroupOrOtherBit) {
+  test::TScratch dir;
+  const std::string path = dir.File("f");
+  test::Put(path, "x");
+  struct {
+    mode_t mode;
+    bool others;
+  } cases[] = {{0600, false}, {0400, false}, {0700, false}, {0640, true},
+               {0660, true},  {0604, true},  {0601, true},  {0610, true}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(0, ::chmod(path.c_str(), c.mode));
+    bool others = !c.others;
+    ASSERT_TRUE(OthersMayRead(path, others)) << std::oct << c.mode;
+    EXPECT_EQ(c.others, others) << std::oct << c.mode;
+  }
+}
+
+TEST(PlatformPosix, OwnerOnlyFilesAre0600WhateverTheUmask) {
+  test::TScratch dir;
+  for (const mode_t mask : {0u, 022u, 077u}) {
+    const mode_t before = ::umask(mask);
+    const std::string path = dir.File("f" + std::to_string(mask));
+    const bool made = CreateOwnerOnlyFile(path);
+    ::umask(before);
+    ASSERT_TRUE(made) << std::oct << mask;
+    struct stat st {};
+    ASSERT_EQ(0, ::stat(path.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 07777) << std::oct << mask;
+  }
+}
+
+// The offset in named zones, in winter and in summer (2026-01-15 and 2026-07-15, 12:00 UTC).
+TEST(PlatformPosix, UtcOffsetOfTheZoneInForce) {
+  const std::time_t winter = 1768478400, summer = 1784116800;
+  struct {
+    const char* tz;
+    int winter, summer;
+  } cases[] = {
+      {"UTC0", 0, 0},
+      {"CET-1CEST,M3.5.0,M10.5.0/3", 60, 120},
+      {"IST-5:30", 330, 330},
+      {"NST3:30NDT,M3.2.0,M11.1.0", -210, -150},
+      {"AEST-10AEDT,M10.1.0,M4.1.0/3", 660, 600},  // summer in January
+  };
+  const char* saved = std::getenv("TZ");
+  const std::string before = saved != nullptr ? saved : "";
+  for (const auto& c : cases) {
+    ::setenv("TZ", c.tz, 1);
+    ::tzset();
+    EXPECT_EQ(c.winter, UtcOffsetMinutes(winter)) << c.tz;
+    EXPECT_EQ(c.summer, UtcOffsetMinutes(summer)) << c.tz;
+  }
+  if (saved != nullptr)
+    ::setenv("TZ", before.c_str(), 1);
+  else
+    ::unsetenv("TZ");
+  ::tzset();
 }
 
 }  // namespace

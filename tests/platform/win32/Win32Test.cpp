@@ -3,11 +3,15 @@
 // events and the window messages the tools' loop dispatches while it waits.
 #include <gtest/gtest.h>
 #include <windows.h>
+//
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <iterator>
 #include <set>
 #include <thread>
@@ -16,11 +20,14 @@
 #include "common/EventLoop.h"
 #include "common/FormatSettings.h"
 #include "common/Paths.h"
+#include "platform/FileRights.h"
 #include "platform/Folders.h"
 #include "platform/Regional.h"
 #include "platform/Signals.h"
 #include "platform/SystemErrors.h"
 #include "platform/VersionResource.h"
+#include "platform/win32/Acl.h"
+#include "platform/win32/Wide.h"
 
 namespace pzam::platform {
 namespace {
@@ -160,6 +167,97 @@ TEST(PlatformWin32, LoopDispatchesWindowMessagesWhileItWaits) {
   poster.join();
   EXPECT_EQ(GetCurrentThreadId(), seen.load());
   DestroyWindow(window);
+}
+
+// The offset in zones the C runtime's TZ names (its summer time follows the US rules), in winter
+// and in summer (2026-01-15 and 2026-07-15, 12:00 UTC).
+TEST(PlatformWin32, UtcOffsetOfTheZoneInForce) {
+  const std::time_t winter = 1768478400, summer = 1784116800;
+  struct {
+    const char* tz;
+    int winter, summer;
+  } cases[] = {{"UTC0", 0, 0},
+               {"IST-5:30", 330, 330},
+               {"NST3:30", -210, -210},
+               {"CET-1CEST", 60, 120},
+               {"EST5EDT", -300, -240}};
+  const char* saved = std::getenv("TZ");
+  const std::string before = saved != nullptr ? saved : "";
+  for (const auto& c : cases) {
+    ::_putenv_s("TZ", c.tz);
+    ::_tzset();
+    EXPECT_EQ(c.winter, UtcOffsetMinutes(winter)) << c.tz;
+    EXPECT_EQ(c.summer, UtcOffsetMinutes(summer)) << c.tz;
+  }
+  ::_putenv_s("TZ", before.c_str());
+  ::_tzset();
+}
+
+// The DACL's entries are read in order, denials included; generic rights count as the file's.
+// On DACLs in memory: Wine keeps none on its files (src/platform/win32/FileRights.cpp).
+TEST(PlatformWin32, WhoElseMayReadFollowsTheDacl) {
+  struct {
+    const wchar_t* sddl;
+    bool others;
+  } cases[] = {
+      {L"D:P", false},
+      {L"D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;FA;;;S-1-5-21-1-2-3-1001)", false},
+      {L"D:P(A;;FR;;;WD)", true},               // Everyone
+      {L"D:P(A;;GR;;;AU)", true},               // Authenticated Users, generic read
+      {L"D:P(A;;GA;;;BU)", true},               // Users, generic all
+      {L"D:P(A;;0x1;;;BU)", true},              // FILE_READ_DATA alone
+      {L"D:P(A;;FW;;;WD)", false},              // writing is not reading
+      {L"D:P(A;;FR;;;S-1-5-32-546)", false},    // Guests are not among the three
+      {L"D:P(D;;FR;;;WD)(A;;FR;;;WD)", false},  // denied first
+      {L"D:P(A;;FR;;;WD)(D;;FR;;;WD)", true},   // allowed first
+      {L"D:P(D;;FR;;;WD)(A;;FR;;;BU)", false},  // a denial to Everyone covers Users
+      {L"D:P(D;;FR;;;BU)(A;;FR;;;WD)", true},   // Everyone is more than Users
+      {L"D:P(D;;FW;;;WD)(A;;FR;;;WD)", true},   // a denial of writing leaves reading
+      {L"D:P(A;OICIIO;FR;;;WD)", false},        // for children only
+  };
+  for (const auto& c : cases) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(c.sddl, SDDL_REVISION_1, &sd, nullptr))
+        << win32::Utf8(c.sddl);
+    BOOL present = FALSE, defaulted = FALSE;
+    ACL* dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted));
+    EXPECT_EQ(c.others, win32::DaclLetsOthersRead(present ? dacl : nullptr)) << win32::Utf8(c.sddl);
+    LocalFree(sd);
+  }
+  EXPECT_TRUE(win32::DaclLetsOthersRead(nullptr));  // no DACL: everyone may do everything
+}
+
+// A private file names no one but this user, SYSTEM and the Administrators, and this user may do
+// everything. (Windows keeps the DACL as given, protected; Wine reports SYSTEM and the user.)
+TEST(PlatformWin32, OwnerOnlyFilesNameNoOneElse) {
+  test::TScratch dir;
+  const std::string path = dir.File("private");
+  ASSERT_TRUE(CreateOwnerOnlyFile(path));
+  ACL* dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_EQ(DWORD{ERROR_SUCCESS}, GetNamedSecurityInfoW(win32::Wide(path).c_str(), SE_FILE_OBJECT,
+                                                        DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                                        &dacl, nullptr, &sd));
+  ASSERT_NE(nullptr, dacl);
+  bool userHasAll = false;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    ASSERT_TRUE(GetAce(dacl, i, &ace));
+    const auto* entry = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    EXPECT_EQ(ACCESS_ALLOWED_ACE_TYPE, entry->Header.AceType) << i;
+    wchar_t* text = nullptr;
+    ASSERT_TRUE(ConvertSidToStringSidW(const_cast<DWORD*>(&entry->SidStart), &text));
+    const std::wstring sid = text;
+    LocalFree(text);
+    EXPECT_TRUE(sid == win32::UserSidText() || sid == L"S-1-5-18" || sid == L"S-1-5-32-544")
+        << win32::Utf8(sid);
+    if (sid == win32::UserSidText() && (entry->Mask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS)
+      userHasAll = true;
+  }
+  EXPECT_TRUE(userHasAll);
+  LocalFree(sd);
 }
 
 }  // namespace
