@@ -1,7 +1,6 @@
 // The station's side of plant data around the journal: the [Plant] settings as the file holds
 // them, their check before they are applied, and the journal's writer as a listener of the run.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -11,6 +10,7 @@
 #include "plant/JournalWriter.h"
 #include "plant/PlantSettingsCheck.h"
 #include "support/TempDir.h"
+#include "support/TestRights.h"
 
 namespace pzam::plant {
 namespace {
@@ -59,8 +59,8 @@ TEST(PlantSettings, EachFieldThatCannotBeUsedIsRefusedWithItsReason) {
   WriteFile(secret, "s3cret\n");
   WriteFile(open, "s3cret\n");
   WriteFile(ca, "-----BEGIN CERTIFICATE-----\n");
-  ::chmod(secret.c_str(), 0600);
-  ::chmod(open.c_str(), 0644);
+  ASSERT_TRUE(test::GiveRights(secret, test::TTestRights::OwnerReadWrite));
+  ASSERT_TRUE(test::GiveRights(open, test::TTestRights::OthersRead));
   const TPlantSettings good{true,   "line-1", "mqtts://b:8883",    "st",
                             secret, ca,       dir.File("j.sqlite")};
   EXPECT_TRUE(CheckPlantSettings(good).empty());

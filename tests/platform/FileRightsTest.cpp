@@ -71,6 +71,27 @@ TEST(PlatformFileRights, OwnerOnlyFilesAreMadeAndOldOnesKept) {
   EXPECT_EQ(ENOENT, errno);
 }
 
+// A settings file that comes to hold a password file's name becomes the owner's alone.
+TEST(PlatformFileRights, AnExistingFileIsRestrictedToItsOwner) {
+  TScratch dir;
+  for (TTestRights rights : {TTestRights::OthersRead, TTestRights::OwnerReadWrite}) {
+    const std::string path = dir.File("settings" + std::to_string(static_cast<int>(rights)));
+    Put(path, "[Plant]");
+    ASSERT_TRUE(pzam::test::GiveRights(path, rights));
+    ASSERT_TRUE(RestrictToOwner(path));
+    bool others = true;
+    ASSERT_TRUE(OthersMayRead(path, others));
+    EXPECT_FALSE(others) << static_cast<int>(rights);
+    EXPECT_EQ("[Plant]", Get(path));
+    const int fd = OpenForWriting(path, TOpenMode::AppendExisting);
+    EXPECT_GE(fd, 0) << "the owner may still write it";
+    if (fd >= 0) CloseFile(fd);
+  }
+  errno = 0;
+  EXPECT_FALSE(RestrictToOwner(dir.File("missing")));
+  EXPECT_NE(0, errno);
+}
+
 TEST(PlatformFileRights, CopiedRightsReplaceTheOldOnes) {
   TScratch dir;
   struct {

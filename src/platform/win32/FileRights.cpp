@@ -97,11 +97,10 @@ PSECURITY_DESCRIPTOR OwnerOnlyDescriptor() {
   return sd;
 }
 
-}  // namespace
-
-bool RestrictToOwner(const std::string& path) {
-  PSECURITY_DESCRIPTOR sd = OwnerOnlyDescriptor();
-  if (sd == nullptr) return Failed();
+// Gives the file the DACL of `sd` as its own (nothing inherited) and frees `sd`. SetFileSecurityW
+// rather than SetNamedSecurityInfoW: the same on Windows for a file, and the one of the two that
+// Wine carries out (into the file's mode bits).
+bool SetOwnDacl(const std::string& path, PSECURITY_DESCRIPTOR sd) {
   const bool ok = SetFileSecurityW(Wide(path).c_str(),
                                    DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
                                    sd) != FALSE;
@@ -110,6 +109,13 @@ bool RestrictToOwner(const std::string& path) {
   if (ok) return true;
   SetLastError(error);
   return Failed();
+}
+
+}  // namespace
+
+bool RestrictToOwner(const std::string& path) {
+  PSECURITY_DESCRIPTOR sd = OwnerOnlyDescriptor();
+  return sd != nullptr ? SetOwnDacl(path, sd) : Failed();
 }
 
 bool CreateOwnerOnlyFile(const std::string& path) {
@@ -141,16 +147,7 @@ bool CopyRights(const std::string& from, const std::string& to) {
     errno = win32::ErrnoFromError(rc);
     return false;
   }
-  // SetFileSecurityW rather than SetNamedSecurityInfoW: the same on Windows for a file, and the
-  // one of the two that Wine carries out (into the file's mode bits).
-  const bool ok = SetFileSecurityW(Wide(to).c_str(),
-                                   DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
-                                   sd) != FALSE;
-  const DWORD error = GetLastError();
-  LocalFree(sd);
-  if (ok) return true;
-  SetLastError(error);
-  return Failed();
+  return SetOwnDacl(to, sd);
 }
 
 bool OthersMayRead(const std::string& path, bool& others) {
