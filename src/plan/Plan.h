@@ -21,8 +21,8 @@ struct TCharacteristic {
   std::optional<double> Nominal, Lower, Upper;
   std::string Unit;
   int Decimals = 3;
-  int Port = 0;  // COM number, 1..99
-  int Mode = 0;  // 0, 2 or 3
+  int Port = 0;   // COM number, 1..99
+  int Mode = 0;   // 0, 2 or 3
   int Cable = 0;  // 0 duplex, 1 simplex
   bool SignSwap = false;
 
