@@ -30,6 +30,9 @@ const TStatementText kStatements[] = {
      "INSERT INTO measured_value (run_id, seq, value, text, time, tolerance, part, part_id, "
      "characteristic, characteristic_name, discarded) "
      "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"},
+    {&TJournalStatements::DiscardValue,
+     "UPDATE measured_value SET discarded = 1 WHERE run_id = ?1 AND seq = ?2 AND "
+     "discarded IS NOT 1 AND EXISTS (SELECT 1 FROM run WHERE run_id = ?1 AND ended IS NULL)"},
     {&TJournalStatements::CountValue,
      "UPDATE run SET value_count = value_count + 1 WHERE run_id = ?1 AND ended IS NULL"},
     {&TJournalStatements::EndRun,
@@ -179,6 +182,27 @@ std::string TJournal::AddValue(const TValueRecord& v) {
   o.Bind(1, static_cast<std::int64_t>(TOutboxKind::Value));
   o.Bind(2, v.RunId);
   o.Bind(3, v.Seq);
+  if (o.Step() != SQLITE_DONE || !tx.Commit()) return Failure(what);
+  return {};
+}
+
+std::string TJournal::DiscardValue(const std::string& runId, std::int64_t seq) {
+  if (!IsOpen()) return Failure("cannot discard value");
+  const std::string what = "cannot discard value " + std::to_string(seq) + " of run " + runId;
+  TSqliteTransaction tx(FDb);
+  if (!tx.Begun()) return Failure(what);
+  auto& s = FSql->DiscardValue;
+  s.Reset();
+  s.Bind(1, runId);
+  s.Bind(2, seq);
+  if (s.Step() != SQLITE_DONE) return Failure(what);
+  if (sqlite3_changes(FDb) != 1) return what + ": no such value of an open run, or discarded";
+  // Published once more, now marked: receivers mark the row they have.
+  auto& o = FSql->InsertOutbox;
+  o.Reset();
+  o.Bind(1, static_cast<std::int64_t>(TOutboxKind::Value));
+  o.Bind(2, runId);
+  o.Bind(3, seq);
   if (o.Step() != SQLITE_DONE || !tx.Commit()) return Failure(what);
   return {};
 }

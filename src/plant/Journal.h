@@ -45,6 +45,9 @@ class TJournal {
   // Writes, each in its own committed transaction together with its outbox entry.
   std::string StartRun(const TRunStart& run);
   std::string AddValue(const TValueRecord& value);
+  // Marks a value of an open run discarded (a part's repeat took it back) and publishes it once
+  // more so marked; it stays in the journal for traceability.
+  std::string DiscardValue(const std::string& runId, std::int64_t seq);
   // Ends an open run; a run that is not open is refused.
   std::string EndRun(const TRunEnd& end);
 

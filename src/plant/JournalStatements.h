@@ -60,7 +60,7 @@ PRAGMA user_version = 1;
   "v.characteristic, v.characteristic_name, v.discarded"
 
 struct TJournalStatements {
-  TSqliteStatement InsertRun, InsertValue, CountValue, EndRun, InsertOutbox;
+  TSqliteStatement DiscardValue, InsertRun, InsertValue, CountValue, EndRun, InsertOutbox;
   TSqliteStatement ListRuns, ListBatch, FindRun, RunValues;
   TSqliteStatement Unpublished, MarkPublished, Waiting, Pending;
 };

@@ -168,6 +168,43 @@ TEST(PlantCollector, BadMessagesAreRefusedAndNothingOfThemIsWritten) {
 
 // A row the database refuses (here a rule the plant added to the table) costs only its own
 // message: the rest of its batch is written one by one.
+// A part's repeat discards a value the store may already have: its second message marks the row,
+// whichever of the two arrives first, in one batch or in two, and marks it only once.
+TEST(PlantCollector, ADiscardMarksTheStoredValueWhicheverComesFirst) {
+  TPlantRig rig;
+  ASSERT_TRUE(rig.Ready());
+  auto collector = rig.StartCollector();
+  TRawPublisher raw(rig.Broker->Url(), "raw");
+  ASSERT_TRUE(raw.Connected()) << raw.Failure();
+  const auto discarded = [](int seq) {
+    auto j = nlohmann::json::parse(ValuePayload(kRun, seq));
+    j["discarded"] = true;
+    return j.dump();
+  };
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "start"), StartPayload(kRun, "st1")));
+  // 1: value, then its discard; 2: the discard first; 3: never discarded; 4: discarded twice.
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), ValuePayload(kRun, 1)));
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), discarded(1)));
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), discarded(2)));
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), ValuePayload(kRun, 2)));
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), ValuePayload(kRun, 3)));
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), ValuePayload(kRun, 4)));
+  ASSERT_EQ(4, rig.WaitForStoredValues(4, 20s));
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), discarded(4)));
+  ASSERT_TRUE(raw.Publish(Topic("st1", kRun, "value"), discarded(4)));
+  const std::vector<std::vector<std::string>> expected = {
+      {"1", "t"}, {"2", "t"}, {"3", "f"}, {"4", "t"}};
+  std::vector<std::vector<std::string>> got;
+  for (int i = 0; i < 100 && got != expected; ++i) {
+    std::this_thread::sleep_for(100ms);
+    got = rig.Pg->Query(
+        "SELECT seq, coalesce(discarded, false) FROM pzam.measured_value "
+        "ORDER BY seq");
+  }
+  EXPECT_EQ(expected, got);
+  EXPECT_EQ(4, rig.StoredValues());
+}
+
 TEST(PlantCollector, ARowTheDatabaseRefusesCostsOnlyItsMessage) {
   TPlantRig rig;
   ASSERT_TRUE(rig.Ready());

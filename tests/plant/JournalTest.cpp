@@ -246,6 +246,35 @@ TEST_F(JournalTest, OutboxGivesEveryEventOnceInOrderUntilMarked) {
   EXPECT_EQ(3u, rest.size());
 }
 
+// A repeat's discard: the value stays, marked, and goes out once more so marked; only a value of
+// an open run, and only once.
+TEST_F(JournalTest, ADiscardedValueStaysMarkedAndIsPublishedAgain) {
+  ASSERT_EQ("", FJournal.StartRun(StartOf("a")));
+  ASSERT_EQ("", FJournal.AddValue(ValueOf("a", 1)));
+  ASSERT_EQ("", FJournal.AddValue(ValueOf("a", 2)));
+  ASSERT_EQ("", FJournal.DiscardValue("a", 2));
+  struct {
+    const char* run;
+    std::int64_t seq;
+  } refused[] = {{"a", 2}, {"a", 3}, {"b", 1}};
+  for (const auto& r : refused) EXPECT_NE("", FJournal.DiscardValue(r.run, r.seq)) << r.seq;
+
+  std::vector<TOutboxEntry> out;
+  ASSERT_EQ("", FJournal.Unpublished(0, 100, out));
+  ASSERT_EQ(4u, out.size());  // start, 1, 2, 2 again
+  EXPECT_EQ(2, out[3].Value.Seq);
+  EXPECT_TRUE(out[3].Value.Discarded);
+  EXPECT_TRUE(out[2].Value.Discarded) << "an entry gives the value as it is now";
+  std::vector<TValueRecord> values;
+  ASSERT_EQ("", FJournal.RunValues("a", values));
+  ASSERT_EQ(2u, values.size());
+  EXPECT_FALSE(values[0].Discarded);
+  EXPECT_TRUE(values[1].Discarded);
+
+  ASSERT_EQ("", FJournal.EndRun({"a", "2026-12-09T21:31:00.000+01:00", 1}));
+  EXPECT_NE("", FJournal.DiscardValue("a", 1)) << "the run has ended";
+}
+
 // The publisher counts and reads on its own connection while the writer adds values: each read
 // sees what was committed before it (no read may keep an old snapshot open).
 TEST_F(JournalTest, TheOtherConnectionSeesEachCommitAtOnce) {

@@ -71,15 +71,20 @@ SELECT DISTINCT run_id, station FROM jsonb_to_recordset($1::jsonb) AS x(run_id u
 ON CONFLICT (run_id) DO NOTHING
 )sql";
 
+// A value comes once more when its part's repeat discarded it (the journal publishes it again
+// with "discarded"): that only ever marks the stored row, whichever of the two comes first. One
+// row per key within a batch, the discarded one first (an upsert may touch a row only once).
 constexpr char kValues[] = R"sql(
-INSERT INTO pzam.measured_value (run_id, seq, value, gauge_text, measured_at, tolerance, part,
-                                 part_id, characteristic, characteristic_name, discarded)
-SELECT run_id, seq, value, text, time, tolerance, part, part_id, characteristic,
-       characteristic_name, discarded
+INSERT INTO pzam.measured_value AS v (run_id, seq, value, gauge_text, measured_at, tolerance, part,
+                                      part_id, characteristic, characteristic_name, discarded)
+SELECT DISTINCT ON (run_id, seq) run_id, seq, value, text, time, tolerance, part, part_id,
+       characteristic, characteristic_name, discarded
 FROM jsonb_to_recordset($1::jsonb) AS x(run_id uuid, seq integer, value double precision,
      text text, time timestamptz, tolerance text, part integer, part_id text,
      characteristic integer, characteristic_name text, discarded boolean)
-ON CONFLICT (run_id, seq) DO NOTHING
+ORDER BY run_id, seq, discarded DESC NULLS LAST
+ON CONFLICT (run_id, seq) DO UPDATE SET discarded = true
+WHERE EXCLUDED.discarded IS TRUE AND v.discarded IS NOT TRUE
 )sql";
 
 constexpr char kEnds[] = R"sql(
