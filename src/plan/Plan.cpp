@@ -2,6 +2,7 @@
 // checking whether a plan can be run.
 #include "plan/Plan.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <utility>
@@ -225,6 +226,64 @@ TCharacteristic ReadCharacteristic(TSectionReader& r) {
   return c;
 }
 
+bool HasText(std::string_view text) {
+  for (char c : text)
+    if (!IsBlank(c)) return true;
+  return false;
+}
+
+bool IsPort(int port) {
+  return port >= 1 && port <= 99;
+}
+
+// What differs between two characteristics on one port, "" when they read it the same way.
+std::string LineDifference(const TCharacteristic& a, const TCharacteristic& b) {
+  std::vector<std::string> parts;
+  if (a.Mode != b.Mode) parts.push_back("operating mode");
+  if (a.Cable != b.Cable) parts.push_back("cable");
+  if (a.SignSwap != b.SignSwap) parts.push_back("sign swap");
+  std::string text;
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+  return text;
+}
+
+void CheckCharacteristic(const TPlan& plan, std::size_t index, std::vector<TPlanProblem>& out) {
+  const TCharacteristic& c = plan.Characteristics[index];
+  const int row = static_cast<int>(index) + 1;
+  const auto add = [&](const char* field, std::string reason) {
+    out.push_back({row, field, std::move(reason)});
+  };
+  if (!HasText(c.Name)) add("Name", "The characteristic has no name");
+  // Written so that a NaN counts as outside.
+  if (c.Nominal &&
+      ((c.Lower && !(*c.Lower <= *c.Nominal)) || (c.Upper && !(*c.Nominal <= *c.Upper))))
+    add("Nominal", "The nominal value " + NumberText(*c.Nominal) + " lies outside the limits");
+  if (c.Lower && c.Upper && !(*c.Lower < *c.Upper))
+    add("Upper", "The lower limit " + NumberText(*c.Lower) + " is not below the upper limit " +
+                     NumberText(*c.Upper));
+  if (c.Decimals < 0 || c.Decimals > 6)
+    add("Decimals", std::to_string(c.Decimals) + " decimals: 0 to 6 are possible");
+  if (c.Port == 0)
+    add("Port", "No port is chosen");
+  else if (!IsPort(c.Port))
+    add("Port", "Port number " + std::to_string(c.Port) + ": COM1..COM99 are possible");
+  else
+    for (std::size_t first = 0; first < index; ++first) {
+      const TCharacteristic& f = plan.Characteristics[first];
+      if (f.Port != c.Port) continue;
+      if (const std::string diff = LineDifference(f, c); !diff.empty())
+        add("Port", "COM" + std::to_string(c.Port) + " serves characteristic " +
+                        std::to_string(first + 1) + " with another " + diff +
+                        "; a port reads all its values one way");
+      break;
+    }
+  if (c.Mode != 0 && c.Mode != 2 && c.Mode != 3)
+    add("Mode", "Operating mode " + std::to_string(c.Mode) + ": 0, 2 or 3 are possible");
+  if (c.Cable != 0 && c.Cable != 1)
+    add("Cable", "Cable " + std::to_string(c.Cable) + ": duplex or simplex are possible");
+}
+
 }  // namespace
 
 bool ReadPlan(const std::string& path, TPlan& plan, std::vector<TPlanProblem>& problems,
@@ -267,6 +326,27 @@ bool ReadPlan(const std::string& path, TPlan& plan, std::vector<TPlanProblem>& p
 
 void WritePlan(const std::string& path, const TPlan& plan) {
   if (!WriteFileAtomically(path, PlanText(plan))) throw EIniFileError(path);
+}
+
+std::vector<TPlanProblem> CheckPlan(const TPlan& plan) {
+  std::vector<TPlanProblem> problems;
+  if (!HasText(plan.Name)) problems.push_back({0, "Name", "The plan has no name"});
+  const std::size_t count = plan.Characteristics.size();
+  if (count == 0) problems.push_back({0, "", "The plan has no characteristic"});
+  if (count > kMaxCharacteristics)
+    problems.push_back({0, "",
+                        "The plan has " + std::to_string(count) + " characteristics; at most " +
+                            std::to_string(kMaxCharacteristics) + " are possible"});
+  for (std::size_t i = 0; i < count; ++i) CheckCharacteristic(plan, i, problems);
+  return problems;
+}
+
+std::vector<int> PlanPorts(const TPlan& plan) {
+  std::vector<int> ports;
+  for (const TCharacteristic& c : plan.Characteristics)
+    if (IsPort(c.Port) && std::find(ports.begin(), ports.end(), c.Port) == ports.end())
+      ports.push_back(c.Port);
+  return ports;
 }
 
 }  // namespace pzam::plan
