@@ -17,9 +17,10 @@ namespace pzam::plan {
 inline constexpr int kMaxCharacteristics = 99;
 
 struct TCharacteristic {
-  std::string Name;
-  std::optional<double> Nominal, Lower, Upper;
-  std::string Unit;
+  // Every member has an initialiser, so designated initialisers may leave any out.
+  std::string Name{};
+  std::optional<double> Nominal{}, Lower{}, Upper{};
+  std::string Unit{};
   int Decimals = 3;
   int Port = 0;   // COM number, 1..99
   int Mode = 0;   // 0, 2 or 3
@@ -30,11 +31,11 @@ struct TCharacteristic {
 };
 
 struct TPlan {
-  std::string Name;
-  std::string PartNumber;
-  std::string PartName;
+  std::string Name{};
+  std::string PartNumber{};
+  std::string PartName{};
   bool PartIds = false;
-  std::vector<TCharacteristic> Characteristics;  // in plan order
+  std::vector<TCharacteristic> Characteristics{};  // in plan order
 
   bool operator==(const TPlan&) const = default;
 };
