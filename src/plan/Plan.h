@@ -17,9 +17,10 @@ namespace pzam::plan {
 inline constexpr int kMaxCharacteristics = 99;
 
 struct TCharacteristic {
-  std::string Name;
-  std::optional<double> Nominal, Lower, Upper;
-  std::string Unit;
+  // Every member has an initialiser, so designated initialisers may leave any out.
+  std::string Name{};
+  std::optional<double> Nominal{}, Lower{}, Upper{};
+  std::string Unit{};
   int Decimals = 3;
   int Port = 0;   // COM number, 1..99
   int Mode = 0;   // 0, 2 or 3
@@ -30,17 +31,17 @@ struct TCharacteristic {
 };
 
 struct TPlan {
-  std::string Name;
-  std::string PartNumber;
-  std::string PartName;
+  std::string Name{};
+  std::string PartNumber{};
+  std::string PartName{};
   bool PartIds = false;
-  std::vector<TCharacteristic> Characteristics;  // in plan order
+  std::vector<TCharacteristic> Characteristics{};  // in plan order
 
   bool operator==(const TPlan&) const = default;
 };
 
 // Where a plan cannot be used: the field and the reason. Row 0 is the [Plan] section, rows 1..N
-// the characteristics.
+// the characteristics; the field is empty for the plan as a whole (no characteristic, too many).
 struct TPlanProblem {
   int Row = 0;
   std::string Field;   // the key's name ("Name", "Upper", "Port", ...)
@@ -50,7 +51,8 @@ struct TPlanProblem {
 
 // Reads a plan file. False with `error` set when it cannot be read or holds no [Plan] section;
 // values that cannot be read are kept as problems for CheckPlan (a text where a number belongs
-// reads as missing and is reported in `problems`).
+// reads as missing and is reported in `problems`). A section without keys counts as missing. On
+// false the plan is left as it was.
 bool ReadPlan(const std::string& path, TPlan& plan, std::vector<TPlanProblem>& problems,
               std::string& error);
 
@@ -63,7 +65,7 @@ void WritePlan(const std::string& path, const TPlan& plan);
 // with different modes, cables or sign swaps (one port decodes one way). Empty when it can be run.
 std::vector<TPlanProblem> CheckPlan(const TPlan& plan);
 
-// The ports a plan opens, each once, in order of first use.
+// The ports a plan opens, each once, in order of first use (only COM1..COM99).
 std::vector<int> PlanPorts(const TPlan& plan);
 
 }  // namespace pzam::plan
