@@ -35,7 +35,7 @@ struct TRunOptions {
   std::function<void(std::chrono::milliseconds)> Wait;
 };
 
-class TMeasurementRun {
+class TMeasurementRun : public IBoundRun {
  public:
   TMeasurementRun(IRunView& view, const IRunChoices& choices, IRunPort& port,
                   TRunOptions options = {});
@@ -60,18 +60,18 @@ class TMeasurementRun {
   // A text the port read, for the run that was current when it was read. Every complete
   // telegram in it is decoded and processed in order; an unfinished tail waits for the next read.
   // Errors of a single value become memo lines; nothing is thrown.
-  void Received(const std::string& bytes, std::uint64_t generation);
+  void Received(const std::string& bytes, std::uint64_t generation) override;
   void Received(const std::string& bytes) { Received(bytes, Generation()); }
   // Forgets a telegram that began but never ended because its line was lost (port removed), so
   // that it does not spoil the first telegram after the port is back.
-  void DropUnfinished() {
+  void DropUnfinished() override {
     FGaugeFramer.Clear();
     FLineFramer.Clear();
   }
 
-  bool Running() const { return FRunning; }
+  bool Running() const override { return FRunning; }
   // Changes at every Initialise and End; may be read from any thread.
-  std::uint64_t Generation() const { return FGeneration.load(); }
+  std::uint64_t Generation() const override { return FGeneration.load(); }
   const TRunStatistics& Statistics() const { return FStats; }
   const TSharedTexts& Texts() const { return FTexts; }
   int TelegramCounter() const { return FTelegramCounter; }

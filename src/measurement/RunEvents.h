@@ -3,6 +3,7 @@
 // value's time is read from the clock once, so every listener carries the same time.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "analysis/Capability.h"
@@ -20,6 +21,8 @@ struct TRunStarted {
   std::string RecordFile;  // empty in save mode 0
   analysis::TTolerance Tolerance;
   TClockReading Start;
+  // A run of an inspection plan: the plan's name and part number (empty without a plan).
+  std::string PlanName, PartNumber;
 };
 
 // Where an accepted value lies against the run's tolerance; None without a tolerance.
@@ -33,6 +36,18 @@ struct TValueAccepted {
   TClockReading Time;
   std::string TimeText;  // the clock time of the memo line and the record row
   TValueZone Zone = TValueZone::None;
+  // With a plan: the part (1, 2, ...) and its id, the characteristic (1, 2, ... in plan order)
+  // and its name. Without one: characteristic 1 and no part.
+  std::optional<int> Part;
+  std::string PartId;
+  int Characteristic = 1;
+  std::string CharacteristicName;
+};
+
+// A value a plan's repeat took back: it stays on record, marked, and counts nowhere.
+struct TValueDiscarded {
+  std::string RunId;
+  int Number = 0;
 };
 
 // A value the run did not take (not a number, a count that is not a whole number, the value limit).
@@ -54,6 +69,7 @@ class IRunEvents {
   virtual void RunStarted(const TRunStarted& run) { (void)run; }
   virtual void ValueAccepted(const TValueAccepted& value) { (void)value; }
   virtual void ValueRefused(const TValueRefused& value) { (void)value; }
+  virtual void ValueDiscarded(const TValueDiscarded& value) { (void)value; }
   virtual void RunEnded(const TRunEnded& end) { (void)end; }
 };
 

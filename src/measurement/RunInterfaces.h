@@ -2,6 +2,7 @@
 // the serial port. The main window implements all three; pzam-tool and the tests their own.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "analysis/Capability.h"
@@ -53,6 +54,20 @@ class IRunChoices {
   virtual std::string Station() const { return {}; }
   // The tolerance in force when a run starts.
   virtual analysis::TTolerance Tolerance() const { return {}; }
+};
+
+// What a serial binding hands the texts its port reads to: the run of one port (the run without a
+// plan, or one port of a plan's run).
+class IBoundRun {
+ public:
+  virtual ~IBoundRun() = default;
+  // Changes at every start and end of a run; read on the port's event thread.
+  virtual std::uint64_t Generation() const = 0;
+  // A text read for the run that was current when it was read (window thread).
+  virtual void Received(const std::string& bytes, std::uint64_t generation) = 0;
+  virtual bool Running() const = 0;
+  // Forgets an unfinished telegram whose line was lost.
+  virtual void DropUnfinished() = 0;
 };
 
 // The serial port as the run uses it.

@@ -58,7 +58,7 @@ struct TSerialRunBinding::TShared : std::enable_shared_from_this<TShared> {
   }
 };
 
-TSerialRunBinding::TSerialRunBinding(TRunSerial& serial, TMeasurementRun& run, IRunView& view,
+TSerialRunBinding::TSerialRunBinding(TRunSerial& serial, IBoundRun& run, IRunView& view,
                                      const IRunChoices& choices, IDispatcher& window, TGuard guard)
     : FSerial(serial),
       FRun(run),

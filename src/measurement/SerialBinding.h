@@ -24,8 +24,8 @@ class TSerialRunBinding {
   // run on the event thread and listens to its port manager. Create and destroy on the window
   // thread; serial, run, view, choices and window must outlive the binding. After destruction no
   // handler touches the run, even one still running on the event thread.
-  TSerialRunBinding(TRunSerial& serial, TMeasurementRun& run, IRunView& view,
-                    const IRunChoices& choices, IDispatcher& window, TGuard guard = {});
+  TSerialRunBinding(TRunSerial& serial, IBoundRun& run, IRunView& view, const IRunChoices& choices,
+                    IDispatcher& window, TGuard guard = {});
   ~TSerialRunBinding();
   TSerialRunBinding(const TSerialRunBinding&) = delete;
   TSerialRunBinding& operator=(const TSerialRunBinding&) = delete;
@@ -41,7 +41,7 @@ class TSerialRunBinding {
   void AddMemo(int textId);
 
   TRunSerial& FSerial;
-  TMeasurementRun& FRun;
+  IBoundRun& FRun;
   IRunView& FView;
   const IRunChoices& FChoices;
   std::shared_ptr<TShared> FShared;

@@ -42,6 +42,8 @@ void TJournalWriter::RunStarted(const measurement::TRunStarted& run) {
     start.Lsl = run.Tolerance.Lower;
     start.Usl = run.Tolerance.Upper;
     start.Started = ReadingText(run.Start);
+    if (!run.PlanName.empty()) start.PlanName = run.PlanName;
+    if (!run.PartNumber.empty()) start.PartNumber = run.PartNumber;
     problem = FJournal.StartRun(start);
     FRunJournaled = problem.empty();
   }
@@ -72,7 +74,16 @@ void TJournalWriter::ValueAccepted(const measurement::TValueAccepted& value) {
       v.Tolerance = TToleranceZone::None;
       break;
   }
+  if (value.Part) v.Part = *value.Part;
+  if (!value.PartId.empty()) v.PartId = value.PartId;
+  v.Characteristic = value.Characteristic;
+  if (!value.CharacteristicName.empty()) v.CharacteristicName = value.CharacteristicName;
   Written(FJournal.AddValue(v));
+}
+
+void TJournalWriter::ValueDiscarded(const measurement::TValueDiscarded& value) {
+  if (!FRunJournaled) return;
+  Written(FJournal.DiscardValue(value.RunId, value.Number));
 }
 
 void TJournalWriter::RunEnded(const measurement::TRunEnded& end) {

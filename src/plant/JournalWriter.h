@@ -24,6 +24,7 @@ class TJournalWriter : public measurement::IRunEvents {
 
   void RunStarted(const measurement::TRunStarted& run) override;
   void ValueAccepted(const measurement::TValueAccepted& value) override;
+  void ValueDiscarded(const measurement::TValueDiscarded& value) override;
   void RunEnded(const measurement::TRunEnded& end) override;
 
  private:

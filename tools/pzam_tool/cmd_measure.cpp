@@ -3,8 +3,10 @@
 // (mode 2); end of input, a line "q", SIGINT or SIGTERM end the run. Record file and trace file
 // land in the current directory. Every run and value goes into the station's journal, and from
 // there to the broker when the settings' [Plant] section names one.
+#include <algorithm>
 #include <csignal>
 #include <iostream>
+#include <map>
 #include <memory>
 
 #include "Command.h"
@@ -17,12 +19,14 @@
 #include "config/Profile.h"
 #include "config/SettingsFile.h"
 #include "measurement/MeasurementRun.h"
+#include "measurement/NumberText.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
-#include "platform/Files.h"
+#include "plan/PlanRun.h"
 #include "plant/JournalPath.h"
 #include "plant/JournalWriter.h"
 #include "plant/Publisher.h"
+#include "platform/Files.h"
 #include "serial/LineParameters.h"
 #include "serial/PortWatch.h"
 #include "serial/SerThread.h"
@@ -36,24 +40,28 @@ using namespace std::chrono_literals;
 using namespace pzam::measurement;
 
 constexpr const char* kUsage =
-    "measure --port COMn [--mode 0|2|3] [--cable duplex|simplex] [--sign-swap] [--save 0|1|2] "
-    "[--batch TEXT] [--language NAME] [--config FILE]  a measuring run on a serial port";
+    "measure (--port COMn [--mode 0|2|3] [--cable duplex|simplex] [--sign-swap] | --plan FILE) "
+    "[--save 0|1|2] [--batch TEXT] [--language NAME] [--config FILE]  a measuring run on a "
+    "serial port, or on the ports of an inspection plan";
 
 struct TMeasureOptions : TRunOptions {
   int Port = 0;
   std::string Config;
+  std::string Plan;
+  bool GaugeOptions = false;  // --port, --mode, --cable or --sign-swap given
 };
 
 std::string ParseArgs(const TArgs& args, TMeasureOptions& o) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--sign-swap") {
-      o.SignSwap = true;
+      o.SignSwap = o.GaugeOptions = true;
       continue;
     }
     if (a != "--port" && a != "--mode" && a != "--cable" && a != "--save" && a != "--batch" &&
-        a != "--language" && a != "--config")
+        a != "--language" && a != "--config" && a != "--plan")
       return "unknown argument " + a;
+    if (a == "--port" || a == "--mode" || a == "--cable") o.GaugeOptions = true;
     if (i + 1 == args.size()) return a + " needs a value";
     const std::string& v = args[++i];
     if (a == "--port" && (o.Port = comm::PortNumberFromName(v)) == 0)
@@ -73,7 +81,10 @@ std::string ParseArgs(const TArgs& args, TMeasureOptions& o) {
     if (a == "--batch") o.Batch = v;
     if (a == "--language") o.Language = v;
     if (a == "--config") o.Config = v;
+    if (a == "--plan") o.Plan = v;
   }
+  if (!o.Plan.empty())
+    return o.GaugeOptions ? "--plan takes its ports and modes from the plan" : "";
   return o.Port == 0 ? "--port is required" : "";
 }
 
@@ -118,6 +129,142 @@ class TStdinLines {
   bool FEnded = false;
 };
 
+// Stdin of a plan run, line by line: "id TEXT" the part's id, "take N" a Sylvac request for
+// characteristic N, "repeat", "q" ends the run (so does the end of input).
+void PlanLine(plan::TPlanRun& run, const std::string& line, TStdoutView& view) {
+  if (line.rfind("id ", 0) == 0) {
+    if (!run.SetPartId(line.substr(3))) view.AddMemoLine("the part does not wait for an id");
+  } else if (line.rfind("take ", 0) == 0) {
+    int n = 0;
+    if (!TryStrToInt(line.substr(5), n) || !run.TakeValue(n))
+      view.AddMemoLine("take: no characteristic " + line.substr(5) + " in Sylvac mode");
+  } else if (line == "repeat") {
+    if (!run.Repeat()) view.AddMemoLine("repeat: the part has no value yet");
+  } else if (!line.empty()) {
+    view.AddMemoLine("unknown line '" + line + "' (id TEXT, take N, repeat, q)");
+  }
+}
+
+// A run of an inspection plan: one port component and binding per port the plan names.
+int MeasurePlan(TMeasureOptions& o, const std::string& path) {
+  plan::TPlan thePlan;
+  std::vector<plan::TPlanProblem> problems;
+  std::string error;
+  if (!plan::ReadPlan(o.Plan, thePlan, problems, error)) {
+    std::cerr << "pzam-tool measure: " << error << '\n';
+    return 2;
+  }
+  for (const plan::TPlanProblem& p : plan::CheckPlan(thePlan)) problems.push_back(p);
+  if (!problems.empty()) {
+    for (const plan::TPlanProblem& p : problems)
+      std::cerr << "pzam-tool measure: " << o.Plan << ": "
+                << (p.Row == 0 ? std::string("[Plan]")
+                               : "[Characteristic" + std::to_string(p.Row) + "]")
+                << " " << p.Field << ": " << p.Reason << '\n';
+    return 2;
+  }
+  comm::TPortNames& names = comm::PlatformPortNames();
+  names.SetExplicitMap(ReadPortMap(path));
+  TEventLoop loop;
+  comm::ICommApi& api = comm::PlatformCommApi();
+  serial::TCOMManager manager(api, serial::TCOMManager::kMaxPort);
+  serial::TPortWatch watch(manager, loop, api);
+  const TPlantSettings plantSettings = ReadPlantSettings(path);
+  o.Station = StationName(plantSettings);
+  TStdoutView view(/*flushEachLine=*/true);
+  TOptionChoices choices(o);
+  SetReasonTexts(choices.ReasonTexts());
+
+  std::vector<std::unique_ptr<TRunSerial>> serials;
+  std::vector<std::unique_ptr<TSerialRunPort>> ports;
+  std::map<int, IRunPort*> byNumber;
+  for (int com : plan::PlanPorts(thePlan)) {
+    const auto& c = *std::find_if(thePlan.Characteristics.begin(), thePlan.Characteristics.end(),
+                                  [com](const plan::TCharacteristic& x) { return x.Port == com; });
+    auto serial = std::make_unique<TRunSerial>(api, manager, &loop);
+    TMeasureOptions portOptions = o;
+    portOptions.Port = com;
+    portOptions.Mode = c.Mode;
+    portOptions.Cable = c.Cable;
+    ConfigurePort(*serial, portOptions, path);
+    ports.push_back(std::make_unique<TSerialRunPort>(*serial));
+    byNumber[com] = ports.back().get();
+    serials.push_back(std::move(serial));
+  }
+  plan::TPlanRun run(thePlan, view, choices, byNumber);
+  std::vector<std::unique_ptr<TSerialRunBinding>> bindings;
+  for (std::size_t i = 0; i < serials.size(); ++i)
+    bindings.push_back(std::make_unique<TSerialRunBinding>(
+        *serials[i], run.Port(serials[i]->COMPort()), view, choices, loop));
+
+  std::unique_ptr<plant::TPublisher> publisher;
+  const std::string journalPath = plant::StationJournalOf(path);
+  if (!plantSettings.Broker.empty()) {
+    publisher = std::make_unique<plant::TPublisher>(
+        plant::TPublisherOptions{o.Station, plantSettings.Broker, plantSettings.User,
+                                 plantSettings.PasswordFile, plantSettings.CAFile},
+        journalPath);
+    if (const plant::TPublisherStatus s = publisher->Status();
+        s.State == plant::TPlantLinkState::NotConfigured)
+      std::cerr << "pzam-tool measure: no publication: " << s.Problem << '\n';
+  }
+  plant::TJournalWriter journal(
+      journalPath, [&view](const std::string& line) { view.AddMemoLine(line); },
+      [&publisher] {
+        if (publisher) publisher->Notify();
+      });
+  run.AddListener(journal);
+
+  auto end = [&] {
+    run.End();
+    loop.Quit();
+  };
+  loop.OnSignal(SIGINT, end);
+  loop.OnSignal(SIGTERM, end);
+  try {
+    run.Initialise();
+  } catch (const ERunError& e) {
+    std::cerr << "pzam-tool measure: " << e.what() << '\n';
+    return 3;
+  } catch (const Exception& e) {
+    std::cerr << "pzam-tool measure: " << e.what() << '\n';
+    return 1;
+  }
+  std::string pending;
+  bool ended = false;
+  loop.WatchInput([&](std::string_view chunk) {
+    if (ended) return;
+    if (chunk.empty()) {
+      ended = true;
+      return end();
+    }
+    pending.append(chunk);
+    for (std::size_t at; (at = pending.find('\n')) != std::string::npos;) {
+      std::string line = pending.substr(0, at);
+      pending.erase(0, at + 1);
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line == "q") {
+        ended = true;
+        return end();
+      }
+      PlanLine(run, line, view);
+    }
+  });
+  if (watch.Fd() >= 0) loop.Watch(watch.Fd(), [&] { watch.OnReadable(); });
+  loop.AddTimer(500ms, [&] {
+    const bool lost =
+        std::any_of(bindings.begin(), bindings.end(), [](const auto& b) { return b->PortLost(); });
+    if (!lost) return;
+    names.SetExplicitMap(ReadPortMap(path));
+    manager.RescanPorts();
+  });
+  loop.Run();
+  std::cout.flush();
+  serial::WaitForEventThreads(2s);
+  if (publisher) publisher->Drain(3s);
+  return 0;
+}
+
 int Measure(const TArgs& args) {
   TMeasureOptions o;
   if (const std::string error = ParseArgs(args, o); !error.empty()) {
@@ -129,6 +276,7 @@ int Measure(const TArgs& args) {
     std::cerr << "pzam-tool measure: cannot read '" << path << "'\n";
     return 2;
   }
+  if (!o.Plan.empty()) return MeasurePlan(o, path);
   comm::TPortNames& names = comm::PlatformPortNames();
   names.SetExplicitMap(ReadPortMap(path));
 

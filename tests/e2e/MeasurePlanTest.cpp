@@ -1,0 +1,110 @@
+// pzam-tool measure --plan against two simulated gauges: a gauge that sends (mode 0) measuring
+// two characteristics and a Quorvant instrument (mode 3) measuring the third, parts with ids
+// typed on stdin. The record files, the part lines and the journal hold what the gauges sent,
+// each value in its part and characteristic.
+#include <gtest/gtest.h>
+
+#include "E2eFixture.h"
+#include "plan/Plan.h"
+#include "plant/Journal.h"
+#include "plant/JournalPath.h"
+
+namespace pzam::e2e {
+namespace {
+
+// The value text of each text a simulator sent: after "@IST" in a gauge telegram, the text
+// itself for a signed instrument.
+std::vector<std::string> ValueTexts(const std::vector<std::string>& sent) {
+  std::vector<std::string> texts;
+  for (const std::string& s : sent) {
+    const std::size_t ist = s.find("@IST");
+    if (ist != std::string::npos) {
+      texts.push_back(s.substr(ist + 4, 8));
+    } else if (!s.empty() && (s[0] == '+' || s[0] == '-')) {
+      texts.push_back(s);
+    }
+  }
+  return texts;
+}
+
+TEST(MeasurePlan, PartsOfTwoGaugesGoToTheirCharacteristics) {
+  TTestDirs dirs;
+  TSim zam(dirs, "zam.log", {"--instrument", "zam", "--interval", "150", "--count", "8"});
+  ASSERT_TRUE(zam.WaitForPort()) << zam.Process().Stderr();
+  TSim quorvant(dirs, "quorvant.log",
+                {"--instrument", "quorvant", "--interval", "300", "--count", "4"});
+  ASSERT_TRUE(quorvant.WaitForPort()) << quorvant.Process().Stderr();
+
+  plan::TPlan p;
+  p.Name = "Shaft";
+  p.PartNumber = "4711-01";
+  p.PartIds = true;
+  const int zamPort = std::stoi(zam.Port().substr(3)), qPort = std::stoi(quorvant.Port().substr(3));
+  p.Characteristics = {{"Diameter", 12.345, 12.33, 12.36, "mm", 3, zamPort, 0, 0, false},
+                       {"Length", 12.345, 12.33, 12.36, "mm", 3, zamPort, 0, 0, false},
+                       {"Runout", std::nullopt, std::nullopt, 12.36, "mm", 3, qPort, 3, 0, false}};
+  const std::string planFile = dirs.File("shaft.ini");
+  plan::WritePlan(planFile, p);
+
+  TChildProcess measure({BinPath("pzam-tool"),
+                         {"measure", "--plan", planFile, "--config", dirs.Config(), "--save", "2",
+                          "--batch", "P1", "--language", "english"},
+                         dirs.Work(),
+                         {"LC_ALL=C"}});
+  for (int part = 1; part <= 4; ++part) {
+    measure.WriteStdin("id S-" + std::to_string(part) + "\n");
+    ASSERT_TRUE(measure.WaitForStdout(
+        "part=" + std::to_string(part) + " id=S-" + std::to_string(part) + " result=", 15s))
+        << measure.Stdout() << measure.Stderr();
+  }
+  measure.WriteStdin("q\n");
+  ASSERT_EQ(0, measure.WaitForExit(10s)) << measure.Stderr();
+  EXPECT_EQ(0, CountOf(measure.Stdout(), "incomplete"));
+
+  // The journal: every value in order, in its part with its id and characteristic.
+  plant::TJournal journal;
+  ASSERT_EQ("", journal.Open(plant::JournalPathFor(dirs.Config())));
+  std::vector<plant::TRunRecord> runs;
+  ASSERT_EQ("", journal.ListRuns(std::nullopt, runs));
+  ASSERT_EQ(1u, runs.size());
+  EXPECT_EQ("Shaft", runs[0].Start.PlanName.value_or(""));
+  EXPECT_EQ("4711-01", runs[0].Start.PartNumber.value_or(""));
+  std::vector<plant::TValueRecord> values;
+  ASSERT_EQ("", journal.RunValues(runs[0].Start.RunId, values));
+  ASSERT_EQ(12u, values.size());
+  const auto zamTexts = ValueTexts(zam.Sent()), qTexts = ValueTexts(quorvant.Sent());
+  ASSERT_EQ(8u, zamTexts.size());
+  ASSERT_EQ(4u, qTexts.size());
+  std::size_t nextZam = 0, nextQ = 0;
+  std::vector<std::vector<std::string>> perCharacteristic(3);
+  for (const plant::TValueRecord& v : values) {
+    ASSERT_TRUE(v.Part) << v.Seq;
+    EXPECT_EQ("S-" + std::to_string(*v.Part), v.PartId.value_or("")) << v.Seq;
+    const bool onZam = v.Characteristic != 3;
+    // The gauge's values alternate between diameter and length, in the order it sent them.
+    EXPECT_EQ(onZam ? zamTexts.at(nextZam++) : qTexts.at(nextQ++), v.Text) << v.Seq;
+    if (onZam) {
+      EXPECT_EQ(nextZam % 2 == 1 ? 1 : 2, v.Characteristic) << v.Seq;
+    }
+    perCharacteristic[v.Characteristic - 1].push_back(v.Text);
+  }
+  // One record file per characteristic, a row for each of its values.
+  const auto files = FilesIn(dirs.Work());
+  for (int c = 1; c <= 3; ++c) {
+    const auto it = std::find_if(files.begin(), files.end(), [c](const std::string& f) {
+      return f.ends_with("_P1_" + std::to_string(c) + ".csv");
+    });
+    ASSERT_NE(files.end(), it) << c;
+    const auto rows = Lines(ReadFile(dirs.Work() + "/" + *it));
+    ASSERT_EQ(5u, rows.size()) << *it;  // the header and four parts
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+      const std::string& text = perCharacteristic[c - 1][r - 1];
+      const double expected = std::stod(text);
+      const std::string cell = rows[r].substr(rows[r].find(';', rows[r].find(';') + 1) + 5);
+      EXPECT_DOUBLE_EQ(expected, std::stod(cell.substr(0, cell.find(';')))) << rows[r];
+    }
+  }
+}
+
+}  // namespace
+}  // namespace pzam::e2e
