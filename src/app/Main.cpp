@@ -1,5 +1,7 @@
 #include "app/Main.h"
 #include "app/PlantLink.h"
+#include "plan/ui/PlanTexts.h"
+#include "plan/ui/PlanWindow.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -49,6 +51,8 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
   });
   FRun->AddListener(FPlant->Journal());
   FRun->AddListener(*FAnalysis);
+  FPlanWindow = new TF_Plan(this);
+  FPlanWindow->SetTextSource([this](int id) { return LanguageText(id); });
   ConnectHandlers();
   if (const QScreen* screen = this->screen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -68,6 +72,7 @@ void TF_Main::ConnectHandlers() {
   connect(Bu_MeasStop, &QPushButton::clicked, this, Guarded([this] { Bu_MeasStopClick(); }));
   connect(Bu_Config, &QPushButton::clicked, this, Guarded([this] { Bu_ConfigClick(); }));
   connect(Bu_Analysis, &QPushButton::clicked, this, Guarded([this] { Bu_AnalysisClick(); }));
+  connect(Bu_Plan, &QPushButton::clicked, this, Guarded([this] { Bu_PlanClick(); }));
   connect(Ti_Startup, &QTimer::timeout, this, Guarded([this] { Ti_StartupTimer(); }));
 }
 
@@ -88,6 +93,8 @@ void TF_Main::LoadLanguage() {
   pzam::LoadLanguage(windows, FLanguage, FProgramDir);
   SetReasonTexts([texts = FLanguage](int id) { return texts.Text(id); });
   FAnalysis->Window().Retranslate();
+  FPlanWindow->Retranslate();
+  Bu_Plan->setText(QString::fromStdString(LanguageText(textid::kPlanButton)));
 }
 
 void TF_Main::ShowComPort() {
@@ -159,6 +166,12 @@ void TF_Main::Bu_ConfigClick() {
   FConfig->show();
   FConfig->raise();
   FConfig->activateWindow();
+}
+
+void TF_Main::Bu_PlanClick() {
+  FPlanWindow->show();
+  FPlanWindow->raise();
+  FPlanWindow->activateWindow();
 }
 
 void TF_Main::Bu_AnalysisClick() {

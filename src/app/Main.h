@@ -48,6 +48,7 @@ class TF_Config;
 class TF_Analysis;
 class TAnalysisLink;
 class TPlantLink;
+class TF_Plan;
 
 // What the main window works with. Empty fields take the program's own.
 struct TMainSetup {
@@ -119,6 +120,9 @@ class TF_Main : public QWidget, public IConfigHost {
   // Shows the analysis window modeless, in both run states.
   void Bu_AnalysisClick();
   TF_Analysis& Analysis() const;
+  // Shows the plan window modeless.
+  void Bu_PlanClick();
+  TF_Plan& PlanWindow() const { return *FPlanWindow; }
 
   // Controls, named as the window describes them.
   QLabel* Im_Logo;
@@ -154,6 +158,8 @@ class TF_Main : public QWidget, public IConfigHost {
   QLineEdit* Ed_ComNum;
   QPushButton* Bu_Config;
   QPushButton* Bu_Analysis;
+  // The way to the plan window, in Panel1's free space (not one of the components).
+  QPushButton* Bu_Plan;
   QTimer* Ti_Startup;
 
  protected:
@@ -189,6 +195,7 @@ class TF_Main : public QWidget, public IConfigHost {
   std::unique_ptr<measurement::TMeasurementRun> FRun;
   std::unique_ptr<TAnalysisLink> FAnalysis;
   std::unique_ptr<TPlantLink> FPlant;
+  TF_Plan* FPlanWindow = nullptr;
   // Last: destroyed first, before the run and the port it binds together.
   std::unique_ptr<measurement::TSerialRunBinding> FBinding;
 };

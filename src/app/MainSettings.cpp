@@ -19,6 +19,7 @@
 #include "config/ui/Einstellungen.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
+#include "plan/ui/PlanWindow.h"
 #include "plant/JournalPath.h"
 #include "plant/PrivateFile.h"
 #include "serial/Serial.h"
@@ -56,6 +57,9 @@ void TF_Main::Ti_StartupTimer() {
   ShowComPort();
   ApplyOperatingMode();
   FPlant->Apply(ReadPlantSettings(path));
+  // The plan in use when the program was closed.
+  if (const std::string plan = ReadProfileString(path, "Plan", "File", ""); !plan.empty())
+    FPlanWindow->Open(plan);
 }
 
 // A run still in progress is ended first, so its record file is complete. A close that comes
@@ -89,6 +93,9 @@ void TF_Main::WriteSettingsFile() {
   WriteProfileString(path, kLanguage, kLastLanguage,
                      FConfig->CbB_Sprachwahl->currentText().toStdString());
   analysis::WriteToleranceTexts(path, FAnalysis->Window().ToleranceTexts());
+  // [Plan] only once a plan was opened or saved: other settings files keep their bytes.
+  if (!FPlanWindow->Path().empty() || !ReadProfileString(path, "Plan", "File", "").empty())
+    WriteProfileString(path, "Plan", "File", FPlanWindow->Path());
   WritePlantSection();
 }
 
