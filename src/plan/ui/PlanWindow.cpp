@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <algorithm>
+#include <cstdio>
 
 #include "common/Errors.h"
 #include "measurement/NumberText.h"
@@ -36,10 +38,17 @@ const char* const kFields[kColumns] = {"Name", "Nominal", "Lower", "Upper",    "
                                        "Port", "Mode",    "Cable", "SignSwap", ""};
 const QColor kProblemColour(255, 205, 205);
 
-std::string LimitText(const std::optional<double>& x) {
+// A limit with the characteristic's decimals (more when it has more), "." as the separator.
+std::string LimitText(const std::optional<double>& x, int decimals) {
   if (!x) return "";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.15g", *x);
+  char text[64];
+  for (int d = std::clamp(decimals, 0, 6); d <= 15; ++d) {
+    std::snprintf(text, sizeof text, "%.*f", d, *x);
+    for (char& c : text)
+      if (c == ',') c = '.';  // whatever the C library's locale says
+    long double back = 0;
+    if (measurement::TryStrToFloat(text, '.', back) && static_cast<double>(back) == *x) break;
+  }
   return text;
 }
 
@@ -156,9 +165,9 @@ void TF_Plan::Retranslate() {
 
 void TF_Plan::SetRow(int row, const plan::TCharacteristic& c) {
   const std::string texts[kColumns] = {c.Name,
-                                       LimitText(c.Nominal),
-                                       LimitText(c.Lower),
-                                       LimitText(c.Upper),
+                                       LimitText(c.Nominal, c.Decimals),
+                                       LimitText(c.Lower, c.Decimals),
+                                       LimitText(c.Upper, c.Decimals),
                                        c.Unit,
                                        std::to_string(c.Decimals),
                                        c.Port > 0 ? "COM" + std::to_string(c.Port) : "",
