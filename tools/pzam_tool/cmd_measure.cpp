@@ -129,6 +129,37 @@ class TStdinLines {
   bool FEnded = false;
 };
 
+// The station's journal of the settings file in use, and its publisher when [Plant] names a
+// broker. Settings that cannot be used are said once; the run is measured and journaled all the
+// same.
+struct TStationPlant {
+  TStationPlant(const std::string& settingsPath, const TPlantSettings& settings,
+                const std::string& station, TStdoutView& view)
+      : Journal(
+            plant::StationJournalOf(settingsPath),
+            [&view](const std::string& line) { view.AddMemoLine(line); },
+            [this] {
+              if (Publisher) Publisher->Notify();
+            }) {
+    if (settings.Broker.empty()) return;
+    Publisher = std::make_unique<plant::TPublisher>(
+        plant::TPublisherOptions{station, settings.Broker, settings.User, settings.PasswordFile,
+                                 settings.CAFile},
+        Journal.Path());
+    if (const plant::TPublisherStatus s = Publisher->Status();
+        s.State == plant::TPlantLinkState::NotConfigured)
+      std::cerr << "pzam-tool measure: no publication: " << s.Problem << '\n';
+  }
+  // The broker gets what waits before the tool ends; what does not go out within three seconds
+  // waits in the journal for the next start.
+  void Drain() {
+    if (Publisher) Publisher->Drain(3s);
+  }
+
+  std::unique_ptr<plant::TPublisher> Publisher;
+  plant::TJournalWriter Journal;
+};
+
 // Stdin of a plan run, line by line: "id TEXT" the part's id, "take N" a Sylvac request for
 // characteristic N, "repeat", "q" ends the run (so does the end of input).
 void PlanLine(plan::TPlanRun& run, const std::string& line, TStdoutView& view) {
@@ -197,23 +228,8 @@ int MeasurePlan(TMeasureOptions& o, const std::string& path) {
     bindings.push_back(std::make_unique<TSerialRunBinding>(
         *serials[i], run.Port(serials[i]->COMPort()), view, choices, loop));
 
-  std::unique_ptr<plant::TPublisher> publisher;
-  const std::string journalPath = plant::StationJournalOf(path);
-  if (!plantSettings.Broker.empty()) {
-    publisher = std::make_unique<plant::TPublisher>(
-        plant::TPublisherOptions{o.Station, plantSettings.Broker, plantSettings.User,
-                                 plantSettings.PasswordFile, plantSettings.CAFile},
-        journalPath);
-    if (const plant::TPublisherStatus s = publisher->Status();
-        s.State == plant::TPlantLinkState::NotConfigured)
-      std::cerr << "pzam-tool measure: no publication: " << s.Problem << '\n';
-  }
-  plant::TJournalWriter journal(
-      journalPath, [&view](const std::string& line) { view.AddMemoLine(line); },
-      [&publisher] {
-        if (publisher) publisher->Notify();
-      });
-  run.AddListener(journal);
+  TStationPlant plant(path, plantSettings, o.Station, view);
+  run.AddListener(plant.Journal);
 
   auto end = [&] {
     run.End();
@@ -261,7 +277,7 @@ int MeasurePlan(TMeasureOptions& o, const std::string& path) {
   loop.Run();
   std::cout.flush();
   serial::WaitForEventThreads(2s);
-  if (publisher) publisher->Drain(3s);
+  plant.Drain();
   return 0;
 }
 
@@ -294,24 +310,8 @@ int Measure(const TArgs& args) {
   SetReasonTexts(choices.ReasonTexts());
   TSerialRunPort port(serial);
   TMeasurementRun run(view, choices, port);
-  std::unique_ptr<plant::TPublisher> publisher;
-  const std::string journalPath = plant::StationJournalOf(path);
-  if (!plantSettings.Broker.empty()) {
-    publisher = std::make_unique<plant::TPublisher>(
-        plant::TPublisherOptions{o.Station, plantSettings.Broker, plantSettings.User,
-                                 plantSettings.PasswordFile, plantSettings.CAFile},
-        journalPath);
-    // Settings that cannot be used are said once; the run is measured and journaled all the same.
-    if (const plant::TPublisherStatus s = publisher->Status();
-        s.State == plant::TPlantLinkState::NotConfigured)
-      std::cerr << "pzam-tool measure: no publication: " << s.Problem << '\n';
-  }
-  plant::TJournalWriter journal(
-      journalPath, [&view](const std::string& line) { view.AddMemoLine(line); },
-      [&publisher] {
-        if (publisher) publisher->Notify();
-      });
-  run.AddListener(journal);
+  TStationPlant plant(path, plantSettings, o.Station, view);
+  run.AddListener(plant.Journal);
   TSerialRunBinding binding(serial, run, view, choices, loop);
   auto end = [&] {
     run.End();
@@ -346,9 +346,7 @@ int Measure(const TArgs& args) {
   loop.Run();
   std::cout.flush();
   serial::WaitForEventThreads(2s);
-  // The broker gets what waits before the tool ends; what does not go out within three seconds
-  // waits in the journal for the next start.
-  if (publisher) publisher->Drain(3s);
+  plant.Drain();
   return 0;
 }
 
