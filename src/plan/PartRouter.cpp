@@ -24,11 +24,18 @@ std::optional<int> TPartRouter::NextCharacteristic() const {
   return std::nullopt;
 }
 
-void TPartRouter::Received(const TGaugeValue& value) {
+bool TPartRouter::Received(const TGaugeValue& value) {
+  const auto ofPort = [&](const auto& x) { return x.Port == value.Port; };
+  const auto held =
+      std::count_if(FHeld.begin(), FHeld.end(), [&](const THeld& h) { return ofPort(h.Value); });
+  const auto places =
+      std::count_if(FPlan.Characteristics.begin(), FPlan.Characteristics.end(), ofPort);
+  if (held >= places) return false;
   // A value whose port has no open characteristic belongs to a part yet to come.
   const bool portFull = !WaitsForId() && !OpenCharacteristic(value.Port);
   FHeld.push_back({value, portFull ? FPart + 1 : FPart});
   PlaceHeld();
+  return true;
 }
 
 bool TPartRouter::SetPartId(const std::string& id) {

@@ -58,8 +58,9 @@ class TPartRouter {
  public:
   TPartRouter(TPlan plan, IPartEvents& events);
 
-  // A value from a gauge; placed now or held.
-  void Received(const TGaugeValue& value);
+  // A value from a gauge; placed now or held (true), or refused because its port already holds a
+  // part's worth of values (false).
+  bool Received(const TGaugeValue& value);
   // The id of the current part (typed or scanned). False when the part does not wait for one.
   bool SetPartId(const std::string& id);
   // Takes the current part's last value back. False when the part has none.

@@ -230,8 +230,12 @@ void TPlanRun::Decoded(TPortSide& side, const std::string& valueText) {
   long double read = 0;
   if (!TryStrToFloat(text, separator, read)) return Refused(valueText, "not a number");
   const double sign = side.Mode == 3 && side.SignSwap ? -1.0 : 1.0;
-  FRouter->Received(
-      {side.Com, static_cast<double>(read * sign), valueText, FChoices.ClockReading()});
+  if (!FRouter->Received(
+          {side.Com, static_cast<double>(read * sign), valueText, FChoices.ClockReading()})) {
+    const std::string reason = "no part takes it yet (" + side.Port.Name() + " is a part ahead)";
+    FView.AddMemoLine(side.Port.Name() + " " + valueText + ": " + reason);
+    Refused(valueText, reason);
+  }
 }
 
 void TPlanRun::Refused(const std::string& text, const std::string& reason) {
