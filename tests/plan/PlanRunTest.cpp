@@ -21,6 +21,7 @@ class TNamedPort : public measurement::IRunPort {
   explicit TNamedPort(std::string name, bool opens = true) : FName(std::move(name)), Opens(opens) {}
   std::string Name() const override { return FName; }
   bool Open(std::string& reason) override {
+    ++OpenCount;
     if (!Opens) reason = "Device or resource busy";
     IsOpen = Opens;
     return Opens;
@@ -33,6 +34,7 @@ class TNamedPort : public measurement::IRunPort {
   std::string FName;
   bool Opens;
   bool IsOpen = false;
+  int OpenCount = 0;
   std::string Sent;
 };
 
@@ -186,6 +188,39 @@ TEST(PlanFileNames, EachCharacteristicHasItsOwn) {
   EXPECT_EQ("20261210_90503_B9_1.csv", CharacteristicFileName(t, "B9", measurement::kSaveText, 1));
   EXPECT_EQ("20261210_90503_B9_12.xls",
             CharacteristicFileName(t, "B9", measurement::kSaveExcel, 12));
+}
+
+}  // namespace
+}  // namespace pzam::plan
+
+namespace pzam::plan {
+namespace {
+
+// The Sylvac request of a characteristic goes to its own port, as its cable wants it.
+TEST_F(PlanRunTest, TakeValueAsksTheCharacteristicsOwnGauge) {
+  TPlan p = Shaft();
+  p.PartIds = false;
+  p.Characteristics[0].Mode = p.Characteristics[1].Mode = 2;  // COM5, duplex
+  p.Characteristics[2].Mode = 2;                              // COM6, simplex
+  p.Characteristics[2].Cable = 1;
+  measurement::TRunOptions options;
+  options.Directory = dir.Dir().string();
+  options.Wait = [](std::chrono::milliseconds) {};
+  TPlanRun run(p, view, choices, {{5, &com5}, {6, &com6}}, options);
+  choices.Save = measurement::kSaveNone;
+  EXPECT_FALSE(run.TakeValue(1)) << "no run yet";
+  run.Initialise();
+  EXPECT_TRUE(run.TakeValue(2));
+  EXPECT_EQ("PRI\r", com5.Sent);
+  EXPECT_TRUE(run.TakeValue(3));
+  EXPECT_EQ("", com6.Sent);
+  EXPECT_TRUE(com6.IsOpen);
+  EXPECT_EQ(2, com6.OpenCount) << "closed and opened again";
+  EXPECT_EQ(1, com5.OpenCount);
+  EXPECT_FALSE(run.TakeValue(4));
+  EXPECT_FALSE(run.TakeValue(0));
+  run.End();
+  EXPECT_FALSE(com5.IsOpen || com6.IsOpen);
 }
 
 }  // namespace
