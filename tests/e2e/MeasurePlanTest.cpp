@@ -4,7 +4,10 @@
 // each value in its part and characteristic.
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "E2eFixture.h"
+#include "config/Profile.h"
 #include "plan/Plan.h"
 #include "plant/Journal.h"
 #include "plant/JournalPath.h"
@@ -104,6 +107,78 @@ TEST(MeasurePlan, PartsOfTwoGaugesGoToTheirCharacteristics) {
       EXPECT_DOUBLE_EQ(expected, std::stod(cell.substr(0, cell.find(';')))) << rows[r];
     }
   }
+}
+
+}  // namespace
+}  // namespace pzam::e2e
+
+namespace pzam::e2e {
+namespace {
+
+// True when `part` is `whole` with some elements left out, in the same order.
+bool InOrderWithin(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
+  std::size_t at = 0;
+  for (const std::string& p : part) {
+    while (at < whole.size() && whole[at] != p) ++at;
+    if (at++ >= whole.size()) return false;
+  }
+  return true;
+}
+
+// One of the two gauges is pulled during the run and comes back: the run says so, the other
+// gauge's port stays open, and every part takes its values from the right gauge in order.
+TEST(MeasurePlan, OneGaugePulledTheOtherGoesOn) {
+  TTestDirs dirs;
+  TSim first(dirs, "zam1.log",
+             {"--instrument", "zam", "--port", "COM42", "--interval", "250", "--seed", "31"});
+  ASSERT_TRUE(first.WaitForPort());
+  TSim quorvant(dirs, "quorvant.log",
+                {"--instrument", "quorvant", "--port", "COM43", "--interval", "500"});
+  ASSERT_TRUE(quorvant.WaitForPort());
+  plan::TPlan p;
+  p.Name = "Shaft";
+  p.Characteristics = {
+      {"Diameter", std::nullopt, std::nullopt, std::nullopt, "mm", 3, 42, 0, 0, false},
+      {"Length", std::nullopt, std::nullopt, std::nullopt, "mm", 3, 42, 0, 0, false},
+      {"Runout", std::nullopt, std::nullopt, std::nullopt, "mm", 3, 43, 3, 0, false}};
+  const std::string planFile = dirs.File("shaft.ini");
+  plan::WritePlan(planFile, p);
+  TChildProcess measure(
+      {BinPath("pzam-tool"),
+       {"measure", "--plan", planFile, "--config", dirs.Config(), "--save", "2", "--batch", "P2"},
+       dirs.Work(),
+       {"LC_ALL=C"}});
+  ASSERT_TRUE(measure.WaitForStdout("part=1 ", 15s)) << measure.Stdout() << measure.Stderr();
+  first.Process().Signal(SIGKILL);
+  DeleteProfileKey(dirs.Config(), "Ports", "COM42");
+  ASSERT_TRUE(measure.WaitForStdout(kRemoved, 5s)) << measure.Stdout();
+  TSim second(dirs, "zam2.log",
+              {"--instrument", "zam", "--port", "COM42", "--interval", "250", "--seed", "32"});
+  ASSERT_TRUE(second.WaitForPort());
+  ASSERT_TRUE(measure.WaitForStdout(kBack, 10s)) << measure.Stdout() << measure.Stderr();
+  const int partsBefore = CountOf(measure.Stdout(), "part=");
+  ASSERT_TRUE(measure.WaitForStdout("part=", 20s, partsBefore + 2)) << measure.Stdout();
+  measure.WriteStdin("q\n");
+  ASSERT_EQ(0, measure.WaitForExit(10s)) << measure.Stderr();
+  EXPECT_EQ(1, CountOf(measure.Stdout(), kRemoved));
+  EXPECT_EQ(1, CountOf(measure.Stdout(), kBack));
+
+  plant::TJournal journal;
+  ASSERT_EQ("", journal.Open(plant::JournalPathFor(dirs.Config())));
+  std::vector<plant::TRunRecord> runs;
+  ASSERT_EQ("", journal.ListRuns(std::nullopt, runs));
+  ASSERT_EQ(1u, runs.size());
+  std::vector<plant::TValueRecord> values;
+  ASSERT_EQ("", journal.RunValues(runs[0].Start.RunId, values));
+  std::vector<std::string> fromZam, fromQuorvant;
+  for (const plant::TValueRecord& v : values)
+    (v.Characteristic == 3 ? fromQuorvant : fromZam).push_back(v.Text);
+  auto zamSent = ValueTexts(first.Sent());
+  const auto secondSent = ValueTexts(second.Sent());
+  zamSent.insert(zamSent.end(), secondSent.begin(), secondSent.end());
+  EXPECT_TRUE(InOrderWithin(fromZam, zamSent));
+  EXPECT_TRUE(InOrderWithin(fromQuorvant, ValueTexts(quorvant.Sent())));
+  EXPECT_GE(fromQuorvant.size(), static_cast<std::size_t>(partsBefore + 2));
 }
 
 }  // namespace
