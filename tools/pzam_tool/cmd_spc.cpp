@@ -11,8 +11,8 @@
 #include "analysis/Capability.h"
 #include "analysis/ReportHook.h"
 #include "analysis/ValueFile.h"
-#include "measurement/NumberText.h"
 #include "common/RunId.h"
+#include "measurement/NumberText.h"
 
 namespace pzam::tool {
 namespace {
