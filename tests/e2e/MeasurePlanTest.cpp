@@ -183,3 +183,64 @@ TEST(MeasurePlan, OneGaugePulledTheOtherGoesOn) {
 
 }  // namespace
 }  // namespace pzam::e2e
+
+namespace pzam::e2e {
+namespace {
+
+// A Sylvac gauge on a simplex cable (a value each time its port is opened again) and a gauge
+// that sends on its own: each part's head is asked for with "take 1"; what the other gauge sends
+// beyond a part ahead is refused and said.
+TEST(MeasurePlan, SylvacValuesAreTakenOnRequest) {
+  TTestDirs dirs;
+  TSim sylvac(dirs, "sylvac.log", {"--instrument", "sylvac", "--cable", "simplex"});
+  ASSERT_TRUE(sylvac.WaitForPort()) << sylvac.Process().Stderr();
+  TSim zam(dirs, "zam.log", {"--instrument", "zam", "--interval", "150"});
+  ASSERT_TRUE(zam.WaitForPort()) << zam.Process().Stderr();
+  const int sPort = std::stoi(sylvac.Port().substr(3)), zPort = std::stoi(zam.Port().substr(3));
+  plan::TPlan p;
+  p.Name = "Bolt";
+  p.Characteristics = {
+      {"Head", std::nullopt, std::nullopt, std::nullopt, "mm", 3, sPort, 2, 1, false},
+      {"Shank", std::nullopt, std::nullopt, std::nullopt, "mm", 3, zPort, 0, 0, false}};
+  const std::string planFile = dirs.File("bolt.ini");
+  plan::WritePlan(planFile, p);
+  TChildProcess measure(
+      {BinPath("pzam-tool"),
+       {"measure", "--plan", planFile, "--config", dirs.Config(), "--save", "2", "--batch", "P3"},
+       dirs.Work(),
+       {"LC_ALL=C"}});
+  constexpr int kParts = 5;
+  ASSERT_TRUE(sylvac.Process().WaitForStderr("port opened", 5s)) << measure.Stderr();
+  for (int part = 1; part <= kParts; ++part) {
+    const int headLines = CountOf(measure.Stdout(), "Head: ");
+    measure.WriteStdin("take 1\n");
+    ASSERT_TRUE(measure.WaitForStdout("part=" + std::to_string(part) + " ", 15s))
+        << measure.Stdout() << measure.Stderr();
+    EXPECT_EQ(headLines + 1, CountOf(measure.Stdout(), "Head: ")) << part;
+  }
+  measure.WriteStdin("q\n");
+  ASSERT_EQ(0, measure.WaitForExit(10s)) << measure.Stderr();
+
+  plant::TJournal journal;
+  ASSERT_EQ("", journal.Open(plant::JournalPathFor(dirs.Config())));
+  std::vector<plant::TRunRecord> runs;
+  ASSERT_EQ("", journal.ListRuns(std::nullopt, runs));
+  ASSERT_EQ(1u, runs.size());
+  std::vector<plant::TValueRecord> values;
+  ASSERT_EQ("", journal.RunValues(runs[0].Start.RunId, values));
+  std::vector<std::string> heads, shanks;
+  for (const plant::TValueRecord& v : values) {
+    (v.Characteristic == 1 ? heads : shanks).push_back(v.Text);
+    EXPECT_EQ(v.Characteristic == 1 ? heads.size() : shanks.size(),
+              static_cast<std::size_t>(v.Part.value_or(0)))
+        << "one value of each characteristic per part";
+  }
+  // Every value the Sylvac gauge sent is in the journal once, in order; the other gauge's values
+  // in the order it sent them, those beyond a part ahead left out.
+  EXPECT_EQ(ValueTexts(sylvac.Sent()), heads);
+  EXPECT_TRUE(InOrderWithin(shanks, ValueTexts(zam.Sent())));
+  EXPECT_GT(CountOf(measure.Stdout(), "no part takes it yet"), 0);
+}
+
+}  // namespace
+}  // namespace pzam::e2e
