@@ -114,9 +114,7 @@ void TF_Main::CreateControls() {
   for (QLabel* label : {Label3, Label2, Label17}) label->setFont(ui::SansSerifFont(13));
   Bu_Config = Button(Panel1, "Bu_Config", 1103, "1103 Einstellungen", {572, 8, 209, 25});
   Bu_Analysis = Button(Panel1, "Bu_Analysis", 9100, "9100 Analyse", {572, 40, 209, 25});
-  Bu_Plan = new QPushButton(QStringLiteral("9200"), Panel1);
-  Bu_Plan->setObjectName("Bu_Plan");
-  Bu_Plan->setGeometry(340, 8, 209, 25);
+  Bu_Plan = Button(Panel1, "Bu_Plan", 9200, "9200 Prüfplan", {340, 8, 209, 25});
 
   Ti_Startup = new QTimer(this);
   Ti_Startup->setObjectName("Ti_Startup");
