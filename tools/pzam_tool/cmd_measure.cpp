@@ -98,12 +98,12 @@ void ConfigurePort(TRunSerial& serial, const TMeasureOptions& o, const std::stri
   serial.SetCOMPortUnchecked(o.Port);
 }
 
-// Stdin, line by line: "q" ends the run, any other line takes a value. End of input ends it too.
-// Input that arrives after the end is left alone.
+// Stdin, line by line: "q" ends the run, any other line goes to `onLine`. End of input ends it
+// too. Input that arrives after the end is left alone.
 class TStdinLines {
  public:
-  TStdinLines(std::function<void()> takeValue, std::function<void()> end)
-      : FTakeValue(std::move(takeValue)), FEnd(std::move(end)) {}
+  TStdinLines(std::function<void(const std::string&)> onLine, std::function<void()> end)
+      : FOnLine(std::move(onLine)), FEnd(std::move(end)) {}
   // A chunk of stdin as TEventLoop::WatchInput hands it on; empty at the end of input.
   void OnInput(std::string_view chunk) {
     if (FEnded) return;
@@ -114,7 +114,7 @@ class TStdinLines {
       FPending.erase(0, at + 1);
       if (!line.empty() && line.back() == '\r') line.pop_back();
       if (line == "q") return End();
-      FTakeValue();
+      FOnLine(line);
     }
   }
 
@@ -124,10 +124,26 @@ class TStdinLines {
     FEnd();
   }
 
-  std::function<void()> FTakeValue, FEnd;
+  std::function<void(const std::string&)> FOnLine;
+  std::function<void()> FEnd;
   std::string FPending;
   bool FEnded = false;
 };
+
+// Runs Initialise: 0 when the run started, else the exit code with the reason on stderr (3 when a
+// port does not open, 1 when a file cannot be created).
+int Started(const std::function<void()>& initialise) {
+  try {
+    initialise();
+  } catch (const ERunError& e) {
+    std::cerr << "pzam-tool measure: " << e.what() << '\n';
+    return 3;
+  } catch (const Exception& e) {
+    std::cerr << "pzam-tool measure: " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
 
 // The station's journal of the settings file in use, and its publisher when [Plant] names a
 // broker. Settings that cannot be used are said once; the run is measured and journaled all the
@@ -237,35 +253,9 @@ int MeasurePlan(TMeasureOptions& o, const std::string& path) {
   };
   loop.OnSignal(SIGINT, end);
   loop.OnSignal(SIGTERM, end);
-  try {
-    run.Initialise();
-  } catch (const ERunError& e) {
-    std::cerr << "pzam-tool measure: " << e.what() << '\n';
-    return 3;
-  } catch (const Exception& e) {
-    std::cerr << "pzam-tool measure: " << e.what() << '\n';
-    return 1;
-  }
-  std::string pending;
-  bool ended = false;
-  loop.WatchInput([&](std::string_view chunk) {
-    if (ended) return;
-    if (chunk.empty()) {
-      ended = true;
-      return end();
-    }
-    pending.append(chunk);
-    for (std::size_t at; (at = pending.find('\n')) != std::string::npos;) {
-      std::string line = pending.substr(0, at);
-      pending.erase(0, at + 1);
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line == "q") {
-        ended = true;
-        return end();
-      }
-      PlanLine(run, line, view);
-    }
-  });
+  if (const int code = Started([&] { run.Initialise(); }); code != 0) return code;
+  TStdinLines input([&](const std::string& line) { PlanLine(run, line, view); }, end);
+  loop.WatchInput([&](std::string_view chunk) { input.OnInput(chunk); });
   if (watch.Fd() >= 0) loop.Watch(watch.Fd(), [&] { watch.OnReadable(); });
   loop.AddTimer(500ms, [&] {
     const bool lost =
@@ -321,17 +311,9 @@ int Measure(const TArgs& args) {
   loop.OnSignal(SIGINT, end);
   loop.OnSignal(SIGTERM, end);
   run.ApplySignFactor();
-  try {
-    run.Initialise();
-  } catch (const ERunError& e) {
-    std::cerr << "pzam-tool measure: " << e.what() << '\n';
-    return 3;
-  } catch (const Exception& e) {
-    std::cerr << "pzam-tool measure: " << e.what() << '\n';
-    return 1;
-  }
+  if (const int code = Started([&] { run.Initialise(); }); code != 0) return code;
 
-  TStdinLines input([&] { run.TakeValue(); }, end);
+  TStdinLines input([&](const std::string&) { run.TakeValue(); }, end);
   loop.WatchInput([&](std::string_view chunk) { input.OnInput(chunk); });
   if (watch.Fd() >= 0) loop.Watch(watch.Fd(), [&] { watch.OnReadable(); });
   // Ports that return without a device event (a pseudo-terminal, a re-pointed link) are found
