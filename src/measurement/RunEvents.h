@@ -5,11 +5,23 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/Capability.h"
 #include "common/Clock.h"
 
 namespace pzam::measurement {
+
+// A characteristic of a plan as the run tells it: its name, limits and unit, and where it is
+// measured.
+struct TRunCharacteristic {
+  std::string Name;
+  analysis::TTolerance Tolerance;
+  std::string Unit;
+  int Decimals = 3;
+  int Port = 0;  // COM number
+  int Mode = 0;
+};
 
 struct TRunStarted {
   std::string RunId;  // UUID v7, made at Initialise
@@ -22,7 +34,9 @@ struct TRunStarted {
   analysis::TTolerance Tolerance;
   TClockReading Start;
   // A run of an inspection plan: the plan's name and part number (empty without a plan).
-  std::string PlanName, PartNumber;
+  std::string PlanName, PartNumber, PartName;
+  // The plan's characteristics in plan order; empty without a plan.
+  std::vector<TRunCharacteristic> Characteristics;
 };
 
 // Where an accepted value lies against the run's tolerance; None without a tolerance.
@@ -57,6 +71,27 @@ struct TValueRefused {
   std::string Reason;
 };
 
+// A value of a part as it went through its characteristic's processing.
+struct TPartValue {
+  int Number = 0;  // the value's number in the run, as ValueAccepted gave it
+  double Value = 0;
+  std::string Text;
+  TClockReading Time;
+  std::string TimeText;
+};
+
+// A part of a plan run is over and its values processed: complete and judged, or cut short by
+// the run's end (Complete false, no judgement). Values: by characteristic in plan order, empty
+// where none came; a value repeat took back is not among them.
+struct TPartEnded {
+  std::string RunId;
+  int Part = 0;
+  std::string PartId;
+  std::vector<std::optional<TPartValue>> Values;
+  bool Complete = false;
+  bool Ok = false;
+};
+
 struct TRunEnded {
   std::string RunId;
   TClockReading End;
@@ -70,6 +105,7 @@ class IRunEvents {
   virtual void ValueAccepted(const TValueAccepted& value) { (void)value; }
   virtual void ValueRefused(const TValueRefused& value) { (void)value; }
   virtual void ValueDiscarded(const TValueDiscarded& value) { (void)value; }
+  virtual void PartEnded(const TPartEnded& part) { (void)part; }
   virtual void RunEnded(const TRunEnded& end) { (void)end; }
 };
 

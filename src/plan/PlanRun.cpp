@@ -167,6 +167,10 @@ void TPlanRun::Initialise() {
   run.Start = start;
   run.PlanName = FPlan.Name;
   run.PartNumber = FPlan.PartNumber;
+  run.PartName = FPlan.PartName;
+  for (const TCharacteristic& c : FPlan.Characteristics)
+    run.Characteristics.push_back(
+        {c.Name, {c.Nominal, c.Lower, c.Upper}, c.Unit, c.Decimals, c.Port, c.Mode});
   for (IRunEvents* l : FListeners) l->RunStarted(run);
 }
 
@@ -275,13 +279,27 @@ void TPlanRun::ValueDiscarded(const TRoutedValue& v) {
 
 // The part's values through their characteristics' processing, in plan order, then its line.
 void TPlanRun::PartEnded(const TPartResult& part) {
-  for (std::size_t i = 0; i < part.Values.size(); ++i)
-    if (part.Values[i]) Process(static_cast<int>(i), *part.Values[i]);
+  TPartEnded ended;
+  ended.RunId = FRunId;
+  ended.Part = part.Part;
+  ended.PartId = part.PartId;
+  ended.Complete = part.Complete;
+  ended.Ok = part.Ok;
+  ended.Values.resize(part.Values.size());
+  const TFormatSettings fs = FChoices.FormatSettings();
+  for (std::size_t i = 0; i < part.Values.size(); ++i) {
+    if (!part.Values[i]) continue;
+    const TGaugeValue& v = *part.Values[i];
+    Process(static_cast<int>(i), v);
+    ended.Values[i] = TPartValue{FPartSeq[static_cast<int>(i)], v.Value, v.Text, v.Time,
+                                 TimeToText(v.Time.Local, fs)};
+  }
   FPartSeq.clear();
   const std::string id = part.PartId.empty() ? "-" : part.PartId;
   FView.AddMemoLine("part=" + std::to_string(part.Part) + " id=" + id +
                     (part.Complete ? std::string(" result=") + (part.Ok ? "OK" : "NOK")
                                    : std::string(" incomplete")));
+  for (IRunEvents* l : FListeners) l->PartEnded(ended);
 }
 
 void TPlanRun::Process(int characteristic, const TGaugeValue& value) {

@@ -45,8 +45,10 @@ class TEvents : public measurement::IRunEvents {
   void ValueDiscarded(const measurement::TValueDiscarded& v) override {
     Discarded.push_back(v.Number);
   }
+  void PartEnded(const measurement::TPartEnded& p) override { Parts.push_back(p); }
   void RunEnded(const measurement::TRunEnded& e) override { Ends.push_back(e.Count); }
   std::vector<measurement::TRunStarted> Starts;
+  std::vector<measurement::TPartEnded> Parts;
   std::vector<measurement::TValueAccepted> Values;
   std::vector<int> Discarded, Ends;
 };
@@ -148,6 +150,27 @@ TEST_F(PlanRunTest, PartsAreMeasuredJudgedAndRecordedPerCharacteristic) {
   EXPECT_EQ(measurement::TValueZone::Above, events.Values[6].Zone);
   EXPECT_EQ(std::vector<int>{4}, events.Discarded);
   EXPECT_EQ(std::vector<int>{8}, events.Ends);
+  ASSERT_EQ(3u, events.Starts[0].Characteristics.size());
+  EXPECT_EQ(0.02, events.Starts[0].Characteristics[2].Tolerance.Upper.value_or(0));
+  // Each part as processed: the numbers of its values by characteristic (0: none), the repeated
+  // value not among them.
+  struct {
+    int Part;
+    bool Complete, Ok;
+    std::vector<int> Numbers;
+  } parts[] = {
+      {1, true, true, {2, 3, 1}}, {2, true, false, {5, 6, 7}}, {3, false, false, {8, 0, 0}}};
+  ASSERT_EQ(3u, events.Parts.size());
+  for (std::size_t i = 0; i < 3; ++i) {
+    const auto& p = events.Parts[i];
+    EXPECT_EQ(parts[i].Part, p.Part);
+    EXPECT_EQ(parts[i].Complete, p.Complete) << i;
+    EXPECT_EQ(parts[i].Ok, p.Ok) << i;
+    std::vector<int> numbers;
+    for (const auto& v : p.Values) numbers.push_back(v ? v->Number : 0);
+    EXPECT_EQ(parts[i].Numbers, numbers) << i;
+  }
+  EXPECT_DOUBLE_EQ(20.02, events.Parts[1].Values[0]->Value);
   // Each value was answered on its own port.
   EXPECT_EQ(6u, com5.Sent.size() / 5);
   EXPECT_EQ("STO0\rSTO0\r", com6.Sent);
