@@ -1,7 +1,4 @@
 #include "app/Main.h"
-#include "app/PlantLink.h"
-#include "plan/ui/PlanTexts.h"
-#include "plan/ui/PlanWindow.h"
 
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -12,6 +9,8 @@
 #include "analysis/ui/Analysis.h"
 #include "app/AnalysisLink.h"
 #include "app/MainAdapters.h"
+#include "app/PlanSession.h"
+#include "app/PlantLink.h"
 #include "common/Paths.h"
 #include "common/ReasonTexts.h"
 #include "config/SettingsFile.h"
@@ -23,6 +22,8 @@
 #include "measurement/RunSerial.h"
 #include "measurement/SerialBinding.h"
 #include "measurement/SerialRunPort.h"
+#include "plan/ui/PlanTexts.h"
+#include "plan/ui/PlanWindow.h"
 #include "serial/SerPort.h"
 #include "serial/Serial.h"
 #include "serial/comm/PlatformCommApi.h"
@@ -53,6 +54,7 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
   FRun->AddListener(*FAnalysis);
   FPlanWindow = new TF_Plan(this);
   FPlanWindow->SetTextSource([this](int id) { return LanguageText(id); });
+  ConnectPlanWindow();
   ConnectHandlers();
   if (const QScreen* screen = this->screen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -77,7 +79,7 @@ void TF_Main::ConnectHandlers() {
 }
 
 bool TF_Main::Running() const {
-  return FRun->Running();
+  return FRun->Running() || PlanRunning();
 }
 
 // Ports scanned to 40, the version text built, then the start-up step 100 ms later.
@@ -148,15 +150,20 @@ void TF_Main::ApplyOperatingMode() {
   }
 }
 
+// With "measure parts with this plan" ticked in the plan window the run is the plan's.
 void TF_Main::Bu_MeasInitClick() {
+  if (Running()) return;
+  if (FPlanWindow->UsePlan()) return StartPlanRun();
   FRun->Initialise();
 }
 
 void TF_Main::Bu_MeasStartClick() {
+  if (PlanRunning()) return FPlanSession->TakeValue();
   FRun->TakeValue();
 }
 
 void TF_Main::Bu_MeasStopClick() {
+  if (PlanRunning()) return FPlanSession->Run().End();
   FRun->End();
 }
 

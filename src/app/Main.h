@@ -168,6 +168,7 @@ class TF_Main : public QWidget, public IConfigHost {
  private:
   class TRunView;
   class TRunChoices;
+  class TPlanSession;
 
   void CreateControls();
   void ConnectHandlers();
@@ -176,6 +177,10 @@ class TF_Main : public QWidget, public IConfigHost {
   void SetSerPort1Properties();
   void WriteSettingsFile();
   void WritePlantSection();
+  // Initialise with the plan in use; throws ERunError when it cannot be measured.
+  void StartPlanRun();
+  bool PlanRunning() const;
+  void ConnectPlanWindow();
 
   TF_Config* FConfig = nullptr;
   std::string FProgramDir;
@@ -183,6 +188,9 @@ class TF_Main : public QWidget, public IConfigHost {
   std::string FExecutablePath;
   std::string FVersionText;
   TFormatSettings FFormat;
+  comm::ICommApi* FComm = nullptr;
+  std::string FRunDirectory;
+  std::function<void(std::chrono::milliseconds)> FWait;
   std::function<TDateTime()> FClock;
   TLanguageTexts FLanguage;
   serial::TCOMManager* FManager;
@@ -198,6 +206,8 @@ class TF_Main : public QWidget, public IConfigHost {
   TF_Plan* FPlanWindow = nullptr;
   // Last: destroyed first, before the run and the port it binds together.
   std::unique_ptr<measurement::TSerialRunBinding> FBinding;
+  // The run of an inspection plan, from its Initialise to the next one.
+  std::unique_ptr<TPlanSession> FPlanSession;
 };
 
 }  // namespace pzam

@@ -17,6 +17,9 @@ void TF_Main::CreateRun(const TMainSetup& setup) {
   FFormat = setup.Format ? *setup.Format : SystemFormatSettings();
   FClock = setup.Clock;
   comm::ICommApi& api = setup.Comm != nullptr ? *setup.Comm : comm::PlatformCommApi();
+  FComm = &api;
+  FRunDirectory = setup.RunDirectory;
+  FWait = setup.Wait;
   FSerial1 = std::make_unique<measurement::TRunSerial>(api, *FManager, FDispatcher.get());
   SetSerial1Properties();
   FSerPort1 = std::make_unique<serial::TSerPort>(api, *FManager);

@@ -60,6 +60,7 @@ void TF_Main::Ti_StartupTimer() {
   // The plan in use when the program was closed.
   if (const std::string plan = ReadProfileString(path, "Plan", "File", ""); !plan.empty())
     FPlanWindow->Open(plan);
+  FPlanWindow->SetUsePlan(ReadProfileInteger(path, "Plan", "Use", 0) == 1);
 }
 
 // A run still in progress is ended first, so its record file is complete. A close that comes
@@ -68,7 +69,7 @@ void TF_Main::Ti_StartupTimer() {
 // keeps the program running.
 bool TF_Main::FormClose() {
   if (Ti_Startup->isActive()) Ti_StartupTimer();
-  if (FRun->Running()) ui::Guard([this] { FRun->End(); });
+  if (Running()) ui::Guard([this] { Bu_MeasStopClick(); });
   try {
     WriteSettingsFile();
   } catch (const std::exception& e) {
@@ -94,8 +95,10 @@ void TF_Main::WriteSettingsFile() {
                      FConfig->CbB_Sprachwahl->currentText().toStdString());
   analysis::WriteToleranceTexts(path, FAnalysis->Window().ToleranceTexts());
   // [Plan] only once a plan was opened or saved: other settings files keep their bytes.
-  if (!FPlanWindow->Path().empty() || !ReadProfileString(path, "Plan", "File", "").empty())
+  if (!FPlanWindow->Path().empty() || !ReadProfileString(path, "Plan", "File", "").empty()) {
     WriteProfileString(path, "Plan", "File", FPlanWindow->Path());
+    WriteProfileString(path, "Plan", "Use", FPlanWindow->UsePlan() ? "1" : "0");
+  }
   WritePlantSection();
 }
 

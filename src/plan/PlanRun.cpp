@@ -154,6 +154,14 @@ void TPlanRun::Initialise() {
   }
   FRouter = std::make_unique<TPartRouter>(FPlan, static_cast<IPartEvents&>(*this));
   FRunning = true;
+  // The batch and the settings are the run's until its end; Take value serves a Sylvac gauge.
+  FView.EnableControl(TControl::Ed_CharNum, false);
+  FView.EnableControl(TControl::Bu_Config, false);
+  FView.EnableControl(TControl::Bu_MeasInit, false);
+  FView.EnableControl(TControl::Bu_MeasStart,
+                      std::any_of(FPlan.Characteristics.begin(), FPlan.Characteristics.end(),
+                                  [](const TCharacteristic& c) { return c.Mode == 2; }));
+  FView.EnableControl(TControl::Bu_MeasStop, true);
   FSeq = 0;
   FPartSeq.clear();
   FRunId = NewRunId(start.Instant);
@@ -195,6 +203,10 @@ void TPlanRun::End() {
   CloseAll();
   const TRunEnded ended{FRunId, FChoices.ClockReading(), FSeq};
   for (IRunEvents* l : FListeners) l->RunEnded(ended);
+  for (TControl c : {TControl::Bu_MeasInit, TControl::Ed_CharNum, TControl::Bu_Config})
+    FView.EnableControl(c, true);
+  FView.EnableControl(TControl::Bu_MeasStart, false);
+  FView.EnableControl(TControl::Bu_MeasStop, false);
 }
 
 bool TPlanRun::SetPartId(const std::string& id) {

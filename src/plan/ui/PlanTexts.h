@@ -1,4 +1,4 @@
-// Text ids of the plan window (9200 to 9229).
+// Text ids of the plan window (9200 to 9229, and 9260 to 9279 for the part during a run).
 #pragma once
 
 namespace pzam::textid {
@@ -21,5 +21,20 @@ inline constexpr int kPlanNotSaved = 9224;  // see the marked rows
 inline constexpr int kPlanNotANumber = 9225;
 inline constexpr int kPlanNotRead = 9226;  // a file that is no plan; the reason follows
 inline constexpr int kLastPlanId = 9226;
+inline constexpr int kUsePlan = 9260;        // Cb_UsePlan
+inline constexpr int kPartHeading = 9261;    // "Part %s" (its number)
+inline constexpr int kPartIdLabel = 9262;    // beside Ed_PartId
+inline constexpr int kPartIdWaits = 9263;    // the part waits for its id
+inline constexpr int kRepeat = 9264;         // Bu_Repeat
+inline constexpr int kTake = 9265;           // Bu_Take
+inline constexpr int kPartCounts = 9266;     // "OK: %s   NOK: %s"
+inline constexpr int kLastPart = 9267;       // "Last part: %s %s %s" (number, id, result)
+inline constexpr int kRunColumn0 = 9268;     // run table headings 9268 to 9271
+inline constexpr int kPlanNotUsable = 9272;  // the plan in use cannot be measured; reason follows
+inline constexpr int kPlanRunning = 9273;    // the editor is locked while the plan is measured
+inline constexpr int kPartOk = 9274;
+inline constexpr int kPartNok = 9275;
+inline constexpr int kPartIncomplete = 9276;
+inline constexpr int kLastRunId = 9276;
 
 }  // namespace pzam::textid

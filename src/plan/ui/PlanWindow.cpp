@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <cstdio>
 
 #include "common/Errors.h"
+#include "measurement/MeasurementRun.h"
 #include "measurement/NumberText.h"
 #include "plan/ui/PlanTexts.h"
 
@@ -37,6 +39,10 @@ enum TColumn {
 const char* const kFields[kColumns] = {"Name", "Nominal", "Lower", "Upper",    "Unit", "Decimals",
                                        "Port", "Mode",    "Cable", "SignSwap", ""};
 const QColor kProblemColour(255, 205, 205);
+const QColor kInsideColour(150, 225, 150);
+const QColor kOutsideColour(240, 130, 130);
+const QColor kNextColour(255, 235, 140);
+enum TRunColumn { rName, rLower, rUpper, rValue, kRunColumns };
 
 // A limit with the characteristic's decimals (more when it has more), "." as the separator.
 std::string LimitText(const std::optional<double>& x, int decimals) {
@@ -109,7 +115,58 @@ TF_Plan::TF_Plan(QWidget* parent) : QWidget(parent, Qt::Window) {
   La_State->setObjectName("La_State");
   La_State->setWordWrap(true);
   grid->addWidget(La_State, 5, 0, 1, 4);
+  Cb_UsePlan = new QCheckBox(this);
+  Cb_UsePlan->setObjectName("Cb_UsePlan");
+  grid->addWidget(Cb_UsePlan, 6, 0, 1, 4);
   grid->setColumnStretch(3, 1);
+
+  Gb_Part = new QGroupBox(this);
+  Gb_Part->setObjectName("Gb_Part");
+  auto* part = new QGridLayout(Gb_Part);
+  La_PartId = new QLabel(Gb_Part);
+  Ed_PartId = new QLineEdit(Gb_Part);
+  Ed_PartId->setObjectName("Ed_PartId");
+  Bu_Repeat = new QPushButton(Gb_Part);
+  Bu_Repeat->setObjectName("Bu_Repeat");
+  Bu_Take = new QPushButton(Gb_Part);
+  Bu_Take->setObjectName("Bu_Take");
+  La_Counts = new QLabel(Gb_Part);
+  La_Counts->setObjectName("La_Counts");
+  La_LastPart = new QLabel(Gb_Part);
+  La_LastPart->setObjectName("La_LastPart");
+  La_LastPart->setAutoFillBackground(true);
+  Tb_Part = new QTableWidget(0, kRunColumns, Gb_Part);
+  Tb_Part->setObjectName("Tb_Part");
+  Tb_Part->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  Tb_Part->setSelectionMode(QAbstractItemView::NoSelection);
+  Tb_Part->setFocusPolicy(Qt::NoFocus);
+  Tb_Part->horizontalHeader()->setStretchLastSection(true);
+  Tb_Part->verticalHeader()->setVisible(false);
+  QFont big = Tb_Part->font();
+  big.setPointSize(big.pointSize() + 3);
+  Tb_Part->setFont(big);
+  Ed_PartId->setFont(big);
+  part->addWidget(La_PartId, 0, 0);
+  part->addWidget(Ed_PartId, 0, 1);
+  part->addWidget(Bu_Repeat, 0, 2);
+  part->addWidget(Bu_Take, 0, 3);
+  part->addWidget(Tb_Part, 1, 0, 1, 4);
+  part->addWidget(La_LastPart, 2, 0, 1, 2);
+  part->addWidget(La_Counts, 2, 2, 1, 2);
+  part->setColumnStretch(1, 1);
+  grid->addWidget(Gb_Part, 7, 0, 1, 4);
+  Gb_Part->hide();
+  connect(Ed_PartId, &QLineEdit::returnPressed, this, [this] {
+    const std::string id = Ed_PartId->text().trimmed().toStdString();
+    if (id.empty() || !OnPartId) return;
+    OnPartId(id);
+  });
+  connect(Bu_Repeat, &QPushButton::clicked, this, [this] {
+    if (OnRepeat) OnRepeat();
+  });
+  connect(Bu_Take, &QPushButton::clicked, this, [this] {
+    if (OnTake) OnTake();
+  });
 
   connect(Bu_New, &QPushButton::clicked, this, [this] { ShowPlan({}, ""); });
   connect(Bu_Open, &QPushButton::clicked, this, [this] {
@@ -161,6 +218,15 @@ void TF_Plan::Retranslate() {
   Bu_SaveAs->setText(q(textid::kPlanSaveAs));
   Bu_AddRow->setText(q(textid::kPlanAddRow));
   Bu_RemoveRow->setText(q(textid::kPlanRemoveRow));
+  Cb_UsePlan->setText(q(textid::kUsePlan));
+  La_PartId->setText(q(textid::kPartIdLabel));
+  Ed_PartId->setPlaceholderText(q(textid::kPartIdWaits));
+  Bu_Repeat->setText(q(textid::kRepeat));
+  Bu_Take->setText(q(textid::kTake));
+  QStringList runHeadings;
+  for (int c = 0; c < kRunColumns; ++c) runHeadings << q(textid::kRunColumn0 + c);
+  Tb_Part->setHorizontalHeaderLabels(runHeadings);
+  ShowRunTexts();
 }
 
 void TF_Plan::SetRow(int row, const plan::TCharacteristic& c) {
@@ -295,6 +361,146 @@ void TF_Plan::ShowProblems(const std::vector<plan::TPlanProblem>& problems) {
     if (p.Row == 0) plan += (plan.empty() ? "" : "; ") + p.Field + ": " + p.Reason;
   Ed_PlanName->setToolTip(QString::fromStdString(plan));
   Ed_PlanName->setStyleSheet(plan.empty() ? QString() : QStringLiteral("background: #ffcdcd"));
+}
+
+bool TF_Plan::UsePlan() const {
+  return Cb_UsePlan->isChecked();
+}
+
+void TF_Plan::SetUsePlan(bool use) {
+  Cb_UsePlan->setChecked(use);
+}
+
+// Only a saved plan is measured, so that the plan file names what the parts were measured by.
+bool TF_Plan::PlanToMeasure(plan::TPlan& out, std::string& error) {
+  std::vector<plan::TPlanProblem> problems;
+  const plan::TPlan p = Plan(problems);
+  for (const plan::TPlanProblem& problem : plan::CheckPlan(p)) problems.push_back(problem);
+  ShowProblems(problems);
+  if (!problems.empty()) {
+    const plan::TPlanProblem& first = problems.front();
+    error =
+        (first.Row == 0 ? std::string() : "[Characteristic" + std::to_string(first.Row) + "] ") +
+        first.Field + ": " + first.Reason;
+    return false;
+  }
+  plan::TPlan saved;
+  std::vector<plan::TPlanProblem> ignored;
+  std::string readError;
+  if (FPath.empty() || !plan::ReadPlan(FPath, saved, ignored, readError) || !(saved == p)) {
+    error = FPath.empty() ? "not saved yet" : "changes not saved (" + FPath + ")";
+    return false;
+  }
+  out = p;
+  return true;
+}
+
+void TF_Plan::StartRun(const plan::TPlan& p) {
+  FRunPlan = p;
+  FPart = 0;
+  FLastResult = 0;
+  FLastPart.clear();
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           Ed_PlanName, Ed_PartNumber, Ed_PartName, Cb_PartIds, Tb_Characteristics, Bu_New, Bu_Open,
+           Bu_Save, Bu_SaveAs, Bu_AddRow, Bu_RemoveRow, Cb_UsePlan})
+    w->setEnabled(false);
+  Tb_Characteristics->hide();
+  La_State->setText(QString::fromStdString(Text(textid::kPlanRunning)));
+  Tb_Part->setRowCount(static_cast<int>(p.Characteristics.size()));
+  for (int row = 0; row < Tb_Part->rowCount(); ++row) {
+    const plan::TCharacteristic& c = p.Characteristics[static_cast<std::size_t>(row)];
+    const std::string texts[kRunColumns] = {c.Name, LimitText(c.Lower, c.Decimals),
+                                            LimitText(c.Upper, c.Decimals), ""};
+    for (int col = 0; col < kRunColumns; ++col)
+      Tb_Part->setItem(row, col, new QTableWidgetItem(QString::fromStdString(texts[col])));
+  }
+  Tb_Part->resizeColumnsToContents();
+  const bool sylvac = std::any_of(p.Characteristics.begin(), p.Characteristics.end(),
+                                  [](const plan::TCharacteristic& c) { return c.Mode == 2; });
+  Bu_Take->setVisible(sylvac);
+  La_PartId->setVisible(p.PartIds);
+  Ed_PartId->setVisible(p.PartIds);
+  Gb_Part->show();
+  ShowRunTexts();
+}
+
+void TF_Plan::ShowPart(const plan::TPartRouter& router) {
+  FPart = router.Part();
+  const auto& values = router.Values();
+  // The row that waits next; -1 while the part waits for its id.
+  const int next = router.WaitsForId() ? -1 : router.NextCharacteristic().value_or(-1);
+  for (int row = 0; row < Tb_Part->rowCount() && row < static_cast<int>(values.size()); ++row) {
+    const auto& v = values[static_cast<std::size_t>(row)];
+    const plan::TCharacteristic& c = FRunPlan.Characteristics[static_cast<std::size_t>(row)];
+    QColor colour;
+    if (v) colour = plan::Inside(c, v->Value) ? kInsideColour : kOutsideColour;
+    if (next == row) colour = kNextColour;
+    for (int col = 0; col < kRunColumns; ++col) {
+      QTableWidgetItem* item = Tb_Part->item(row, col);
+      item->setBackground(colour.isValid() ? QBrush(colour) : QBrush());
+      QFont f = item->font();
+      f.setBold(next == row);
+      item->setFont(f);
+    }
+    Tb_Part->item(row, rValue)->setText(v ? QString::fromStdString(v->Text) : QString());
+  }
+  // The id field follows the part: empty and ready for the scanner while it waits for an id.
+  const bool waits = router.WaitsForId();
+  Ed_PartId->setReadOnly(!waits);
+  if (waits) {
+    if (!Ed_PartId->isModified()) Ed_PartId->clear();
+    Ed_PartId->setStyleSheet(QStringLiteral("background: #ffeb8c"));
+    if (isActiveWindow()) Ed_PartId->setFocus();
+  } else {
+    Ed_PartId->setText(QString::fromStdString(router.PartId()));
+    Ed_PartId->setModified(false);
+    Ed_PartId->setStyleSheet(QString());
+  }
+  Bu_Repeat->setEnabled(std::any_of(values.begin(), values.end(),
+                                    [](const auto& value) { return value.has_value(); }));
+  La_Counts->setText(QString::fromStdString(measurement::FormatText(
+      Text(textid::kPartCounts),
+      {std::to_string(router.OkParts()), std::to_string(router.NokParts())})));
+  ShowRunTexts();
+}
+
+void TF_Plan::ShowPartEnded(int part, const std::string& id, bool complete, bool ok) {
+  FLastPart = std::to_string(part) + "\t" + (id.empty() ? "-" : id);
+  FLastResult = !complete ? textid::kPartIncomplete : ok ? textid::kPartOk : textid::kPartNok;
+  QPalette palette = La_LastPart->palette();
+  palette.setColor(QPalette::Window, !complete ? palette.color(QPalette::Button)
+                                     : ok      ? kInsideColour
+                                               : kOutsideColour);
+  La_LastPart->setPalette(palette);
+  ShowRunTexts();
+}
+
+void TF_Plan::EndRun() {
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           Ed_PlanName, Ed_PartNumber, Ed_PartName, Cb_PartIds, Tb_Characteristics, Bu_New, Bu_Open,
+           Bu_Save, Bu_SaveAs, Bu_AddRow, Bu_RemoveRow, Cb_UsePlan})
+    w->setEnabled(true);
+  Tb_Characteristics->show();
+  Gb_Part->hide();
+  La_State->setText(QString::fromStdString(FPath));
+}
+
+bool TF_Plan::RunShown() const {
+  return !Gb_Part->isHidden();
+}
+
+// The texts that carry the run's figures, in the current language.
+void TF_Plan::ShowRunTexts() {
+  Gb_Part->setTitle(QString::fromStdString(
+      measurement::FormatText(Text(textid::kPartHeading), {std::to_string(FPart)})));
+  if (FLastResult == 0) {
+    La_LastPart->clear();
+    return;
+  }
+  const std::size_t tab = FLastPart.find('\t');
+  La_LastPart->setText(QString::fromStdString(measurement::FormatText(
+      Text(textid::kLastPart),
+      {FLastPart.substr(0, tab), FLastPart.substr(tab + 1), Text(FLastResult)})));
 }
 
 }  // namespace pzam

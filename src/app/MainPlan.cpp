@@ -1,0 +1,157 @@
+// The main window measuring parts by an inspection plan: Initialise builds the plan's ports and
+// run, the buttons and the plan window drive it, and the journal, the analysis window and the
+// plan window hear each value.
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include "app/MainAdapters.h"
+#include "app/PlanSession.h"
+#include "measurement/MeasurementRun.h"
+#include "plan/ui/PlanTexts.h"
+#include "plan/ui/PlanWindow.h"
+#include "serial/LineParameters.h"
+#include "ui/MessageBoxes.h"
+#include "ui/QtDispatcher.h"
+
+namespace pzam {
+
+using namespace measurement;
+
+TF_Main::TPlanSession::TPlanSession(TF_Main& main, const plan::TPlan& plan) : F(main) {
+  serial::TSerialSettings line;
+  F.FSerial1->GetSettings(line);
+  std::map<int, IRunPort*> byNumber;
+  for (int com : plan::PlanPorts(plan)) {
+    const auto& c = *std::find_if(plan.Characteristics.begin(), plan.Characteristics.end(),
+                                  [com](const plan::TCharacteristic& x) { return x.Port == com; });
+    auto serial = std::make_unique<TRunSerial>(*F.FComm, *F.FManager, F.FDispatcher.get());
+    // Serial1's component properties and line settings, then the characteristic's parameters.
+    serial->SetThreadPriority(serial::TThreadPriority::tpNormal);
+    serial->SetSettings(line);
+    serial->SetEventChar(23);
+    serial->SetSyncEventHandling(false);
+    serial->SetEnableEvents(true);
+    serial->SetSyncWait(true);
+    serial::ApplyLineParameters(*serial, c.Mode, c.Cable);
+    // Unchecked: a port the manager does not list fails at Initialise with the system's reason.
+    serial->SetCOMPortUnchecked(com);
+    FPorts.push_back(std::make_unique<TSerialRunPort>(*serial));
+    byNumber[com] = FPorts.back().get();
+    FSerials.push_back(std::move(serial));
+  }
+  TRunOptions options;
+  options.Directory = F.FRunDirectory;
+  options.Wait = F.FWait;
+  FRun = std::make_unique<plan::TPlanRun>(plan, *F.FRunView, *F.FRunChoices, byNumber, options);
+  // The journal first, as in the run without a plan.
+  FRun->AddListener(F.FPlant->Journal());
+  FRun->AddListener(*F.FAnalysis);
+  FRun->AddListener(*this);
+  for (auto& serial : FSerials)
+    FBindings.push_back(std::make_unique<TSerialRunBinding>(
+        *serial, FRun->Port(serial->COMPort()), *F.FRunView, *F.FRunChoices, *F.FDispatcher,
+        [](const std::function<void()>& work) { ui::Guard(work); }));
+}
+
+TF_Main::TPlanSession::~TPlanSession() {
+  FBindings.clear();
+}
+
+void TF_Main::TPlanSession::SetPartId(const std::string& id) {
+  if (!FRun->SetPartId(id)) return;
+  ShowPart();
+}
+
+void TF_Main::TPlanSession::Repeat() {
+  if (FRun->Repeat()) ShowPart();
+}
+
+// The Sylvac request of the characteristic that waits next, or of the first Sylvac one still open.
+void TF_Main::TPlanSession::TakeValue() {
+  const plan::TPlan& plan = FRun->Plan();
+  const auto& values = FRun->Router().Values();
+  std::optional<int> take;
+  for (std::size_t i = 0; i < plan.Characteristics.size() && !take; ++i)
+    if (plan.Characteristics[i].Mode == 2 && (i >= values.size() || !values[i]))
+      take = static_cast<int>(i);
+  if (const auto next = FRun->Router().NextCharacteristic();
+      next && plan.Characteristics[static_cast<std::size_t>(*next)].Mode == 2)
+    take = *next;
+  if (take) FRun->TakeValue(*take + 1);
+}
+
+void TF_Main::TPlanSession::ShowPart() {
+  F.FPlanWindow->ShowPart(FRun->Router());
+}
+
+void TF_Main::TPlanSession::RunStarted(const TRunStarted& run) {
+  (void)run;
+  F.FPlanWindow->StartRun(FRun->Plan());
+  std::string ports;
+  for (const auto& port : FPorts) ports += (ports.empty() ? "" : " ") + port->Name();
+  F.Ed_ComNum->setText(QString::fromStdString(ports));
+  F.Ed_Modus->setText(QString::fromStdString(FRun->Plan().Name));
+  ShowPart();
+}
+
+void TF_Main::TPlanSession::ValueAccepted(const TValueAccepted& value) {
+  (void)value;
+  ShowPart();
+}
+
+void TF_Main::TPlanSession::ValueDiscarded(const TValueDiscarded& value) {
+  (void)value;
+  ShowPart();
+}
+
+// The router starts the next part once its listeners have heard of this one: the window shows
+// it from the next turn of the event loop.
+void TF_Main::TPlanSession::PartEnded(const TPartEnded& part) {
+  F.FPlanWindow->ShowPartEnded(part.Part, part.PartId, part.Complete, part.Ok);
+  QTimer::singleShot(0, F.FPlanWindow, [main = &F] {
+    if (main->FPlanSession) main->FPlanSession->ShowPart();
+  });
+}
+
+void TF_Main::TPlanSession::RunEnded(const TRunEnded& end) {
+  (void)end;
+  F.FPlanWindow->EndRun();
+  F.ShowComPort();
+  F.ApplyOperatingMode();
+}
+
+// A plan in use is checked before anything opens: the run stays idle with the reason.
+void TF_Main::StartPlanRun() {
+  plan::TPlan plan;
+  std::string error;
+  if (!FPlanWindow->PlanToMeasure(plan, error))
+    throw ERunError(LanguageText(textid::kPlanNotUsable) + " " + error);
+  FPlanSession.reset();
+  FPlanSession = std::make_unique<TPlanSession>(*this, plan);
+  FPlanSession->Run().Initialise();
+}
+
+bool TF_Main::PlanRunning() const {
+  return FPlanSession && FPlanSession->Run().Running();
+}
+
+void TF_Main::ConnectPlanWindow() {
+  FPlanWindow->OnPartId = [this](const std::string& id) {
+    ui::Guard([&] {
+      if (PlanRunning()) FPlanSession->SetPartId(id);
+    });
+  };
+  FPlanWindow->OnRepeat = [this] {
+    ui::Guard([&] {
+      if (PlanRunning()) FPlanSession->Repeat();
+    });
+  };
+  FPlanWindow->OnTake = [this] {
+    ui::Guard([&] {
+      if (PlanRunning()) FPlanSession->TakeValue();
+    });
+  };
+}
+
+}  // namespace pzam
