@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <thread>
 
 #include "E2eFixture.h"
 #include "config/Profile.h"
+#include "plan/PartRouter.h"
 #include "plan/Plan.h"
 #include "plant/Journal.h"
 #include "plant/JournalPath.h"
@@ -240,6 +243,158 @@ TEST(MeasurePlan, SylvacValuesAreTakenOnRequest) {
   EXPECT_EQ(ValueTexts(sylvac.Sent()), heads);
   EXPECT_TRUE(InOrderWithin(shanks, ValueTexts(zam.Sent())));
   EXPECT_GT(CountOf(measure.Stdout(), "no part takes it yet"), 0);
+}
+
+}  // namespace
+}  // namespace pzam::e2e
+
+namespace pzam::e2e {
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+// Fifty parts of a shaft: a gauge that sends (mode 0) gives two diameters, a Sylvac gauge on a
+// simplex cable the runout on request. Every part has an id; a diameter is repeated; the run ends
+// inside part 51. The journal holds every value the gauges sent, the repeated one marked; the
+// record files hold the others, in part order; each part line judges what the journal holds.
+TEST(MeasurePlan, FiftyPartsWithARepeatAndTheEndInsideAPart) {
+  TTestDirs dirs;
+  TSim zam(
+      dirs, "zam.log",
+      {"--instrument", "zam", "--interval", "250", "--mean", "20", "--sd", "0.006", "--seed", "7"});
+  ASSERT_TRUE(zam.WaitForPort()) << zam.Process().Stderr();
+  TSim sylvac(dirs, "sylvac.log",
+              {"--instrument", "sylvac", "--cable", "simplex", "--mean", "0.012", "--sd", "0.005",
+               "--seed", "11"});
+  ASSERT_TRUE(sylvac.WaitForPort()) << sylvac.Process().Stderr();
+  const int zPort = std::stoi(zam.Port().substr(3)), sPort = std::stoi(sylvac.Port().substr(3));
+  plan::TPlan p;
+  p.Name = "Shaft";
+  p.PartNumber = "4711-01";
+  p.PartIds = true;
+  p.Characteristics = {{"Diameter seat", 20.0, 19.985, 20.015, "mm", 3, zPort, 0, 0, false},
+                       {"Diameter collar", 20.0, 19.985, 20.015, "mm", 3, zPort, 0, 0, false},
+                       {"Runout", std::nullopt, std::nullopt, 0.02, "mm", 3, sPort, 2, 1, false}};
+  const std::string planFile = dirs.File("shaft.ini");
+  plan::WritePlan(planFile, p);
+  TChildProcess measure(
+      {BinPath("pzam-tool"),
+       {"measure", "--plan", planFile, "--config", dirs.Config(), "--save", "2", "--batch", "L50"},
+       dirs.Work(),
+       {"LC_ALL=C"}});
+  ASSERT_TRUE(sylvac.Process().WaitForStderr("port opened", 5s)) << measure.Stderr();
+  constexpr int kParts = 50, kRepeatPart = 17;
+  // The values of a part the journal holds so far (the test reads it while the run writes).
+  const auto journaled = [&](int part) {
+    plant::TJournal reader;
+    std::vector<plant::TRunRecord> runs;
+    std::vector<plant::TValueRecord> values;
+    if (!reader.Open(plant::JournalPathFor(dirs.Config())).empty() ||
+        !reader.ListRuns(std::nullopt, runs).empty() || runs.empty() ||
+        !reader.RunValues(runs[0].Start.RunId, values).empty())
+      return 0;
+    return static_cast<int>(std::count_if(values.begin(), values.end(), [part](const auto& v) {
+      return v.Part.value_or(0) == part;
+    }));
+  };
+  for (int part = 1; part <= kParts; ++part) {
+    const std::string n = std::to_string(part);
+    if (part != kRepeatPart) {
+      measure.WriteStdin("id S-" + n + "\ntake 3\n");
+    } else {
+      // A diameter measured badly: once one is in, repeat takes the part's last value back and
+      // the gauge's next value replaces it; then the runout.
+      measure.WriteStdin("id S-" + n + "\n");
+      ASSERT_TRUE(WaitFor([&] { return journaled(part) >= 1; }, 10s)) << measure.Stdout();
+      measure.WriteStdin("repeat\ntake 3\n");
+    }
+    ASSERT_TRUE(measure.WaitForStdout("part=" + n + " id=S-" + n + " result=", 20s))
+        << measure.Stdout() << measure.Stderr();
+  }
+  measure.WriteStdin("id S-51\n");
+  std::this_thread::sleep_for(600ms);
+  measure.WriteStdin("q\n");
+  ASSERT_EQ(0, measure.WaitForExit(10s)) << measure.Stderr();
+  EXPECT_EQ(1, CountOf(measure.Stdout(), "part=51 id=S-51 incomplete")) << measure.Stdout();
+
+  plant::TJournal journal;
+  ASSERT_EQ("", journal.Open(plant::JournalPathFor(dirs.Config())));
+  std::vector<plant::TRunRecord> runs;
+  ASSERT_EQ("", journal.ListRuns(std::nullopt, runs));
+  ASSERT_EQ(1u, runs.size());
+  std::vector<plant::TValueRecord> values;
+  ASSERT_EQ("", journal.RunValues(runs[0].Start.RunId, values));
+  // Every text each gauge sent, in the order sent, the repeated runout among them.
+  std::vector<std::string> onZam, onSylvac;
+  std::vector<std::vector<std::optional<plant::TValueRecord>>> parts(kParts + 2);
+  int discarded = 0;
+  for (const plant::TValueRecord& v : values) {
+    (v.Characteristic == 3 ? onSylvac : onZam).push_back(v.Text);
+    ASSERT_TRUE(v.Part) << v.Seq;
+    EXPECT_EQ("S-" + std::to_string(*v.Part), v.PartId.value_or("")) << v.Seq;
+    if (v.Discarded) {
+      ++discarded;
+      EXPECT_EQ(kRepeatPart, *v.Part);
+      EXPECT_NE(3, v.Characteristic) << "a diameter was repeated";
+      continue;
+    }
+    auto& part = parts.at(static_cast<std::size_t>(*v.Part));
+    part.resize(3);
+    EXPECT_FALSE(part[v.Characteristic - 1]) << "one value per characteristic, part " << *v.Part;
+    part[v.Characteristic - 1] = v;
+  }
+  EXPECT_EQ(1, discarded);
+  // What the sending gauge gave beyond a part ahead was refused (and said); the rest is here.
+  EXPECT_TRUE(InOrderWithin(onZam, ValueTexts(zam.Sent())));
+  EXPECT_EQ(ValueTexts(sylvac.Sent()), onSylvac);
+  EXPECT_LE(kParts * 3 + 1 + 1, static_cast<int>(values.size()));
+
+  // Each part line judges the values the journal holds for it; both results occur.
+  int nok = 0;
+  for (int part = 1; part <= kParts; ++part) {
+    bool ok = true;
+    for (int c = 0; c < 3; ++c) {
+      const auto& v = parts[static_cast<std::size_t>(part)].at(static_cast<std::size_t>(c));
+      ASSERT_TRUE(v) << part << " " << c;
+      ok = ok && plan::Inside(p.Characteristics[static_cast<std::size_t>(c)], v->Value);
+    }
+    nok += ok ? 0 : 1;
+    const std::string line = "part=" + std::to_string(part) + " id=S-" + std::to_string(part) +
+                             " result=" + (ok ? "OK" : "NOK");
+    EXPECT_EQ(1, CountOf(measure.Stdout(), line + "\n")) << line;
+  }
+  EXPECT_GT(nok, 0) << "the data holds a part outside its tolerance";
+  EXPECT_LT(nok, kParts);
+
+  // Each record file: a row per part in part order with the journal's value, part 51's
+  // diameters too; the repeated diameter in none.
+  const auto files = FilesIn(dirs.Work());
+  for (int c = 1; c <= 3; ++c) {
+    const auto it = std::find_if(files.begin(), files.end(), [c](const std::string& f) {
+      return f.ends_with("_L50_" + std::to_string(c) + ".csv");
+    });
+    ASSERT_NE(files.end(), it) << c;
+    const auto rows = Lines(ReadFile(dirs.Work() + "/" + *it));
+    std::size_t expectedRows = 1;
+    for (const auto& part : parts)
+      if (part.size() == 3 && part[static_cast<std::size_t>(c - 1)]) ++expectedRows;
+    EXPECT_LE(static_cast<std::size_t>(kParts + 1), expectedRows);
+    ASSERT_EQ(expectedRows, rows.size()) << *it;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+      ASSERT_EQ(3u, parts.at(r).size()) << r;
+      const auto& v = parts.at(r).at(static_cast<std::size_t>(c - 1));
+      ASSERT_TRUE(v) << c << " row " << r;
+      const std::string cell = rows[r].substr(rows[r].find(';', rows[r].find(';') + 1) + 5);
+      EXPECT_DOUBLE_EQ(v->Value, std::stod(cell.substr(0, cell.find(';')))) << rows[r];
+    }
+  }
 }
 
 }  // namespace
