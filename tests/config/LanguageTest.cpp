@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <set>
 
 #include "common/Paths.h"
@@ -89,11 +90,18 @@ TEST(LanguageFiles, BothFilesHoldEveryIdAndNothingElse) {
       EXPECT_NE("0", text) << language << " " << id;
       EXPECT_FALSE(text.empty()) << language << " " << id;
       // 9004 carries the port and the reason, the reasons 9018, 9019, 9030 and 9031 their device,
-      // port or group.
+      // port or group; the plan window's part its number, its counts and its last part's line.
+      const std::map<int, int> arguments = {{textid::kPortOpenFailed, 2},
+                                            {9018, 1},
+                                            {9019, 1},
+                                            {9030, 1},
+                                            {9031, 1},
+                                            {9261, 1},
+                                            {9266, 2},
+                                            {9267, 3}};
       const auto placeholders = std::count(text.begin(), text.end(), '%');
-      const bool oneArgument = id == 9018 || id == 9019 || id == 9030 || id == 9031;
-      const int expect = id == textid::kPortOpenFailed ? 2 : oneArgument ? 1 : 0;
-      EXPECT_EQ(expect, placeholders) << language << " " << id;
+      const auto it = arguments.find(id);
+      EXPECT_EQ(it == arguments.end() ? 0 : it->second, placeholders) << language << " " << id;
     }
   }
 }
