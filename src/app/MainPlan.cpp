@@ -7,6 +7,7 @@
 
 #include "app/MainAdapters.h"
 #include "app/PlanSession.h"
+#include "config/TextIds.h"
 #include "measurement/MeasurementRun.h"
 #include "plan/ui/PlanTexts.h"
 #include "plan/ui/PlanWindow.h"
@@ -92,6 +93,8 @@ void TF_Main::TPlanSession::RunStarted(const TRunStarted& run) {
   for (const auto& port : FPorts) ports += (ports.empty() ? "" : " ") + port->Name();
   F.Ed_ComNum->setText(QString::fromStdString(ports));
   F.Ed_Modus->setText(QString::fromStdString(FRun->Plan().Name));
+  // Take value asks the Sylvac gauge of the characteristic that waits (see TakeValue).
+  F.Bu_MeasStart->setText(QString::fromStdString(F.LanguageText(textid::kTakeValue)));
   ShowPart();
 }
 

@@ -450,7 +450,8 @@ void TF_Plan::ShowPart(const plan::TPartRouter& router) {
   if (waits) {
     if (!Ed_PartId->isModified()) Ed_PartId->clear();
     Ed_PartId->setStyleSheet(QStringLiteral("background: #ffeb8c"));
-    if (isActiveWindow()) Ed_PartId->setFocus();
+    // The scanner types into the focused field: the id field is the window's focus.
+    Ed_PartId->setFocus();
   } else {
     Ed_PartId->setText(QString::fromStdString(router.PartId()));
     Ed_PartId->setModified(false);
