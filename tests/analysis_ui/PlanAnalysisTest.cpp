@@ -95,6 +95,7 @@ class PlanAnalysisTest : public WindowsTest {
 TEST_F(PlanAnalysisTest, EachCharacteristicShowsItsOwnFiguresAndLimits) {
   EXPECT_FALSE(Window->La_Characteristic->isVisible());
   EXPECT_FALSE(Window->Cb_Characteristic->isVisible());
+  Window->AddValue(5.0, "07:00:00");  // a run without a plan before
   Fill();
   EXPECT_TRUE(Window->Cb_Characteristic->isVisible());
   EXPECT_TRUE(Window->La_Characteristic->isVisible());
@@ -143,6 +144,11 @@ TEST_F(PlanAnalysisTest, EachCharacteristicShowsItsOwnFiguresAndLimits) {
   // The end of the run does not make the plan's limits editable.
   Window->SetLimitsEditable(true);
   EXPECT_TRUE(Window->Ed_Upper->isReadOnly());
+  // The plan run took none of the values before it.
+  Window->SetCharacteristics({});
+  Window->UpdateNow();
+  EXPECT_EQ(Window->Figures().N, 0);
+  EXPECT_FALSE(Window->Bu_Report->isEnabled());
 }
 
 TEST_F(PlanAnalysisTest, ARunWithoutAPlanAfterAPlanRunLooksAsBefore) {

@@ -259,9 +259,16 @@ void TF_Analysis::ApplyEditable() {
 }
 
 void TF_Analysis::Clear() {
+  if (PlanRun()) {
+    SetCharacteristics({});
+  } else {
+    ClearRun();
+  }
+}
+
+void TF_Analysis::ClearRun() {
   FValues.clear();
   FTimes.clear();
-  if (PlanRun()) SetCharacteristics({});
   FCharts->Restart();
   FReportState = 0;
   La_Report->clear();
@@ -291,8 +298,7 @@ void TF_Analysis::SetCharacteristics(std::vector<TAnalysisCharacteristic> charac
   FChooser->setVisible(PlanRun());
   ShowChosenLimits();
   ApplyEditable();
-  FCharts->Restart();
-  ScheduleUpdate();
+  ClearRun();
 }
 
 // One item per characteristic: its number, name and unit.

@@ -144,6 +144,7 @@ class TF_Analysis : public QWidget {
   void FillChooser();
   void ApplyEditable();
   bool HasValues() const;
+  void ClearRun();
   const analysis::TTolerance& ShownTolerance() const { return ToleranceOf(FChosen); }
 
   std::function<std::string(int)> FText;
