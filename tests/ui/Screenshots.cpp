@@ -13,6 +13,7 @@
 #include "ui/Controls.h"
 
 bool ShootAnalysis(const std::string& language, const QString& outDir);
+bool ShootAnalysisPlan(const QString& outDir);
 
 namespace {
 
@@ -60,7 +61,7 @@ int main(int argc, char** argv) {
   const QString dir = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(dir);
   const bool ok = Shoot("deutsch", dir) && Shoot("english", dir) && ShootAnalysis("deutsch", dir) &&
-                  ShootAnalysis("english", dir);
+                  ShootAnalysis("english", dir) && ShootAnalysisPlan(dir);
   if (!ok) std::cerr << "ui_screenshots: cannot write the pictures\n";
   return ok ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "analysis/ui/Analysis.h"
 
 #include <qcustomplot.h>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -85,6 +86,22 @@ void TF_Analysis::CreateControls() {
   for (int r = 0; r < 3; ++r) {
     for (int c = 0; c < 3; ++c) limits->addWidget(rows[r][c], r, c);
   }
+  // The characteristic chooser, there only in a plan run: beside the nominal, where the reason
+  // of a typed limit would stand (a plan's limits are not typed), so the window keeps its height.
+  La_Characteristic = Label(nullptr, "La_Characteristic", textid::kCharacteristicLabel);
+  Cb_Characteristic = new QComboBox;
+  Cb_Characteristic->setObjectName("Cb_Characteristic");
+  Cb_Characteristic->setFont(ui::SansSerifFont(13, true));
+  Cb_Characteristic->setMinimumWidth(260);
+  Cb_Characteristic->setMaxVisibleItems(20);
+  FChooser = new QWidget(this);
+  FChooser->setObjectName("W_Characteristic");
+  auto* chooser = new QHBoxLayout(FChooser);
+  chooser->setContentsMargins(20, 0, 0, 0);
+  chooser->addWidget(La_Characteristic);
+  chooser->addWidget(Cb_Characteristic, 1);
+  limits->addWidget(FChooser, 0, 2);
+  FChooser->hide();
   limits->setColumnStretch(2, 1);
   grid->addLayout(limits, 0, 0);
 
@@ -144,12 +161,16 @@ void TF_Analysis::CreateControls() {
     connect(field, &QLineEdit::textChanged, this, [this] { ToleranceEdited(); });
   }
   connect(Bu_Report, &QPushButton::clicked, this, [this] { Bu_ReportClick(); });
+  connect(Cb_Characteristic, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0 && index != FChosen) Choose(index);
+  });
   Bu_Report->setEnabled(false);
 }
 
 void TF_Analysis::SetDecimalSeparator(char separator) {
   FSeparator = separator;
   FCharts->SetDecimalSeparator(separator);
+  if (PlanRun()) ShowChosenLimits();
   ScheduleUpdate();
 }
 
@@ -160,6 +181,7 @@ void TF_Analysis::Retranslate() {
     static_cast<QLabel*>(w)->setText(q(ui::Tag(w)));
   }
   Bu_Report->setText(q(textid::kReportButton));
+  La_Characteristic->setText(q(textid::kCharacteristicLabel));
   La_Report->setText(FReportState != 0 ? q(FReportState) : QString());
   ShowReasons();
   Tb_Figures->setHorizontalHeaderLabels(
@@ -184,6 +206,17 @@ void TF_Analysis::ShowReasons() {
 
 // The three texts are judged together once, not field by field.
 void TF_Analysis::SetToleranceTexts(const analysis::TToleranceTexts& texts) {
+  if (PlanRun()) {
+    // The fields show the plan's limits: valid texts come into force for the run without a plan
+    // unseen.
+    analysis::TTolerance parsed;
+    if (!analysis::ParseTolerance(texts, FSeparator, parsed)) {
+      FInForceTexts = texts;
+      FTolerance = parsed;
+      if (OnToleranceChanged) OnToleranceChanged();
+    }
+    return;
+  }
   for (QLineEdit* field : {Ed_Nominal, Ed_Lower, Ed_Upper}) field->blockSignals(true);
   Ed_Nominal->setText(QString::fromStdString(texts.Nominal));
   Ed_Lower->setText(QString::fromStdString(texts.Lower));
@@ -212,6 +245,13 @@ void TF_Analysis::ToleranceEdited() {
 }
 
 void TF_Analysis::SetLimitsEditable(bool editable) {
+  FEditable = editable;
+  ApplyEditable();
+}
+
+// A plan's limits are the plan's: read-only whatever the run's state.
+void TF_Analysis::ApplyEditable() {
+  const bool editable = FEditable && !PlanRun();
   for (QLineEdit* field : {Ed_Nominal, Ed_Lower, Ed_Upper}) {
     field->setReadOnly(!editable);
     ui::SetBackground(field, editable ? QColor(Qt::white) : ui::clBtnFace);
@@ -219,6 +259,14 @@ void TF_Analysis::SetLimitsEditable(bool editable) {
 }
 
 void TF_Analysis::Clear() {
+  if (PlanRun()) {
+    SetCharacteristics({});
+  } else {
+    ClearRun();
+  }
+}
+
+void TF_Analysis::ClearRun() {
   FValues.clear();
   FTimes.clear();
   FCharts->Restart();
@@ -234,6 +282,107 @@ void TF_Analysis::AddValue(double value, const std::string& time) {
   ScheduleUpdate();
 }
 
+std::span<const double> TF_Analysis::Values() const {
+  if (!PlanRun()) return FValues;
+  return FPlanValues[static_cast<std::size_t>(FChosen)];
+}
+
+void TF_Analysis::SetCharacteristics(std::vector<TAnalysisCharacteristic> characteristics) {
+  FCharacteristics = std::move(characteristics);
+  FPlanValues.assign(FCharacteristics.size(), {});
+  FPlanTimes.assign(FCharacteristics.size(), {});
+  FParts.clear();
+  FChosen = 0;
+  FillChooser();
+  La_NominalReason->setVisible(!PlanRun());
+  FChooser->setVisible(PlanRun());
+  ShowChosenLimits();
+  ApplyEditable();
+  ClearRun();
+}
+
+// One item per characteristic: its number, name and unit.
+void TF_Analysis::FillChooser() {
+  Cb_Characteristic->blockSignals(true);
+  Cb_Characteristic->clear();
+  for (std::size_t i = 0; i < FCharacteristics.size(); ++i) {
+    const TAnalysisCharacteristic& c = FCharacteristics[i];
+    std::string item = std::to_string(i + 1) + "  " + c.Name;
+    if (!c.Unit.empty()) item += " [" + c.Unit + "]";
+    Cb_Characteristic->addItem(QString::fromStdString(item));
+  }
+  Cb_Characteristic->setCurrentIndex(PlanRun() ? 0 : -1);
+  Cb_Characteristic->blockSignals(false);
+}
+
+// The fields show the chosen characteristic's limits; they are not judged as typed texts and
+// leave the limits in force for the run without a plan alone. Without a plan the fields show
+// those limits again.
+void TF_Analysis::ShowChosenLimits() {
+  std::array<std::string, 3> texts{FInForceTexts.Nominal, FInForceTexts.Lower, FInForceTexts.Upper};
+  if (PlanRun()) {
+    const analysis::TTolerance& t = ShownTolerance();
+    const std::optional<double> limits[] = {t.Nominal, t.Lower, t.Upper};
+    // All three with the decimals the finest of them needs.
+    int decimals = 0;
+    for (const auto& x : limits) {
+      const std::string text = analysis::LimitText(x, 0, '.');
+      const std::size_t dot = text.find('.');
+      if (dot != std::string::npos) decimals = std::max(decimals, int(text.size() - dot - 1));
+    }
+    for (int i = 0; i < 3; ++i) {
+      texts[i] = limits[i] ? analysis::LimitText(limits[i], decimals, FSeparator) : std::string();
+    }
+  }
+  QLineEdit* fields[] = {Ed_Nominal, Ed_Lower, Ed_Upper};
+  for (int i = 0; i < 3; ++i) {
+    fields[i]->blockSignals(true);
+    fields[i]->setText(QString::fromStdString(texts[i]));
+    fields[i]->blockSignals(false);
+  }
+  FProblems = {};
+  ShowReasons();
+}
+
+void TF_Analysis::AddValue(int characteristic, double value, const std::string& time) {
+  if (characteristic < 0 || characteristic >= static_cast<int>(FCharacteristics.size())) return;
+  FPlanValues[static_cast<std::size_t>(characteristic)].push_back(value);
+  FPlanTimes[static_cast<std::size_t>(characteristic)].push_back(time);
+  // Another characteristic's value changes nothing on the screen but the report button.
+  if (characteristic == FChosen || !Bu_Report->isEnabled()) ScheduleUpdate();
+}
+
+void TF_Analysis::AddPart(const TAnalysisPart& part) {
+  FParts.push_back(part);
+}
+
+void TF_Analysis::Choose(int characteristic) {
+  if (characteristic < 0 || characteristic >= static_cast<int>(FCharacteristics.size())) return;
+  if (characteristic == FChosen) return;
+  FChosen = characteristic;
+  Cb_Characteristic->blockSignals(true);
+  Cb_Characteristic->setCurrentIndex(characteristic);
+  Cb_Characteristic->blockSignals(false);
+  ShowChosenLimits();
+  // Another characteristic has other units and scales: the charts fit it afresh.
+  FCharts->Restart();
+  ScheduleUpdate();
+  if (OnChosen) OnChosen(characteristic);
+}
+
+bool TF_Analysis::HasValues() const {
+  bool any = !FValues.empty();
+  for (const auto& values : FPlanValues) any = any || !values.empty();
+  return any;
+}
+
+const analysis::TTolerance& TF_Analysis::ToleranceOf(int characteristic) const {
+  if (characteristic < 0 || characteristic >= static_cast<int>(FCharacteristics.size())) {
+    return FTolerance;
+  }
+  return FCharacteristics[static_cast<std::size_t>(characteristic)].Tolerance;
+}
+
 // A burst of values costs one update; a hidden window is brought up to date when it is shown.
 void TF_Analysis::ScheduleUpdate() {
   if (FUpdatePending || !isVisible()) return;
@@ -245,16 +394,16 @@ void TF_Analysis::ScheduleUpdate() {
 
 void TF_Analysis::UpdateNow() {
   FUpdatePending = false;
-  FFigures = analysis::ComputeFigures(FValues, FTolerance);
+  FFigures = analysis::ComputeFigures(Values(), ShownTolerance());
   ShowFigures();
-  FCharts->Update(FValues, FFigures, FTolerance);
+  FCharts->Update(Values(), FFigures, ShownTolerance());
   FCharts->Replot(true);
-  Bu_Report->setEnabled(!FValues.empty());
+  Bu_Report->setEnabled(HasValues());
 }
 
 void TF_Analysis::ShowFigures() {
-  const auto rows =
-      analysis::FigureRows(FFigures, FTolerance, analysis::ValueDecimals(FValues), FSeparator);
+  const auto rows = analysis::FigureRows(FFigures, ShownTolerance(),
+                                         analysis::ValueDecimals(Values()), FSeparator);
   for (int r = 0; r < kFigureRows && r < static_cast<int>(rows.size()); ++r) {
     Tb_Figures->item(r, 1)->setText(QString::fromStdString(rows[r].Value));
     Tb_Figures->item(r, 2)->setText(QString::fromStdString(rows[r].Share));
@@ -287,14 +436,23 @@ void TF_Analysis::FitToScreen() {
 }
 
 void TF_Analysis::Bu_ReportClick() {
-  if (!RunInfo || FValues.empty()) return;
+  if (!RunInfo || !HasValues()) return;
   const TAnalysisRun run = RunInfo();
   analysis::TReportData data;
   static_cast<analysis::TRunParticulars&>(data) = run;
-  data.Tolerance = FTolerance;
-  data.Values = FValues;
-  data.Times = FTimes;
   data.DecimalSeparator = FSeparator;
+  if (!PlanRun()) {
+    data.Tolerance = FTolerance;
+    data.Values = FValues;
+    data.Times = FTimes;
+  }
+  for (std::size_t i = 0; i < FCharacteristics.size(); ++i) {
+    const TAnalysisCharacteristic& c = FCharacteristics[i];
+    data.Characteristics.push_back({c.Name, c.Tolerance, c.Unit, FPlanValues[i], FPlanTimes[i]});
+  }
+  for (const TAnalysisPart& p : FParts) {
+    data.Parts.push_back({p.Part, p.Id, p.Time, p.Complete, p.Ok, p.Values});
+  }
   std::string error;
   const bool written = analysis::WriteReport(
       run.ReportPath, data, [this](int id) { return Text(id); }, error);

@@ -16,6 +16,7 @@
 #include "analysis/Capability.h"
 #include "analysis/ui/Report.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -30,6 +31,23 @@ class TAnalysisCharts;
 // What the report needs of the run besides its values, supplied by the main window.
 struct TAnalysisRun : analysis::TRunParticulars {
   std::string ReportPath;  // where Bu_Report writes
+};
+
+// A characteristic of a plan run as the window shows it.
+struct TAnalysisCharacteristic {
+  std::string Name;
+  analysis::TTolerance Tolerance;
+  std::string Unit;
+};
+
+// A part of a plan run for the report's part list.
+struct TAnalysisPart {
+  int Part = 0;
+  std::string Id;         // empty: none
+  std::string Time;       // clock time of its last value
+  bool Complete = false;  // false: the run ended inside it (no judgement)
+  bool Ok = false;
+  std::vector<std::optional<std::string>> Values;  // by characteristic, as the gauge sent them
 };
 
 class TF_Analysis : public QWidget {
@@ -57,9 +75,31 @@ class TF_Analysis : public QWidget {
   std::function<void()> OnToleranceChanged;
 
   // The run: cleared by Initialise, one accepted signed value at a time with its clock time.
+  // Clear also drops a plan run's characteristics and parts: the window is the one of the run
+  // without a plan until SetCharacteristics names a plan's characteristics again.
   void Clear();
   void AddValue(double value, const std::string& time);
-  std::span<const double> Values() const { return FValues; }
+  // The values shown: those of the run, in a plan run those of the chosen characteristic.
+  std::span<const double> Values() const;
+
+  // A plan run: its characteristics in plan order (clears the values, shows the chooser, the
+  // tolerance fields show the chosen characteristic's limits, read-only). An empty list: the run
+  // without a plan, the window exactly as before (one value stream, tolerance fields as today).
+  // The limits typed for the run without a plan stay in force for it meanwhile.
+  void SetCharacteristics(std::vector<TAnalysisCharacteristic> characteristics);
+  bool PlanRun() const { return !FCharacteristics.empty(); }
+  // A value of characteristic c (0-based) with its clock time (a plan run).
+  void AddValue(int characteristic, double value, const std::string& time);
+  // A part of a plan run, for the report's part list.
+  void AddPart(const TAnalysisPart& part);
+  // The characteristic shown (0 without a plan); Choose shows characteristic c.
+  int Chosen() const { return FChosen; }
+  void Choose(int characteristic);
+  // The chooser changed.
+  std::function<void(int)> OnChosen;
+  // The tolerance of characteristic c (without a plan: the tolerance in force).
+  const analysis::TTolerance& ToleranceOf(int characteristic) const;
+
   // The figures as last shown.
   const analysis::TFigures& Figures() const { return FFigures; }
   // Does the pending update at once: figures, table and charts (the charts redrawn queued).
@@ -84,6 +124,8 @@ class TF_Analysis : public QWidget {
   QLabel* La_Report;
   QLineEdit* Ed_Report;
   QTableWidget* Tb_Figures;
+  QLabel* La_Characteristic;
+  QComboBox* Cb_Characteristic;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -91,12 +133,19 @@ class TF_Analysis : public QWidget {
  private:
   void FitToScreen();
   bool FPlaced = false;
+  QWidget* FChooser = nullptr;  // La_Characteristic and Cb_Characteristic
   void CreateControls();
   std::string Text(int id) const { return FText ? FText(id) : "0"; }
   void ToleranceEdited();
   void ShowReasons();
   void ScheduleUpdate();
   void ShowFigures();
+  void ShowChosenLimits();
+  void FillChooser();
+  void ApplyEditable();
+  bool HasValues() const;
+  void ClearRun();
+  const analysis::TTolerance& ShownTolerance() const { return ToleranceOf(FChosen); }
 
   std::function<std::string(int)> FText;
   char FSeparator = ',';
@@ -104,6 +153,13 @@ class TF_Analysis : public QWidget {
   analysis::TTolerance FTolerance;
   std::vector<double> FValues;
   std::vector<std::string> FTimes;
+  // A plan run: the characteristics, the values and times of each, the parts.
+  std::vector<TAnalysisCharacteristic> FCharacteristics;
+  std::vector<std::vector<double>> FPlanValues;
+  std::vector<std::vector<std::string>> FPlanTimes;
+  std::vector<TAnalysisPart> FParts;
+  int FChosen = 0;
+  bool FEditable = true;
   analysis::TFigures FFigures;
   bool FUpdatePending = false;
   std::unique_ptr<analysis::TAnalysisCharts> FCharts;

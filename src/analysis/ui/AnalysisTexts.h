@@ -54,5 +54,25 @@ inline constexpr int kAboveMark = 9176;
 inline constexpr int kPageLine = 9177;  // "page", before the page number
 inline constexpr int kValueListTitle = 9178;
 inline constexpr int kLastAnalysisId = 9178;
+// A plan run (9230 to 9259): the chooser, the report's plan particulars and part list.
+inline constexpr int kCharacteristicLabel = 9230;  // La_Characteristic; report: a page's title
+inline constexpr int kPlanLine = 9231;             // report page 1: the plan's particulars
+inline constexpr int kPartNumberLine = 9232;
+inline constexpr int kPartNameLine = 9233;
+inline constexpr int kPartsLine = 9234;  // parts: how many, OK, NOK, incomplete
+inline constexpr int kUnitLine = 9235;   // a characteristic's page: its unit
+inline constexpr int kPartListTitle = 9236;
+inline constexpr int kPartColumn = 9237;  // part list: columns and results
+inline constexpr int kIdColumn = 9238;
+inline constexpr int kResultColumn = 9239;
+inline constexpr int kOkMark = 9240;
+inline constexpr int kNokMark = 9241;
+inline constexpr int kIncompleteMark = 9242;
+inline constexpr int kCharacteristicsTitle = 9243;  // report page 1: the plan's characteristics
+inline constexpr int kValuesCountColumn = 9244;     // its columns: how many values, limits,
+inline constexpr int kLowerColumn = 9245;           //   values inside the tolerance
+inline constexpr int kNominalColumn = 9246;
+inline constexpr int kUpperColumn = 9247;
+inline constexpr int kInsideColumn = 9248;
 
 }  // namespace pzam::textid

@@ -1,9 +1,12 @@
 // The inspection report of a run as a PDF, written with Qt's own PDF writer: page 1 the run's
 // particulars, the limits, the figures and the three charts; then every value with its number,
-// time and whether it lies inside the tolerance.
+// time and whether it lies inside the tolerance. A plan run's report: page 1 the run's and the
+// plan's particulars with its characteristics, one page of figures and charts per
+// characteristic, then the part list.
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,29 @@ struct TRunParticulars {
   std::string Mode;
   std::string Port;
   std::string RecordFile;
+  // A plan run: the plan's name, the part number and the part name.
+  std::string PlanName;
+  std::string PartNumber;
+  std::string PartName;
+};
+
+// A characteristic of a plan run with its values and their clock times.
+struct TReportCharacteristic {
+  std::string Name;
+  TTolerance Tolerance;
+  std::string Unit;
+  std::vector<double> Values;
+  std::vector<std::string> Times;
+};
+
+// A part of a plan run: its values by characteristic as the gauge sent them (empty: none).
+struct TReportPart {
+  int Part = 0;
+  std::string Id;
+  std::string Time;
+  bool Complete = false;  // false: the run ended inside it, no result
+  bool Ok = false;
+  std::vector<std::optional<std::string>> Values;
 };
 
 struct TReportData : TRunParticulars {
@@ -27,6 +53,9 @@ struct TReportData : TRunParticulars {
   // The clock time of each value; empty when the values come without times.
   std::vector<std::string> Times;
   char DecimalSeparator = ',';
+  // A plan run (Tolerance, Values and Times are then not used).
+  std::vector<TReportCharacteristic> Characteristics;
+  std::vector<TReportPart> Parts;
 };
 
 // Writes the report to path; false with the reason in error when the file cannot be written.
