@@ -35,15 +35,44 @@ void TAnalysisLink::RunStarted(const measurement::TRunStarted& run) {
   FMode = run.ModeText;
   FPort = run.Port;
   FHasValue = false;
+  FLastCharacteristic = 0;
+  FPlanRun = !run.Characteristics.empty();
+  FPlanName = run.PlanName;
+  FPartNumber = run.PartNumber;
+  FPartName = run.PartName;
   ShowZone();
   FWindow->Clear();
+  if (!FPlanRun) return;
+  std::vector<TAnalysisCharacteristic> characteristics;
+  for (const measurement::TRunCharacteristic& c : run.Characteristics)
+    characteristics.push_back({c.Name, c.Tolerance, c.Unit});
+  FWindow->SetCharacteristics(std::move(characteristics));
 }
 
+// A plan run's values count once their part is processed (a repeat may still take one back).
 void TAnalysisLink::ValueAccepted(const measurement::TValueAccepted& value) {
+  if (FPlanRun) return;
   FHasValue = true;
   FLastValue = value.Value;
   ShowZone();
   FWindow->AddValue(value.Value, value.TimeText);
+}
+
+// In plan order, as the panels showed them; Pa_Ist is judged by the last one's limits.
+void TAnalysisLink::PartEnded(const measurement::TPartEnded& part) {
+  TAnalysisPart row{part.Part, part.PartId, "", part.Complete, part.Ok, {}};
+  for (std::size_t c = 0; c < part.Values.size(); ++c) {
+    const auto& v = part.Values[c];
+    row.Values.push_back(v ? std::optional<std::string>(v->Text) : std::nullopt);
+    if (!v) continue;
+    row.Time = v->TimeText;
+    FWindow->AddValue(static_cast<int>(c), v->Value, v->TimeText);
+    FHasValue = true;
+    FLastValue = v->Value;
+    FLastCharacteristic = static_cast<int>(c);
+  }
+  FWindow->AddPart(row);
+  ShowZone();
 }
 
 void TAnalysisLink::SetLimitsEditable(bool editable) {
@@ -54,7 +83,8 @@ void TAnalysisLink::SetLimitsEditable(bool editable) {
 // always has.
 void TAnalysisLink::ShowZone() {
   QWidget* panel = FMain.Pa_Ist;
-  const analysis::TTolerance& tolerance = FWindow->Tolerance();
+  const analysis::TTolerance& tolerance =
+      FPlanRun ? FWindow->ToleranceOf(FLastCharacteristic) : FWindow->Tolerance();
   if (!FHasValue || !tolerance.Any()) {
     panel->setAutoFillBackground(false);
     panel->setPalette(FIstPalette);
@@ -76,7 +106,11 @@ TAnalysisRun TAnalysisLink::RunInfo() const {
   run.Mode = FMode;
   run.Port = FPort;
   run.RecordFile = FRecordFile.empty() ? FMain.LanguageText(textid::kNoRecordFile) : FRecordFile;
-  const std::string name = FRecordFile.empty()
+  run.PlanName = FPlanName;
+  run.PartNumber = FPartNumber;
+  run.PartName = FPartName;
+  // A plan run's report names the run, not its first characteristic's record file.
+  const std::string name = FRecordFile.empty() || FPlanRun
                                ? measurement::RecordFileName(FStart, FBatch, measurement::kSaveText)
                                : FRecordFile;
   run.ReportPath = measurement::FullPath(FRunDirectory, analysis::ReportFileName(name));

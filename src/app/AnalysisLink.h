@@ -22,8 +22,10 @@ class TAnalysisLink : public measurement::IRunEvents {
   TF_Analysis& Window() const { return *FWindow; }
   // The run starts afresh (values, Pa_Ist's colour, the run's particulars).
   void RunStarted(const measurement::TRunStarted& run) override;
-  // An accepted signed value at its clock time.
+  // An accepted signed value at its clock time. In a plan run the values come with their part.
   void ValueAccepted(const measurement::TValueAccepted& value) override;
+  // A plan run's part as processed: its values, each on its characteristic, and its line.
+  void PartEnded(const measurement::TPartEnded& part) override;
   // The tolerance fields follow the settings button: fixed while a run lasts.
   void SetLimitsEditable(bool editable);
 
@@ -37,6 +39,9 @@ class TAnalysisLink : public measurement::IRunEvents {
   QPalette FIstPalette;
   bool FHasValue = false;
   double FLastValue = 0;
+  int FLastCharacteristic = 0;  // of the last value, 0-based (0 without a plan)
+  bool FPlanRun = false;
+  std::string FPlanName, FPartNumber, FPartName;
   bool FRunKnown = false;
   TDateTime FStart;
   std::string FBatch;
