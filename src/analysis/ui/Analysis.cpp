@@ -13,6 +13,8 @@
 #include "analysis/ui/AnalysisTexts.h"
 #include "analysis/ui/Charts.h"
 #include "analysis/ui/FigureRows.h"
+#include "analysis/ui/GaugeStudyPage.h"
+#include "analysis/ui/GaugeStudyTexts.h"
 #include "ui/Controls.h"
 
 namespace pzam {
@@ -105,6 +107,20 @@ void TF_Analysis::CreateControls() {
   report->addWidget(Bu_Report, 0, 0);
   report->addWidget(La_Report, 1, 0);
   report->addWidget(Ed_Report, 2, 0);
+  // The type 1 gauge study: a window of its own over the same values.
+  Bu_Study = new QPushButton(QString::number(textid::kStudyButton), this);
+  Bu_Study->setObjectName("Bu_Study");
+  ui::SetTag(Bu_Study, textid::kStudyButton);
+  Bu_Study->setFont(ui::SansSerifFont(13));
+  Bu_Study->setFixedSize(260, 25);
+  report->addWidget(Bu_Study, 3, 0);
+  FStudy = new analysis::TGaugeStudyPage(this);
+  FStudy->SetTextSource([this](int id) { return Text(id); });
+  connect(Bu_Study, &QPushButton::clicked, this, [this] {
+    FStudy->SetRun(FValues, FTolerance);
+    FStudy->show();
+    FStudy->raise();
+  });
   grid->addLayout(report, 0, 1, Qt::AlignTop);
 
   FCharts = std::make_unique<analysis::TAnalysisCharts>(this, true);
@@ -150,6 +166,7 @@ void TF_Analysis::CreateControls() {
 void TF_Analysis::SetDecimalSeparator(char separator) {
   FSeparator = separator;
   FCharts->SetDecimalSeparator(separator);
+  FStudy->SetDecimalSeparator(separator);
   ScheduleUpdate();
 }
 
@@ -160,6 +177,8 @@ void TF_Analysis::Retranslate() {
     static_cast<QLabel*>(w)->setText(q(ui::Tag(w)));
   }
   Bu_Report->setText(q(textid::kReportButton));
+  Bu_Study->setText(q(textid::kStudyButton));
+  FStudy->Retranslate();
   La_Report->setText(FReportState != 0 ? q(FReportState) : QString());
   ShowReasons();
   Tb_Figures->setHorizontalHeaderLabels(
@@ -250,6 +269,7 @@ void TF_Analysis::UpdateNow() {
   FCharts->Update(FValues, FFigures, FTolerance);
   FCharts->Replot(true);
   Bu_Report->setEnabled(!FValues.empty());
+  FStudy->SetRun(FValues, FTolerance);
 }
 
 void TF_Analysis::ShowFigures() {
@@ -295,6 +315,7 @@ void TF_Analysis::Bu_ReportClick() {
   data.Values = FValues;
   data.Times = FTimes;
   data.DecimalSeparator = FSeparator;
+  if (FStudy->Ready()) data.Study = FStudy->Inputs();
   std::string error;
   const bool written = analysis::WriteReport(
       run.ReportPath, data, [this](int id) { return Text(id); }, error);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/Capability.h"
+#include "analysis/GaugeStudy.h"
 
 namespace pzam::analysis {
 
@@ -27,6 +28,8 @@ struct TReportData : TRunParticulars {
   // The clock time of each value; empty when the values come without times.
   std::vector<std::string> Times;
   char DecimalSeparator = ',';
+  // When set, a last page holds the type 1 gauge study of the values with these inputs.
+  std::optional<TStudyInputs> Study;
 };
 
 // Writes the report to path; false with the reason in error when the file cannot be written.

@@ -1,0 +1,119 @@
+#include "analysis/ui/GaugeStudyReport.h"
+
+#include <qcustomplot.h>
+#include <QWidget>
+
+#include "analysis/ui/AnalysisTexts.h"
+#include "analysis/ui/FigureRows.h"
+#include "analysis/ui/GaugeStudyChart.h"
+#include "analysis/ui/GaugeStudyRows.h"
+#include "analysis/ui/GaugeStudyTexts.h"
+#include "ui/Controls.h"
+
+namespace pzam::analysis {
+
+void PaintStudyPage(QCPPainter& painter, const TReportData& data,
+                    const std::function<std::string(int)>& text, int left, int width, int bottom) {
+  const auto T = [&](int id) { return id == 0 ? QString() : QString::fromStdString(text(id)); };
+  const auto Q = [](const std::string& s) { return QString::fromStdString(s); };
+  const auto font = [&](int pixels, bool bold = false) {
+    painter.setFont(ui::SansSerifFont(pixels, bold));
+  };
+  const TStudyInputs& inputs = *data.Study;
+  const TStudyFigures figures = ComputeGaugeStudy(data.Values, inputs);
+  const int decimals = ValueDecimals(data.Values);
+  const char sep = data.DecimalSeparator;
+
+  font(22, true);
+  painter.drawText(QRect(left, left, width, 30), Qt::AlignLeft | Qt::AlignVCenter,
+                   T(textid::kStudyCaption));
+
+  // Particulars and the study's inputs on the left.
+  const std::pair<int, QString> lines[] = {
+      {textid::kProgramLine, Q(data.ProgramText)},
+      {textid::kBatchLine, Q(data.Batch)},
+      {textid::kDateLine, Q(data.Date)},
+      {textid::kRecordFileLine, Q(data.RecordFile)},
+      {0, QString()},
+      {textid::kStudyReferenceLabel, Q(LimitText(inputs.Reference, decimals, sep))},
+      {textid::kStudyToleranceLabel, Q(LimitText(inputs.Tolerance, decimals, sep))},
+      {textid::kStudyKLabel,
+       Q(NumberText(inputs.K, inputs.K == std::floor(inputs.K) ? 0 : 1, sep))},
+      {textid::kStudyLLabel, QString::number(inputs.L)},
+  };
+  const int leftWidth = 300;
+  int y = left + 44;
+  for (const auto& [id, value] : lines) {
+    if (id == 0) {
+      font(12, true);
+      painter.drawText(QRect(left, y, leftWidth, 17), Qt::AlignLeft | Qt::AlignVCenter,
+                       T(textid::kStudyParticulars));
+    } else {
+      font(12, true);
+      painter.drawText(QRect(left, y, 150, 17), Qt::AlignLeft | Qt::AlignVCenter, T(id));
+      font(12);
+      painter.drawText(QRect(left + 152, y, leftWidth - 152, 17),
+                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, value);
+    }
+    y += 17;
+  }
+
+  // The figures on the right: name, value, remark.
+  const int tableLeft = left + leftWidth + 14;
+  const int tableWidth = width - leftWidth - 14;
+  const int nameWidth = 170, valueWidth = 90;
+  const int rowHeight = 16;
+  int ty = left + 44;
+  font(12, true);
+  painter.drawText(QRect(tableLeft, ty, nameWidth, rowHeight), Qt::AlignLeft,
+                   T(textid::kStudyFigureHeading));
+  painter.drawText(QRect(tableLeft + nameWidth, ty, valueWidth, rowHeight), Qt::AlignRight,
+                   T(textid::kStudyValueHeading));
+  painter.drawText(QRect(tableLeft + nameWidth + valueWidth + 10, ty,
+                         tableWidth - nameWidth - valueWidth - 10, rowHeight),
+                   Qt::AlignLeft, T(textid::kStudyRemarkHeading));
+  ty += rowHeight + 2;
+  painter.drawLine(QLineF(tableLeft, ty - 1, tableLeft + tableWidth, ty - 1));
+  font(11);
+  for (const TStudyRow& row : StudyRows(figures, decimals, sep)) {
+    painter.drawText(QRect(tableLeft, ty, nameWidth, rowHeight), Qt::AlignLeft | Qt::TextSingleLine,
+                     T(row.TextId));
+    painter.drawText(QRect(tableLeft + nameWidth, ty, valueWidth, rowHeight), Qt::AlignRight,
+                     Q(row.Value));
+    painter.drawText(QRect(tableLeft + nameWidth + valueWidth + 10, ty,
+                           tableWidth - nameWidth - valueWidth - 10, rowHeight),
+                     Qt::AlignLeft | Qt::TextSingleLine, T(row.RemarkId));
+    ty += rowHeight;
+  }
+
+  // The verdict, and the note when the study is short.
+  int vy = std::max(y, ty) + 14;
+  const int verdict = StudyVerdictText(figures);
+  font(16, true);
+  painter.setPen(verdict == textid::kStudyCapable      ? QColor(0, 130, 50)
+                 : verdict == textid::kStudyNotCapable ? QColor(190, 0, 0)
+                                                       : QColor(Qt::darkGray));
+  painter.drawText(QRect(left, vy, width, 24), Qt::AlignLeft | Qt::AlignVCenter,
+                   T(textid::kStudyVerdictLabel) + " " + T(verdict));
+  vy += 26;
+  if (figures.FewValues) {
+    font(12, true);
+    painter.setPen(QColor(190, 0, 0));
+    painter.drawText(QRect(left, vy, width, 18), Qt::AlignLeft | Qt::AlignVCenter,
+                     T(textid::kStudyFewValues));
+    vy += 20;
+  }
+  painter.setPen(Qt::black);
+
+  // The chart, drawn by the same chart code as on the page.
+  QWidget holder;
+  holder.resize(width, 400);
+  TGaugeStudyChart chart(&holder);
+  chart.SetDecimalSeparator(sep);
+  chart.SetTexts(text);
+  chart.Update(data.Values, figures, inputs);
+  const int chartTop = vy + 8;
+  chart.Paint(painter, QRect(left, chartTop, width, std::min(bottom - chartTop, 520)));
+}
+
+}  // namespace pzam::analysis
