@@ -263,7 +263,7 @@ TEST_F(GaugeStudyReportTest, TheLastPageHoldsTheStudy) {
   EXPECT_EQ(morePages, "Pages:           3\n");
   const std::string last = Shell("pdftotext -layout -f 3 -l 3 '" + pdf.string() + "' - 2>&1");
   for (const char* part : {"Type 1 gauge study", "Gauge-7", "Reference value xm", "9.999", "0.100",
-                           "Share K of T (%)", "20", "Cg", "2.36", "2.14", "0.00092",
+                           "Share K of T in percent", "20", "Cg", "2.36", "2.14", "0.00092",
                            "Fewer than 25 values", "capable (Cg and Cgk ≥ 1.33)", "Page 3 / 3"}) {
     EXPECT_NE(last.find(part), std::string::npos) << part << "\n" << last;
   }
