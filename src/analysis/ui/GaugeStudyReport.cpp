@@ -2,6 +2,7 @@
 
 #include <qcustomplot.h>
 #include <QWidget>
+#include <span>
 
 #include "analysis/ui/AnalysisTexts.h"
 #include "analysis/ui/FigureRows.h"
@@ -28,66 +29,67 @@ void PaintStudyPage(QCPPainter& painter, const TReportData& data,
   painter.drawText(QRect(left, left, width, 30), Qt::AlignLeft | Qt::AlignVCenter,
                    T(textid::kStudyCaption));
 
-  // Particulars and the study's inputs on the left.
-  const std::pair<int, QString> lines[] = {
+  // The run's particulars on the left, the study's inputs on the right.
+  const std::pair<int, QString> particulars[] = {
       {textid::kProgramLine, Q(data.ProgramText)},
       {textid::kBatchLine, Q(data.Batch)},
       {textid::kDateLine, Q(data.Date)},
       {textid::kRecordFileLine, Q(data.RecordFile)},
-      {0, QString()},
+  };
+  const std::pair<int, QString> studyInputs[] = {
       {textid::kStudyReferenceLabel, Q(LimitText(inputs.Reference, decimals, sep))},
       {textid::kStudyToleranceLabel, Q(LimitText(inputs.Tolerance, decimals, sep))},
-      {textid::kStudyKLabel,
-       Q(NumberText(inputs.K, inputs.K == std::floor(inputs.K) ? 0 : 1, sep))},
+      {textid::kStudyKLabel, Q(LimitText(inputs.K, 0, sep))},
       {textid::kStudyLLabel, QString::number(inputs.L)},
   };
-  const int leftWidth = 300;
-  int y = left + 44;
-  for (const auto& [id, value] : lines) {
-    if (id == 0) {
+  const int half = (width - 20) / 2;
+  const auto block = [&](int x, int top, std::span<const std::pair<int, QString>> lines,
+                         int labelWidth) {
+    int y = top;
+    for (const auto& [id, value] : lines) {
       font(12, true);
-      painter.drawText(QRect(left, y, leftWidth, 17), Qt::AlignLeft | Qt::AlignVCenter,
-                       T(textid::kStudyParticulars));
-    } else {
-      font(12, true);
-      painter.drawText(QRect(left, y, 150, 17), Qt::AlignLeft | Qt::AlignVCenter, T(id));
+      painter.drawText(QRect(x, y, labelWidth, 17), Qt::AlignLeft | Qt::AlignVCenter, T(id));
       font(12);
-      painter.drawText(QRect(left + 152, y, leftWidth - 152, 17),
+      painter.drawText(QRect(x + labelWidth + 2, y, half - labelWidth - 2, 17),
                        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, value);
+      y += 17;
     }
-    y += 17;
-  }
-
-  // The figures on the right: name, value, remark.
-  const int tableLeft = left + leftWidth + 14;
-  const int tableWidth = width - leftWidth - 14;
-  const int nameWidth = 170, valueWidth = 90;
-  const int rowHeight = 16;
-  int ty = left + 44;
+    return y;
+  };
+  const int top = left + 44;
+  int y = block(left, top, particulars, 100);
   font(12, true);
-  painter.drawText(QRect(tableLeft, ty, nameWidth, rowHeight), Qt::AlignLeft,
+  painter.drawText(QRect(left + half + 20, top, half, 17), Qt::AlignLeft | Qt::AlignVCenter,
+                   T(textid::kStudyParticulars));
+  y = std::max(y, block(left + half + 20, top + 17, studyInputs, 150));
+
+  // The figures across the page: name, value, remark.
+  const int nameWidth = 250, valueWidth = 110, remarkLeft = left + nameWidth + valueWidth + 16;
+  const int remarkWidth = left + width - remarkLeft;
+  const int rowHeight = 16;
+  int ty = y + 14;
+  font(12, true);
+  painter.drawText(QRect(left, ty, nameWidth, rowHeight), Qt::AlignLeft,
                    T(textid::kStudyFigureHeading));
-  painter.drawText(QRect(tableLeft + nameWidth, ty, valueWidth, rowHeight), Qt::AlignRight,
+  painter.drawText(QRect(left + nameWidth, ty, valueWidth, rowHeight), Qt::AlignRight,
                    T(textid::kStudyValueHeading));
-  painter.drawText(QRect(tableLeft + nameWidth + valueWidth + 10, ty,
-                         tableWidth - nameWidth - valueWidth - 10, rowHeight),
-                   Qt::AlignLeft, T(textid::kStudyRemarkHeading));
+  painter.drawText(QRect(remarkLeft, ty, remarkWidth, rowHeight), Qt::AlignLeft,
+                   T(textid::kStudyRemarkHeading));
   ty += rowHeight + 2;
-  painter.drawLine(QLineF(tableLeft, ty - 1, tableLeft + tableWidth, ty - 1));
+  painter.drawLine(QLineF(left, ty - 1, left + width, ty - 1));
   font(11);
   for (const TStudyRow& row : StudyRows(figures, decimals, sep)) {
-    painter.drawText(QRect(tableLeft, ty, nameWidth, rowHeight), Qt::AlignLeft | Qt::TextSingleLine,
+    painter.drawText(QRect(left, ty, nameWidth, rowHeight), Qt::AlignLeft | Qt::TextSingleLine,
                      T(row.TextId));
-    painter.drawText(QRect(tableLeft + nameWidth, ty, valueWidth, rowHeight), Qt::AlignRight,
+    painter.drawText(QRect(left + nameWidth, ty, valueWidth, rowHeight), Qt::AlignRight,
                      Q(row.Value));
-    painter.drawText(QRect(tableLeft + nameWidth + valueWidth + 10, ty,
-                           tableWidth - nameWidth - valueWidth - 10, rowHeight),
+    painter.drawText(QRect(remarkLeft, ty, remarkWidth, rowHeight),
                      Qt::AlignLeft | Qt::TextSingleLine, T(row.RemarkId));
     ty += rowHeight;
   }
 
   // The verdict, and the note when the study is short.
-  int vy = std::max(y, ty) + 14;
+  int vy = ty + 14;
   const int verdict = StudyVerdictText(figures);
   font(16, true);
   painter.setPen(verdict == textid::kStudyCapable      ? QColor(0, 130, 50)
