@@ -6,6 +6,8 @@
 #include <fstream>
 #include <vector>
 
+#include "plant/Journal.h"
+#include "plant/JournalPath.h"
 #include "support/RunTool.h"
 #include "support/TempDir.h"
 
@@ -104,6 +106,48 @@ TEST_F(GaugeStudyToolTest, RecordFileOfAShortStudy) {
         << file;
     EXPECT_EQ(Err, "pzam-tool gauge-study: 24 values: a study needs 25 to 50\n") << file;
   }
+}
+
+// A run of the station's journal: its values in order, the discarded one left out, give the
+// same lines as the file of the same values.
+TEST_F(GaugeStudyToolTest, JournaledRun) {
+  const std::string run = "01938a4e-5b7c-7d2e-9f10-2a3b4c5d6e7f";
+  const std::string config = dir.File("PZAMConfig.ini");
+  Write("PZAMConfig.ini", "");
+  Write("five.txt", FiveLevels('.'));
+  {
+    plant::TJournal journal;
+    ASSERT_EQ(journal.Open(plant::StationJournalOf(config)), "");
+    plant::TRunStart start;
+    start.RunId = run;
+    start.Station = "line1";
+    start.Batch = "Gauge-7";
+    start.Lsl = 9.95;
+    start.Usl = 10.05;
+    start.Started = "2026-12-10T08:00:00.000+01:00";
+    ASSERT_EQ(journal.StartRun(start), "");
+    int seq = 0;
+    for (int i = 0; i < 25; ++i) {
+      plant::TValueRecord v;
+      v.RunId = run;
+      v.Seq = ++seq;
+      v.Value = 10 + (i % 5 - 2) / 1000.0;
+      v.Time = "2026-12-10T08:00:01.000+01:00";
+      ASSERT_EQ(journal.AddValue(v), "");
+      if (i == 7) {
+        v.Seq = ++seq;
+        v.Value = 10.5;
+        ASSERT_EQ(journal.AddValue(v), "");
+        ASSERT_EQ(journal.DiscardValue(run, seq), "");
+      }
+    }
+  }
+  ASSERT_EQ(Run("--reference 9.999 --tolerance 0.1 five.txt"), 0) << Err;
+  const std::string fromFile = Out;
+  EXPECT_EQ(Run("--reference 9.999 --tolerance 0.1 --run " + run + " --config PZAMConfig.ini"), 0)
+      << Err;
+  EXPECT_EQ(Out, fromFile);
+  EXPECT_EQ(Err, "");
 }
 
 TEST_F(GaugeStudyToolTest, BadOptionsExitTwo) {
