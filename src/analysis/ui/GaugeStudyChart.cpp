@@ -14,6 +14,7 @@ namespace pzam::analysis {
 
 namespace {
 
+constexpr int kDotsUpTo = 300;
 const QColor kValueColour(30, 90, 170);
 const QColor kReferenceColour(0, 140, 60);
 const QColor kBandColour(150, 0, 0);
@@ -103,6 +104,9 @@ void TGaugeStudyChart::Update(std::span<const double> values, const TStudyFigure
     keys[i] = i + 1;
     ys[i] = values[static_cast<std::size_t>(i)];
   }
+  // Beyond a few hundred values the dots merge into the line: the line alone redraws quicker.
+  FValues->setScatterStyle(n > kDotsUpTo ? QCPScatterStyle()
+                                         : QCPScatterStyle(QCPScatterStyle::ssDisc, 5));
   FValues->setData(keys, ys, true);
   const double from = 0.5, to = std::max(n, 1) + 0.5;
   const std::optional<double> reference = inputs.Reference;
