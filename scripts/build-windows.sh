@@ -6,7 +6,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 prefix=$(bash scripts/windows-toolchain.sh | tail -n 1)
 export PZAM_WINDOWS_PREFIX="$prefix"
-cmake --preset windows -DPZAM_WINDOWS_PREFIX="$prefix" >/dev/null
+# Boost.Math (the gauge study's Student's t) is header-only: the Windows build sees a folder that
+# holds only a link to the host's boost headers, not the host's /usr/include as a whole.
+if [ ! -f /usr/include/boost/math/distributions/students_t.hpp ]; then
+  echo "build-windows: the boost headers are missing: run scripts/setup.sh" >&2
+  exit 1
+fi
+boost="$PWD/build/windows-boost"
+mkdir -p "$boost"
+ln -sfn /usr/include/boost "$boost/boost"
+cmake --preset windows -DPZAM_WINDOWS_PREFIX="$prefix" -DPZAM_BOOST_INCLUDE_DIR="$boost" >/dev/null
 if [ $# -gt 0 ]; then
   cmake --build --preset windows --target "$@"
 else

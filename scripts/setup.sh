@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   qt6-base-dev qt6-base-dev-tools libgl-dev libqcustomplot-dev poppler-utils
   libjpeg-dev libudev-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libboost-math-dev
   fonts-liberation2 fonts-dejavu-core
   libsqlite3-dev libpaho-mqtt-dev libpq-dev libssl-dev nlohmann-json3-dev
   mosquitto postgresql openssl python3-jsonschema

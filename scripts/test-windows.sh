@@ -120,6 +120,9 @@ csv=$(ls "$work/cmp/replay-csv/linux/"*.csv | head -n 1)
 cp "$csv" "$work/values.csv"
 same_run spc spc "$work/values.csv"
 same_run spc-limits spc --lsl 12.3 --usl 12.4 "$work/values.csv"
+same_run gauge-study gauge-study --reference 12.345 --tolerance 0.1 "$work/values.csv"
+same_run gauge-study-k-l gauge-study --reference 12.34 --tolerance 0.05 --k 10 --l 4 \
+  "$work/values.csv"
 
 # --- The station's plant data under Wine: pzam-plant-station.exe journals a run of values and
 # publishes it with the real publisher to a broker of our own on Linux (mosquitto, its own

@@ -14,6 +14,7 @@
 
 bool ShootAnalysis(const std::string& language, const QString& outDir);
 bool ShootAnalysisPlan(const QString& outDir);
+bool ShootGaugeStudy(const std::string& language, const QString& outDir);
 
 namespace {
 
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
   QDir().mkpath(dir);
   const bool ok = Shoot("deutsch", dir) && Shoot("english", dir) && ShootAnalysis("deutsch", dir) &&
                   ShootAnalysis("english", dir) && ShootAnalysisPlan(dir);
-  if (!ok) std::cerr << "ui_screenshots: cannot write the pictures\n";
-  return ok ? 0 : 1;
+  const bool study = ok && ShootGaugeStudy("deutsch", dir) && ShootGaugeStudy("english", dir);
+  if (!study) std::cerr << "ui_screenshots: cannot write the pictures\n";
+  return study ? 0 : 1;
 }

@@ -1,11 +1,11 @@
 // pzam-tool spc: the capability figures, control limits and run rules of a run's values, one
 // `name=value` line each. The values come from a file (a record file or one number per line), from
 // the station's journal (--run) or from the central store (--db with --run or --batch).
-#include <charconv>
 #include <iostream>
 #include <optional>
 
 #include "Command.h"
+#include "FigureText.h"
 #include "SpcSources.h"
 #include "ToolArgs.h"
 #include "analysis/Capability.h"
@@ -91,12 +91,8 @@ std::string ParseOptions(const TArgs& args, TSpcOptions& o) {
   return {};
 }
 
-// "%.10g" in the C locale, whatever the process locale; "-" for a missing figure.
 std::string Number(const std::optional<double>& v) {
-  if (!v) return "-";
-  char buffer[64];
-  const auto r = std::to_chars(buffer, buffer + sizeof buffer, *v, std::chars_format::general, 10);
-  return std::string(buffer, r.ptr);
+  return FigureText(v);
 }
 
 std::string Points(const std::vector<int>& points) {

@@ -14,6 +14,8 @@
 #include "analysis/ui/AnalysisTexts.h"
 #include "analysis/ui/Charts.h"
 #include "analysis/ui/FigureRows.h"
+#include "analysis/ui/GaugeStudyPage.h"
+#include "analysis/ui/GaugeStudyTexts.h"
 #include "ui/Controls.h"
 
 namespace pzam {
@@ -122,6 +124,20 @@ void TF_Analysis::CreateControls() {
   report->addWidget(Bu_Report, 0, 0);
   report->addWidget(La_Report, 1, 0);
   report->addWidget(Ed_Report, 2, 0);
+  // The type 1 gauge study: a window of its own over the same values.
+  Bu_Study = new QPushButton(QString::number(textid::kStudyButton), this);
+  Bu_Study->setObjectName("Bu_Study");
+  ui::SetTag(Bu_Study, textid::kStudyButton);
+  Bu_Study->setFont(ui::SansSerifFont(13));
+  Bu_Study->setFixedSize(260, 25);
+  report->addWidget(Bu_Study, 3, 0);
+  FStudy = new analysis::TGaugeStudyPage(this);
+  FStudy->SetTextSource([this](int id) { return Text(id); });
+  connect(Bu_Study, &QPushButton::clicked, this, [this] {
+    FStudy->SetRun(FValues, FTolerance);
+    FStudy->show();
+    FStudy->raise();
+  });
   grid->addLayout(report, 0, 1, Qt::AlignTop);
 
   FCharts = std::make_unique<analysis::TAnalysisCharts>(this, true);
@@ -171,6 +187,7 @@ void TF_Analysis::SetDecimalSeparator(char separator) {
   FSeparator = separator;
   FCharts->SetDecimalSeparator(separator);
   if (PlanRun()) ShowChosenLimits();
+  FStudy->SetDecimalSeparator(separator);
   ScheduleUpdate();
 }
 
@@ -182,6 +199,8 @@ void TF_Analysis::Retranslate() {
   }
   Bu_Report->setText(q(textid::kReportButton));
   La_Characteristic->setText(q(textid::kCharacteristicLabel));
+  Bu_Study->setText(q(textid::kStudyButton));
+  FStudy->Retranslate();
   La_Report->setText(FReportState != 0 ? q(FReportState) : QString());
   ShowReasons();
   Tb_Figures->setHorizontalHeaderLabels(
@@ -399,6 +418,7 @@ void TF_Analysis::UpdateNow() {
   FCharts->Update(Values(), FFigures, ShownTolerance());
   FCharts->Replot(true);
   Bu_Report->setEnabled(HasValues());
+  FStudy->SetRun(Values(), ShownTolerance());
 }
 
 void TF_Analysis::ShowFigures() {
@@ -453,6 +473,7 @@ void TF_Analysis::Bu_ReportClick() {
   for (const TAnalysisPart& p : FParts) {
     data.Parts.push_back({p.Part, p.Id, p.Time, p.Complete, p.Ok, p.Values});
   }
+  if (FStudy->Ready()) data.Study = FStudy->Inputs();
   std::string error;
   const bool written = analysis::WriteReport(
       run.ReportPath, data, [this](int id) { return Text(id); }, error);

@@ -26,7 +26,8 @@ namespace pzam {
 
 namespace analysis {
 class TAnalysisCharts;
-}
+class TGaugeStudyPage;
+}  // namespace analysis
 
 // What the report needs of the run besides its values, supplied by the main window.
 struct TAnalysisRun : analysis::TRunParticulars {
@@ -126,6 +127,9 @@ class TF_Analysis : public QWidget {
   QTableWidget* Tb_Figures;
   QLabel* La_Characteristic;
   QComboBox* Cb_Characteristic;
+  // The type 1 gauge study's page over the same values, opened by Bu_Study.
+  QPushButton* Bu_Study;
+  analysis::TGaugeStudyPage& Study() const { return *FStudy; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -163,6 +167,7 @@ class TF_Analysis : public QWidget {
   analysis::TFigures FFigures;
   bool FUpdatePending = false;
   std::unique_ptr<analysis::TAnalysisCharts> FCharts;
+  analysis::TGaugeStudyPage* FStudy = nullptr;
   // The reason shown beside each field (Nominal, Lower, Upper), if any.
   std::array<std::optional<analysis::TToleranceProblem>, 3> FProblems;
   // What La_Report says about Ed_Report: 0 nothing yet, else its text id.

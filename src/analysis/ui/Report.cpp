@@ -12,6 +12,7 @@
 #include "analysis/ui/AnalysisTexts.h"
 #include "analysis/ui/Charts.h"
 #include "analysis/ui/FigureRows.h"
+#include "analysis/ui/GaugeStudyReport.h"
 #include "ui/Controls.h"
 
 namespace pzam::analysis {
@@ -57,11 +58,16 @@ class TReportPainter {
     const int n = static_cast<int>(FData.Values.size());
     const int listPages =
         n == 0 ? 0 : (n + kListRows * kListGroups - 1) / (kListRows * kListGroups);
-    FPages = 1 + listPages;
+    FPages = 1 + listPages + (FData.Study ? 1 : 0);
     FirstPage(figures, decimals);
     for (int page = 0; page < listPages; ++page) {
       FWriter.newPage();
       ValuePage(page, decimals);
+    }
+    if (FData.Study) {
+      FWriter.newPage();
+      PaintStudyPage(FPainter, FData, FText, kMargin, kBodyWidth, kFooterTop - 10);
+      Footer(FPages);
     }
     FPainter.end();
   }

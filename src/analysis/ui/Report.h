@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "analysis/Capability.h"
+#include "analysis/GaugeStudy.h"
 
 namespace pzam::analysis {
 
@@ -56,6 +57,8 @@ struct TReportData : TRunParticulars {
   // A plan run (Tolerance, Values and Times are then not used).
   std::vector<TReportCharacteristic> Characteristics;
   std::vector<TReportPart> Parts;
+  // When set, a last page holds the type 1 gauge study of the values with these inputs.
+  std::optional<TStudyInputs> Study;
 };
 
 // Writes the report to path; false with the reason in error when the file cannot be written.
