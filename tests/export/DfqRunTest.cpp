@@ -210,5 +210,68 @@ TEST(DfqRunTest, ARunWithoutAPlanIsOneCharacteristicWithTheRunsTolerance) {
   }
 }
 
+// The listener without a plan: one characteristic, the run's port and tolerance, the taken-back
+// value left out, the file named as the record file; switched off it writes nothing, and a file
+// it cannot write is said.
+TEST(DfqRunTest, TheFileAtTheEndOfARunWithoutAPlan) {
+  pzam::test::TTempDir dir;
+  struct {
+    bool Enabled;
+    std::string Directory;
+    bool Written;
+    const char* Report;
+  } cases[] = {{true, dir.Dir().string(), true, ""},
+               {false, dir.Dir().string(), false, ""},
+               {true, dir.File("missing"), false, "transfer file: cannot write"}};
+  for (const auto& c : cases) {
+    std::filesystem::remove(dir.File("20261208_90503_B1.dfq"));
+    std::vector<std::string> reports;
+    TDfqOnEnd onEnd([&](const std::string& l) { reports.push_back(l); }, c.Directory);
+    onEnd.SetEnabled(c.Enabled);
+    measurement::TRunStarted start;
+    start.RunId = "r";
+    start.Batch = "B1";
+    start.Port = "COM3";
+    start.Tolerance = {12.3, 12.2, 12.4};
+    start.Start = ClockAt({2026, 12, 8, 9, 5, 3});
+    onEnd.RunStarted(start);
+    const char* texts[] = {"+012.31", "+012.350", "-012,3"};
+    const double values[] = {12.31, 12.35, -12.3};
+    for (int i = 0; i < 3; ++i) {
+      measurement::TValueAccepted v;
+      v.Number = i + 1;
+      v.Text = texts[i];
+      v.Value = values[i];
+      v.Time = ClockAt({2026, 12, 8, 9, 5, 4 + i});
+      onEnd.ValueAccepted(v);
+    }
+    onEnd.ValueDiscarded({"r", 2});
+    onEnd.RunEnded({"r", ClockAt({2026, 12, 8, 9, 6, 0}), 3});
+    const std::string path = dir.File("20261208_90503_B1.dfq");
+    EXPECT_EQ(c.Written, std::filesystem::exists(path)) << c.Directory;
+    EXPECT_EQ(c.Written ? path : "", onEnd.LastPath());
+    if (*c.Report == '\0') {
+      EXPECT_TRUE(reports.empty()) << reports.front();
+    } else {
+      ASSERT_EQ(1u, reports.size());
+      EXPECT_NE(std::string::npos, reports[0].find(c.Report)) << reports[0];
+    }
+    if (!c.Written) continue;
+    const auto r = ReadDfq(Bytes(path));
+    ASSERT_TRUE(r.Problems.empty()) << r.Problems.front();
+    EXPECT_EQ("20261208_90503_B1", r.Head.at({"K1001", 0}));
+    EXPECT_EQ("COM3", r.Head.at({"K2002", 1}));
+    EXPECT_EQ("2", r.Head.at({"K2022", 1}));
+    EXPECT_EQ("12.3", r.Head.at({"K2101", 1}));
+    EXPECT_EQ("12.2", r.Head.at({"K2110", 1}));
+    EXPECT_EQ("12.4", r.Head.at({"K2111", 1}));
+    ASSERT_EQ(2u, r.Values.at(1).size());
+    EXPECT_EQ("12.31", r.Values.at(1)[0].Value);
+    EXPECT_EQ("-12.3", r.Values.at(1)[1].Value);
+    EXPECT_EQ("08.12.2026/09:05:06", r.Values.at(1)[1].Fields.at("K0004"));
+    EXPECT_EQ("B1", r.Values.at(1)[1].Fields.at("K0006"));
+  }
+}
+
 }  // namespace
 }  // namespace pzam::dfq
