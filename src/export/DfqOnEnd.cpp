@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "measurement/RecordFile.h"
+#include "platform/Folders.h"
 
 namespace pzam::dfq {
 
@@ -57,7 +58,10 @@ void TDfqOnEnd::RunEnded(const measurement::TRunEnded&) {
     f.Sets[set].Values[c] = std::move(value);
   }
   FValues.clear();
-  const std::string path = FDirectory.empty() ? name : FDirectory + "/" + name;
+  const std::string path =
+      FDirectory.empty()
+          ? name
+          : platform::Utf8Path(platform::FsPath(FDirectory) / platform::FsPath(name));
   std::vector<std::string> cuts;
   std::string error;
   if (!WriteDfqFile(path, f, cuts, error)) {
