@@ -163,4 +163,14 @@ std::string DfqFileName(const std::string& name) {
   return name.substr(0, dot) + ".dfq";
 }
 
+std::string PartNumberOr(const std::string& partNumber, const std::string& planName,
+                         const std::string& fileName) {
+  if (!partNumber.empty()) return partNumber;
+  if (!planName.empty()) return planName;
+  const std::size_t slash = fileName.find_last_of("/\\");
+  std::string base = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+  if (base.size() > 4 && base.ends_with(".dfq")) base.resize(base.size() - 4);
+  return base;
+}
+
 }  // namespace pzam::dfq

@@ -76,4 +76,9 @@ std::optional<TDateTime> FromIsoText(const std::string& text);
 // The name with its extension (if any) replaced by ".dfq".
 std::string DfqFileName(const std::string& name);
 
+// The part number a file carries: the plan's, else the plan's name, else the name of the file
+// without ".dfq" (a run without a plan), so that a reader always has a part to file values under.
+std::string PartNumberOr(const std::string& partNumber, const std::string& planName,
+                         const std::string& fileName);
+
 }  // namespace pzam::dfq

@@ -28,19 +28,18 @@ void TDfqOnEnd::RunEnded(const measurement::TRunEnded&) {
   if (!FActive) return;
   FActive = false;
   TDfqFile f;
-  f.PartNumber = FStart.PartNumber;
   // The journal keeps the plan's name, not its part name: both sources name the part alike.
   f.PartName = FStart.PartName.empty() ? FStart.PlanName : FStart.PartName;
   const bool plan = !FStart.Characteristics.empty();
   const std::string name = DfqFileName(
       measurement::RecordFileName(FStart.Start.Local, FStart.Batch, measurement::kSaveText));
+  f.PartNumber = PartNumberOr(FStart.PartNumber, FStart.PlanName, name);
   if (plan) {
     for (const auto& c : FStart.Characteristics)
       f.Characteristics.push_back(
           {c.Name, c.Decimals, c.Tolerance.Nominal, c.Tolerance.Lower, c.Tolerance.Upper, c.Unit});
   } else {
     // Without a plan the run is one characteristic: its port, its tolerance.
-    f.PartNumber = name.substr(0, name.size() - 4);
     f.Characteristics = {{FStart.Port, 0, FStart.Tolerance.Nominal, FStart.Tolerance.Lower,
                           FStart.Tolerance.Upper, ""}};
   }

@@ -69,6 +69,7 @@ bool JournalSource(const std::string& journalPath, const std::string& runId, TDf
               : plan               ? PlanRunName(s.RecordFile)
                                    : Stem(s.RecordFile)) +
              ".dfq";
+  f.PartNumber = PartNumberOr(f.PartNumber, s.PlanName.value_or(""), out.Name);
   out.ValueCount = static_cast<int>(values.size());
   const auto value = [&s](const plant::TValueRecord& v) {
     return TDfqValue{ValueText(v.Text, v.Value), FromIsoText(v.Time), s.Batch,

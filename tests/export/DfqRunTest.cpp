@@ -187,6 +187,7 @@ TEST(DfqRunTest, ARunWithoutAPlanIsOneCharacteristicWithTheRunsTolerance) {
   const auto r = ReadDfq(text.Bytes);
   ASSERT_TRUE(r.Problems.empty()) << r.Problems.front();
   EXPECT_EQ("1", r.Fields.at(0).Value);
+  EXPECT_EQ("20261208_9053_Charge", r.Head.at({"K1001", 0})) << "the record file's name";
   EXPECT_EQ("COM3", r.Head.at({"K2002", 1}));
   EXPECT_EQ("2", r.Head.at({"K2022", 1})) << "the most decimals a value was sent with";
   EXPECT_EQ("12.3", r.Head.at({"K2101", 1}));

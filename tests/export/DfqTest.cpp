@@ -202,6 +202,15 @@ TEST(DfqTest, DatesAndNames) {
       {"a.b/run", "a.b/run.dfq"},
       {"0193a1b2-0000-7000-8000-000000000001", "0193a1b2-0000-7000-8000-000000000001.dfq"}};
   for (const auto& n : names) EXPECT_EQ(n.Out, DfqFileName(n.In));
+  struct {
+    const char* Number;
+    const char* Plan;
+    const char* File;
+    const char* Out;
+  } parts[] = {{"4711-01", "Shaft", "x.dfq", "4711-01"},
+               {"", "Shaft", "x.dfq", "Shaft"},
+               {"", "", "run/20261209_142503_A7.dfq", "20261209_142503_A7"}};
+  for (const auto& p : parts) EXPECT_EQ(p.Out, PartNumberOr(p.Number, p.Plan, p.File));
 }
 
 TEST(DfqTest, ExportSettingIsOnOnlyWithDfqOne) {
