@@ -18,6 +18,7 @@
 #include "config/VersionText.h"
 #include "config/ui/Einstellungen.h"
 #include "config/ui/LanguageWindows.h"
+#include "export/DfqOnEnd.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
 #include "measurement/SerialBinding.h"
@@ -52,6 +53,10 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
   });
   FRun->AddListener(FPlant->Journal());
   FRun->AddListener(*FAnalysis);
+  FDfq = std::make_unique<dfq::TDfqOnEnd>(
+      [this](const std::string& line) { Memo1->appendPlainText(QString::fromStdString(line)); },
+      setup.RunDirectory);
+  FRun->AddListener(*FDfq);
   FPlanWindow = new TF_Plan(this);
   FPlanWindow->SetTextSource([this](int id) { return LanguageText(id); });
   ConnectPlanWindow();

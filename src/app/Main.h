@@ -27,6 +27,9 @@ namespace pzam {
 namespace comm {
 class ICommApi;
 }
+namespace dfq {
+class TDfqOnEnd;
+}
 namespace serial {
 class TCOMManager;
 class TSerial;
@@ -203,6 +206,7 @@ class TF_Main : public QWidget, public IConfigHost {
   std::unique_ptr<measurement::TMeasurementRun> FRun;
   std::unique_ptr<TAnalysisLink> FAnalysis;
   std::unique_ptr<TPlantLink> FPlant;
+  std::unique_ptr<dfq::TDfqOnEnd> FDfq;  // [Export] Dfq=1
   TF_Plan* FPlanWindow = nullptr;
   // Last: destroyed first, before the run and the port it binds together.
   std::unique_ptr<measurement::TSerialRunBinding> FBinding;

@@ -12,11 +12,13 @@
 #include "app/PlantLink.h"
 #include "common/Errors.h"
 #include "config/AtomicFile.h"
+#include "config/ExportSettings.h"
 #include "config/PlantSettings.h"
 #include "config/Profile.h"
 #include "config/SettingsFile.h"
 #include "config/TextIds.h"
 #include "config/ui/Einstellungen.h"
+#include "export/DfqOnEnd.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/RunSerial.h"
 #include "plan/ui/PlanWindow.h"
@@ -57,6 +59,7 @@ void TF_Main::Ti_StartupTimer() {
   ShowComPort();
   ApplyOperatingMode();
   FPlant->Apply(ReadPlantSettings(path));
+  FDfq->SetEnabled(ReadExportSettings(path).Dfq);
   // The plan in use when the program was closed.
   if (const std::string plan = ReadProfileString(path, "Plan", "File", ""); !plan.empty())
     FPlanWindow->Open(plan);

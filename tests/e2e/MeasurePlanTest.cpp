@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdio>
 #include <functional>
 #include <thread>
 
@@ -51,6 +52,7 @@ TEST(MeasurePlan, PartsOfTwoGaugesGoToTheirCharacteristics) {
                        {"Runout", std::nullopt, std::nullopt, 12.36, "mm", 3, qPort, 3, 0, false}};
   const std::string planFile = dirs.File("shaft.ini");
   plan::WritePlan(planFile, p);
+  WriteProfileString(dirs.Config(), "Export", "Dfq", "1");
 
   TChildProcess measure({BinPath("pzam-tool"),
                          {"measure", "--plan", planFile, "--config", dirs.Config(), "--save", "2",
@@ -108,6 +110,28 @@ TEST(MeasurePlan, PartsOfTwoGaugesGoToTheirCharacteristics) {
       const double expected = std::stod(text);
       const std::string cell = rows[r].substr(rows[r].find(';', rows[r].find(';') + 1) + 5);
       EXPECT_DOUBLE_EQ(expected, std::stod(cell.substr(0, cell.find(';')))) << rows[r];
+    }
+  }
+  // [Export] Dfq=1: the transfer file named as the run holds each part's values in order, each
+  // with its part's id, the value as the gauge sent it (three decimals, "." and no "+").
+  const auto dfq = std::find_if(files.begin(), files.end(),
+                                [](const std::string& f) { return f.ends_with("_P1.dfq"); });
+  ASSERT_NE(files.end(), dfq);
+  const std::string bytes = ReadFile(dirs.Work() + "/" + *dfq);
+  EXPECT_EQ(0u, bytes.find("K0100 3\r\nK1001 4711-01\r\nK1002 Shaft\r\n"));
+  std::size_t at = 0;
+  for (std::size_t part = 0; part < 4; ++part) {
+    for (int c = 1; c <= 3; ++c) {
+      char value[32];
+      std::snprintf(value, sizeof value, "%.3f", std::stod(perCharacteristic[c - 1][part]));
+      const std::string n = std::to_string(c);
+      const std::string head = "K0001/" + n + " " + value + "\r\nK0002/" + n + " 0\r\n";
+      at = bytes.find(head, at);
+      ASSERT_NE(std::string::npos, at) << head << bytes;
+      EXPECT_EQ(at + head.size() + 29, bytes.find("K0006/" + n + " P1\r\nK0014/" + n + " S-" +
+                                                      std::to_string(part + 1) + "\r\n",
+                                                  at))
+          << "after its date and time " << head;
     }
   }
 }

@@ -14,10 +14,12 @@
 #include "common/EventLoop.h"
 #include "common/FormatSettings.h"
 #include "common/Paths.h"
+#include "config/ExportSettings.h"
 #include "config/Language.h"
 #include "config/PlantSettings.h"
 #include "config/Profile.h"
 #include "config/SettingsFile.h"
+#include "export/DfqOnEnd.h"
 #include "measurement/MeasurementRun.h"
 #include "measurement/NumberText.h"
 #include "measurement/SerialBinding.h"
@@ -176,6 +178,16 @@ struct TStationPlant {
   plant::TJournalWriter Journal;
 };
 
+// [Export] Dfq=1: the run's transfer file at its end in the current directory; what goes wrong
+// or is cut is said on stderr.
+struct TDfqExport {
+  explicit TDfqExport(const std::string& settingsPath)
+      : OnEnd([](const std::string& line) { std::cerr << "pzam-tool measure: " << line << '\n'; }) {
+    OnEnd.SetEnabled(ReadExportSettings(settingsPath).Dfq);
+  }
+  dfq::TDfqOnEnd OnEnd;
+};
+
 // Stdin of a plan run, line by line: "id TEXT" the part's id, "take N" a Sylvac request for
 // characteristic N, "repeat", "q" ends the run (so does the end of input).
 void PlanLine(plan::TPlanRun& run, const std::string& line, TStdoutView& view) {
@@ -246,6 +258,8 @@ int MeasurePlan(TMeasureOptions& o, const std::string& path) {
 
   TStationPlant plant(path, plantSettings, o.Station, view);
   run.AddListener(plant.Journal);
+  TDfqExport dfqExport(path);
+  run.AddListener(dfqExport.OnEnd);
 
   auto end = [&] {
     run.End();
@@ -302,6 +316,8 @@ int Measure(const TArgs& args) {
   TMeasurementRun run(view, choices, port);
   TStationPlant plant(path, plantSettings, o.Station, view);
   run.AddListener(plant.Journal);
+  TDfqExport dfqExport(path);
+  run.AddListener(dfqExport.OnEnd);
   TSerialRunBinding binding(serial, run, view, choices, loop);
   auto end = [&] {
     run.End();
