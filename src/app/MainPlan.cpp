@@ -8,6 +8,7 @@
 #include "app/MainAdapters.h"
 #include "app/PlanSession.h"
 #include "config/TextIds.h"
+#include "export/DfqOnEnd.h"
 #include "measurement/MeasurementRun.h"
 #include "plan/ui/PlanTexts.h"
 #include "plan/ui/PlanWindow.h"
@@ -48,6 +49,7 @@ TF_Main::TPlanSession::TPlanSession(TF_Main& main, const plan::TPlan& plan) : F(
   // The journal first, as in the run without a plan.
   FRun->AddListener(F.FPlant->Journal());
   FRun->AddListener(*F.FAnalysis);
+  FRun->AddListener(*F.FDfq);
   FRun->AddListener(*this);
   for (auto& serial : FSerials)
     FBindings.push_back(std::make_unique<TSerialRunBinding>(

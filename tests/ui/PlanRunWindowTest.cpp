@@ -75,7 +75,7 @@ class PlanRunWindowTest : public WindowsTest {
 };
 
 TEST_F(PlanRunWindowTest, PartsOfTwoGaugesAreShownJudgedRepeatedAndRecorded) {
-  Start(SettingsText("ReqMode=0\nFileMode=2", "english"));
+  Start(SettingsText("ReqMode=0\nFileMode=2", "english") + "[Export]\nDfq=1\n");
   Main->Ed_CharNum->setText("B1");
   const std::string port = Main->Ed_ComNum->text().toStdString();
   Main->Bu_PlanClick();
@@ -159,6 +159,13 @@ TEST_F(PlanRunWindowTest, PartsOfTwoGaugesAreShownJudgedRepeatedAndRecorded) {
     }
     EXPECT_EQ(std::string::npos, record.find("20,300")) << record;
   }
+  // The transfer file of the run: every characteristic, each part's values and id.
+  std::ifstream in(Dir / "run" / "20261210_73000_B1.dfq", std::ios::binary);
+  const std::string dfq{std::istreambuf_iterator<char>(in), {}};
+  for (const char* line : {"K0100 3\r\n", "K2002/3 Runout\r\n", "K0001/1 20.010\r\n",
+                           "K0001/2 80.200\r\n", "K0014/1 P-2\r\n", "K0001/1 19.990\r\n"})
+    EXPECT_NE(std::string::npos, dfq.find(line)) << line << "\n" << dfq;
+  EXPECT_EQ(std::string::npos, dfq.find("20.300")) << "the repeated value is in no file";
 }
 
 }  // namespace
