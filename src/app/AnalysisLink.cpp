@@ -8,6 +8,7 @@
 #include "app/Main.h"
 #include "config/TextIds.h"
 #include "measurement/RecordFile.h"
+#include "plan/ui/PlanTexts.h"
 #include "ui/Controls.h"
 
 namespace pzam {
@@ -37,12 +38,23 @@ void TAnalysisLink::RunStarted(const measurement::TRunStarted& run) {
   FHasValue = false;
   FLastCharacteristic = 0;
   FPlanRun = !run.Characteristics.empty();
+  FCharacteristics = static_cast<int>(run.Characteristics.size());
   FPlanName = run.PlanName;
   FPartNumber = run.PartNumber;
   FPartName = run.PartName;
   ShowZone();
   FWindow->Clear();
   if (!FPlanRun) return;
+  // A plan run measures on every port of its plan, each characteristic by its own mode.
+  FPort.clear();
+  FMode.clear();
+  for (const measurement::TRunCharacteristic& c : run.Characteristics) {
+    const std::string port = "COM" + std::to_string(c.Port);
+    if (FPort.find(port + " ") == std::string::npos && !FPort.ends_with(port))
+      FPort += (FPort.empty() ? "" : " ") + port;
+    FMode += (FMode.empty() ? "" : ", ") + std::to_string(c.Mode);
+  }
+  FMode = FMain.LanguageText(textid::kPlanCaption) + " " + run.PlanName + " (" + FMode + ")";
   std::vector<TAnalysisCharacteristic> characteristics;
   for (const measurement::TRunCharacteristic& c : run.Characteristics)
     characteristics.push_back({c.Name, c.Tolerance, c.Unit});
@@ -106,6 +118,12 @@ TAnalysisRun TAnalysisLink::RunInfo() const {
   run.Mode = FMode;
   run.Port = FPort;
   run.RecordFile = FRecordFile.empty() ? FMain.LanguageText(textid::kNoRecordFile) : FRecordFile;
+  // One record file per characteristic: the first and the last of them.
+  if (FPlanRun && !FRecordFile.empty() && FCharacteristics > 1) {
+    const std::size_t dot = FRecordFile.rfind('.');
+    run.RecordFile += " … _" + std::to_string(FCharacteristics) +
+                      (dot == std::string::npos ? "" : FRecordFile.substr(dot));
+  }
   run.PlanName = FPlanName;
   run.PartNumber = FPartNumber;
   run.PartName = FPartName;

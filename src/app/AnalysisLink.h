@@ -41,6 +41,7 @@ class TAnalysisLink : public measurement::IRunEvents {
   double FLastValue = 0;
   int FLastCharacteristic = 0;  // of the last value, 0-based (0 without a plan)
   bool FPlanRun = false;
+  int FCharacteristics = 0;
   std::string FPlanName, FPartNumber, FPartName;
   bool FRunKnown = false;
   TDateTime FStart;

@@ -3,6 +3,7 @@
 // waits next, the id, the counts), Repeat takes a value back, End inside a part leaves it without
 // a result, and each characteristic has its own record file.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QTest>
 
 #include "WindowsFixture.h"
+#include "analysis/ui/Analysis.h"
 #include "plan/ui/PlanWindow.h"
 #include "serial/comm/PosixCommApi.h"
 #include "support/PtyPair.h"
@@ -159,6 +161,21 @@ TEST_F(PlanRunWindowTest, PartsOfTwoGaugesAreShownJudgedRepeatedAndRecorded) {
     }
     EXPECT_EQ(std::string::npos, record.find("20,300")) << record;
   }
+  // The analysis window follows the processed values per characteristic: the repeated one is in
+  // no figure; Pa_Ist was judged by the last value's characteristic (the diameter of part 3).
+  TF_Analysis& analysis = Main->Analysis();
+  ASSERT_EQ(3, analysis.Cb_Characteristic->count());
+  const std::vector<std::size_t> counts = {3, 2, 2};
+  for (int c = 0; c < 3; ++c) {
+    analysis.Choose(c);
+    EXPECT_EQ(counts[static_cast<std::size_t>(c)], analysis.Values().size()) << c;
+  }
+  analysis.Choose(0);
+  EXPECT_DOUBLE_EQ(20.02, analysis.Values()[1]);
+  analysis.Bu_ReportClick();
+  EXPECT_TRUE(std::filesystem::exists(Dir / "run" / "20261210_73000_B1.pdf"))
+      << analysis.Ed_Report->text().toStdString();
+
   // The transfer file of the run: every characteristic, each part's values and id.
   std::ifstream in(Dir / "run" / "20261210_73000_B1.dfq", std::ios::binary);
   const std::string dfq{std::istreambuf_iterator<char>(in), {}};
