@@ -90,7 +90,10 @@ void TF_Main::TPlanSession::ShowPart() {
 
 void TF_Main::TPlanSession::RunStarted(const TRunStarted& run) {
   (void)run;
+  // The operator works part by part in the plan window: it comes up with the run.
   F.FPlanWindow->StartRun(FRun->Plan());
+  F.FPlanWindow->show();
+  F.FPlanWindow->raise();
   std::string ports;
   for (const auto& port : FPorts) ports += (ports.empty() ? "" : " ") + port->Name();
   F.Ed_ComNum->setText(QString::fromStdString(ports));

@@ -80,7 +80,6 @@ TEST_F(PlanRunWindowTest, PartsOfTwoGaugesAreShownJudgedRepeatedAndRecorded) {
   Start(SettingsText("ReqMode=0\nFileMode=2", "english") + "[Export]\nDfq=1\n");
   Main->Ed_CharNum->setText("B1");
   const std::string port = Main->Ed_ComNum->text().toStdString();
-  Main->Bu_PlanClick();
   TF_Plan& w = Main->PlanWindow();
   MakePlan(w);
   w.Cb_UsePlan->setChecked(true);
@@ -95,6 +94,7 @@ TEST_F(PlanRunWindowTest, PartsOfTwoGaugesAreShownJudgedRepeatedAndRecorded) {
   Main->Bu_MeasInit->click();
   ASSERT_TRUE(Main->Running()) << (Boxes.size() > 1 ? Boxes[1].Text : "");
   EXPECT_TRUE(w.RunShown());
+  EXPECT_TRUE(w.isVisible()) << "the plan window comes up with the run";
   EXPECT_FALSE(w.Bu_Save->isEnabled()) << "the plan is locked while it is measured";
   EXPECT_FALSE(Main->Bu_MeasInit->isEnabled());
   EXPECT_TRUE(Main->Bu_MeasStop->isEnabled());
