@@ -3,7 +3,8 @@
 //   dfq_journal JOURNAL VALUES [CHARACTERISTICS]
 //
 // Writes the run into JOURNAL (created when missing) and prints its id. With CHARACTERISTICS
-// above 1 it is a plan run whose parts each carry one value per characteristic.
+// above 1 it is a plan run, its characteristics journaled, whose parts each carry one value per
+// characteristic.
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -41,6 +42,9 @@ int main(int argc, char** argv) {
   if (characteristics > 1) {
     run.PlanName = "Bench";
     run.PartNumber = "4711";
+    run.PartName = "Bench part";
+    for (int c = 1; c <= characteristics; ++c)
+      run.Characteristics.push_back({"C" + std::to_string(c), 12.3, 12.2, 12.4, "mm", 3, 1, 0});
   }
   if (const std::string e = journal.StartRun(run); !e.empty()) {
     std::cerr << e << '\n';

@@ -28,7 +28,7 @@ void TDfqOnEnd::RunEnded(const measurement::TRunEnded&) {
   if (!FActive) return;
   FActive = false;
   TDfqFile f;
-  // The journal keeps the plan's name, not its part name: both sources name the part alike.
+  // The part name, else the plan's name, as the file from the journal names it.
   f.PartName = FStart.PartName.empty() ? FStart.PlanName : FStart.PartName;
   const bool plan = !FStart.Characteristics.empty();
   const std::string name = DfqFileName(

@@ -64,7 +64,7 @@ bool JournalSource(const std::string& journalPath, const std::string& runId, TDf
   TDfqFile& f = out.File;
   const bool plan = s.PlanName.has_value();
   f.PartNumber = s.PartNumber.value_or("");
-  f.PartName = s.PlanName.value_or("");
+  f.PartName = s.PartName.value_or(s.PlanName.value_or(""));
   out.Name = (s.RecordFile.empty() ? runId
               : plan               ? PlanRunName(s.RecordFile)
                                    : Stem(s.RecordFile)) +
@@ -83,18 +83,29 @@ bool JournalSource(const std::string& journalPath, const std::string& runId, TDf
     }
     return true;
   }
-  std::int64_t count = 0;
-  for (const auto& v : values) count = std::max(count, v.Characteristic);
-  f.Characteristics.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(count, 0, 99)));
-  for (auto& c : f.Characteristics) c.Decimals = 0;
+  // The plan's characteristics as the run started with them, each written whether it got a value
+  // or not. A run journaled before the journal kept them: as many as the values name, named and
+  // with decimals as the values give them.
+  const bool fromValues = s.Characteristics.empty();
+  for (const auto& c : s.Characteristics)
+    f.Characteristics.push_back({c.Name, c.Decimals, c.Nominal, c.Lsl, c.Usl, c.Unit});
+  if (fromValues) {
+    std::int64_t most = 0;
+    for (const auto& v : values) most = std::max(most, v.Characteristic);
+    f.Characteristics.resize(static_cast<std::size_t>(std::clamp<std::int64_t>(most, 0, 99)));
+    for (auto& c : f.Characteristics) c.Decimals = 0;
+  }
+  const auto count = static_cast<std::int64_t>(f.Characteristics.size());
   // Parts by their number; a value without one (none in a plan run) makes a set of its own.
   std::map<std::int64_t, std::size_t> setOfPart;
   for (const auto& v : values) {
     if (v.Characteristic < 1 || v.Characteristic > count) continue;
     const auto c = static_cast<std::size_t>(v.Characteristic - 1);
-    TDfqCharacteristic& ch = f.Characteristics[c];
-    if (ch.Name.empty()) ch.Name = v.CharacteristicName.value_or(std::to_string(c + 1));
-    ch.Decimals = std::max(ch.Decimals, TextDecimals(v.Text));
+    if (fromValues) {
+      TDfqCharacteristic& ch = f.Characteristics[c];
+      if (ch.Name.empty()) ch.Name = v.CharacteristicName.value_or(std::to_string(c + 1));
+      ch.Decimals = std::max(ch.Decimals, TextDecimals(v.Text));
+    }
     std::size_t set = f.Sets.size();
     if (v.Part) {
       const auto [it, added] = setOfPart.emplace(*v.Part, f.Sets.size());
@@ -105,7 +116,8 @@ bool JournalSource(const std::string& journalPath, const std::string& runId, TDf
         continue;
       }
     }
-    if (set == f.Sets.size()) f.Sets.push_back({std::vector<std::optional<TDfqValue>>(count)});
+    if (set == f.Sets.size())
+      f.Sets.push_back({std::vector<std::optional<TDfqValue>>(static_cast<std::size_t>(count))});
     f.Sets[set].Values[c] = value(v);
   }
   return true;

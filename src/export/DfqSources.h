@@ -13,11 +13,13 @@ struct TDfqSource {
   int ValueCount = 0;
 };
 
-// A journaled run. With a plan: every part in order, one set each, by characteristic (named as
-// the values name them; the journal keeps no limits or units of a plan's characteristics),
-// discarded values left out; the part number, the plan's name as part name. Without a plan: one
-// characteristic with the run's tolerance, named by the run's port, one set per value. False with
-// `error` when the journal or the run cannot be read.
+// A journaled run. With a plan: every characteristic of the plan with its limits, unit and
+// decimals, every part in order, one set each, discarded values left out; the part number, the
+// part name (the plan's name when the plan has none). A plan run journaled before the journal kept
+// its characteristics: those its values name, named as the values name them, without limits or
+// units, the plan's name as part name. Without a plan: one characteristic with the run's
+// tolerance, named by the run's port, one set per value. False with `error` when the journal or
+// the run cannot be read.
 bool JournalSource(const std::string& journalPath, const std::string& runId, TDfqSource& out,
                    std::string& error);
 

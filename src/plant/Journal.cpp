@@ -25,7 +25,11 @@ struct TStatementText {
 const TStatementText kStatements[] = {
     {&TJournalStatements::InsertRun,
      "INSERT INTO run (run_id, station, batch, mode, port, record_file, nominal, lsl, usl, "
-     "started, plan_name, part_number) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)"},
+     "started, plan_name, part_number, part_name) "
+     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)"},
+    {&TJournalStatements::InsertCharacteristic,
+     "INSERT INTO run_characteristic (run_id, characteristic, name, nominal, lsl, usl, unit, "
+     "decimals, port, mode) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)"},
     {&TJournalStatements::InsertValue,
      "INSERT INTO measured_value (run_id, seq, value, text, time, tolerance, part, part_id, "
      "characteristic, characteristic_name, discarded) "
@@ -46,6 +50,9 @@ const TStatementText kStatements[] = {
     {&TJournalStatements::FindRun, "SELECT " PZAM_RUN_COLUMNS " FROM run r WHERE r.run_id = ?1"},
     {&TJournalStatements::RunValues,
      "SELECT " PZAM_VALUE_COLUMNS " FROM measured_value v WHERE v.run_id = ?1 ORDER BY v.seq"},
+    {&TJournalStatements::RunCharacteristics,
+     "SELECT name, nominal, lsl, usl, unit, decimals, port, mode FROM run_characteristic "
+     "WHERE run_id = ?1 ORDER BY characteristic"},
     {&TJournalStatements::Unpublished,
      "SELECT o.id, o.kind, " PZAM_RUN_COLUMNS ", " PZAM_VALUE_COLUMNS
      " FROM outbox o JOIN run r ON r.run_id = o.run_id"
@@ -55,6 +62,33 @@ const TStatementText kStatements[] = {
     {&TJournalStatements::Waiting, "SELECT count(*) FROM outbox WHERE published = 0 AND kind = 1"},
     {&TJournalStatements::Pending, "SELECT count(*) FROM outbox WHERE published = 0"},
 };
+
+// Makes the tables that are missing and brings a journal of an earlier version up to this one, in
+// one transaction: a second connection opening the file at the same time waits and then finds it
+// done. Nothing is dropped or rewritten; a version above this one is left as it is. "" on
+// success, else SQLite's reason (taken before the rollback, which clears it).
+std::string SetUpSchema(sqlite3* db) {
+  const auto failed = [db] { return std::string(sqlite3_errmsg(db)); };
+  TSqliteTransaction tx(db);
+  if (!tx.Begun() || sqlite3_exec(db, kJournalSchema, nullptr, nullptr, nullptr) != SQLITE_OK)
+    return failed();
+  TSqliteStatement has;
+  if (!has.Prepare(db, kHasPartName) || has.Step() != SQLITE_ROW) return failed();
+  const bool hasPartName = has.Int(0) > 0;
+  has.Reset();
+  if (!hasPartName && sqlite3_exec(db, kAddPartName, nullptr, nullptr, nullptr) != SQLITE_OK)
+    return failed();
+  TSqliteStatement version;
+  if (!version.Prepare(db, "PRAGMA user_version") || version.Step() != SQLITE_ROW) return failed();
+  const std::int64_t was = version.Int(0);
+  version.Reset();
+  const std::string set = "PRAGMA user_version = " + std::to_string(kJournalVersion);
+  if (was < kJournalVersion &&
+      sqlite3_exec(db, set.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+    return failed();
+  if (!tx.Commit()) return failed();
+  return {};
+}
 
 }  // namespace
 
@@ -97,9 +131,13 @@ std::string TJournal::Open(const std::string& path, TJournalSync sync) {
   const std::string pragmas =
       std::string("PRAGMA journal_mode = WAL; PRAGMA foreign_keys = ON;") +
       (sync == TJournalSync::Full ? "PRAGMA synchronous = FULL;" : "PRAGMA synchronous = NORMAL;");
-  if (sqlite3_exec(FDb, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK ||
-      sqlite3_exec(FDb, kJournalSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+  if (sqlite3_exec(FDb, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
     error = Failure("cannot set up journal '" + path + "'");
+    Close();
+    return error;
+  }
+  if (const std::string reason = SetUpSchema(FDb); !reason.empty()) {
+    error = "cannot set up journal '" + path + "': " + reason;
     Close();
     return error;
   }
@@ -144,7 +182,24 @@ std::string TJournal::StartRun(const TRunStart& run) {
   s.Bind(10, run.Started);
   s.Bind(11, run.PlanName);
   s.Bind(12, run.PartNumber);
+  s.Bind(13, run.PartName);
   if (s.Step() != SQLITE_DONE) return Failure("cannot start run " + run.RunId);
+  auto& c = FSql->InsertCharacteristic;
+  for (std::size_t i = 0; i < run.Characteristics.size(); ++i) {
+    const TCharacteristicRecord& ch = run.Characteristics[i];
+    c.Reset();
+    c.Bind(1, run.RunId);
+    c.Bind(2, static_cast<std::int64_t>(i + 1));
+    c.Bind(3, ch.Name);
+    c.Bind(4, ch.Nominal);
+    c.Bind(5, ch.Lsl);
+    c.Bind(6, ch.Usl);
+    c.Bind(7, ch.Unit);
+    c.Bind(8, static_cast<std::int64_t>(ch.Decimals));
+    c.Bind(9, static_cast<std::int64_t>(ch.Port));
+    c.Bind(10, static_cast<std::int64_t>(ch.Mode));
+    if (c.Step() != SQLITE_DONE) return Failure("cannot start run " + run.RunId);
+  }
   auto& o = FSql->InsertOutbox;
   o.Reset();
   o.Bind(1, static_cast<std::int64_t>(TOutboxKind::Start));

@@ -37,7 +37,8 @@ class TJournal {
   TJournal(const TJournal&) = delete;
   TJournal& operator=(const TJournal&) = delete;
 
-  // Opens the file, creating it (mode 0600) and its tables when missing.
+  // Opens the file, creating it (mode 0600) and its tables when missing; a journal of an earlier
+  // version is brought up to this one in place, keeping all it holds.
   std::string Open(const std::string& path, TJournalSync sync = TJournalSync::Full);
   bool IsOpen() const { return FDb != nullptr; }
   void Close();
@@ -51,14 +52,16 @@ class TJournal {
   // Ends an open run; a run that is not open is refused.
   std::string EndRun(const TRunEnd& end);
 
-  // Runs in order of their start; only those of `batch` when one is given.
+  // Runs in order of their start, each with its plan's characteristics; only those of `batch`
+  // when one is given.
   std::string ListRuns(const std::optional<std::string>& batch, std::vector<TRunRecord>& runs);
-  // The run with this id; `run` stays empty when there is none.
+  // The run with this id and its plan's characteristics; `run` stays empty when there is none.
   std::string FindRun(const std::string& runId, std::optional<TRunRecord>& run);
   // The run's values in order of seq.
   std::string RunValues(const std::string& runId, std::vector<TValueRecord>& values);
 
-  // Up to `limit` unpublished entries with an id above `afterId`, in id order.
+  // Up to `limit` unpublished entries with an id above `afterId`, in id order. Their runs come
+  // without the plan's characteristics.
   std::string Unpublished(std::int64_t afterId, int limit, std::vector<TOutboxEntry>& entries);
   // Marks the entries published (one transaction for all).
   std::string MarkPublished(const std::vector<std::int64_t>& ids);
@@ -70,6 +73,8 @@ class TJournal {
  private:
   std::string Failure(const std::string& what) const;
   std::string CountUnpublished(TSqliteStatement& statement, std::int64_t& count);
+  // Reads the run's characteristics into it.
+  std::string ReadCharacteristics(TRunStart& run);
 
   sqlite3* FDb = nullptr;
   std::unique_ptr<TJournalStatements> FSql;

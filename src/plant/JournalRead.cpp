@@ -22,6 +22,7 @@ TRunRecord ReadRun(const TSqliteStatement& s, int c) {
   r.Start.PartNumber = s.OptText(c + 11);
   r.Ended = s.OptText(c + 12);
   r.ValueCount = s.Int(c + 13);
+  r.Start.PartName = s.OptText(c + 14);
   return r;
 }
 
@@ -51,6 +52,9 @@ std::string TJournal::ListRuns(const std::optional<std::string>& batch,
   int rc;
   while ((rc = s.Step()) == SQLITE_ROW) runs.push_back(ReadRun(s, 0));
   if (rc != SQLITE_DONE) return Failure("cannot list runs");
+  for (TRunRecord& r : runs) {
+    if (std::string error = ReadCharacteristics(r.Start); !error.empty()) return error;
+  }
   return {};
 }
 
@@ -64,6 +68,29 @@ std::string TJournal::FindRun(const std::string& runId, std::optional<TRunRecord
   if (rc == SQLITE_ROW) run = ReadRun(s, 0);
   s.Reset();  // ends the read: a statement left on its row would keep its snapshot
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) return Failure("cannot read run " + runId);
+  if (run) return ReadCharacteristics(run->Start);
+  return {};
+}
+
+std::string TJournal::ReadCharacteristics(TRunStart& run) {
+  run.Characteristics.clear();
+  auto& s = FSql->RunCharacteristics;
+  s.Reset();
+  s.Bind(1, run.RunId);
+  int rc;
+  while ((rc = s.Step()) == SQLITE_ROW) {
+    TCharacteristicRecord c;
+    c.Name = s.Text(0);
+    c.Nominal = s.OptReal(1);
+    c.Lsl = s.OptReal(2);
+    c.Usl = s.OptReal(3);
+    c.Unit = s.Text(4);
+    c.Decimals = static_cast<int>(s.Int(5));
+    c.Port = static_cast<int>(s.Int(6));
+    c.Mode = static_cast<int>(s.Int(7));
+    run.Characteristics.push_back(std::move(c));
+  }
+  if (rc != SQLITE_DONE) return Failure("cannot read the characteristics of run " + run.RunId);
   return {};
 }
 
@@ -92,8 +119,9 @@ std::string TJournal::Unpublished(std::int64_t afterId, int limit,
     TOutboxEntry e;
     e.Id = s.Int(0);
     e.Kind = static_cast<TOutboxKind>(s.Int(1));
+    // The run without its characteristics: its messages carry none.
     e.Run = ReadRun(s, 2);
-    if (e.Kind == TOutboxKind::Value) e.Value = ReadValue(s, 16);
+    if (e.Kind == TOutboxKind::Value) e.Value = ReadValue(s, 2 + kRunColumnCount);
     entries.push_back(std::move(e));
   }
   if (rc != SQLITE_DONE) return Failure("cannot read the outbox");

@@ -44,6 +44,10 @@ void TJournalWriter::RunStarted(const measurement::TRunStarted& run) {
     start.Started = ReadingText(run.Start);
     if (!run.PlanName.empty()) start.PlanName = run.PlanName;
     if (!run.PartNumber.empty()) start.PartNumber = run.PartNumber;
+    if (!run.PartName.empty()) start.PartName = run.PartName;
+    for (const measurement::TRunCharacteristic& c : run.Characteristics)
+      start.Characteristics.push_back({c.Name, c.Tolerance.Nominal, c.Tolerance.Lower,
+                                       c.Tolerance.Upper, c.Unit, c.Decimals, c.Port, c.Mode});
     problem = FJournal.StartRun(start);
     FRunJournaled = problem.empty();
   }

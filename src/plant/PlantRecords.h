@@ -6,8 +6,21 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pzam::plant {
+
+// A characteristic of an inspection plan as a run started with it: name, limits (each may be
+// absent), unit, decimals and the gauge's port (COM number) and operating mode.
+struct TCharacteristicRecord {
+  std::string Name;
+  std::optional<double> Nominal, Lsl, Usl;
+  std::string Unit;
+  int Decimals = 3;
+  int Port = 0;
+  int Mode = 0;
+  bool operator==(const TCharacteristicRecord&) const = default;
+};
 
 // What a run is started with. Nominal and limits may each be absent.
 struct TRunStart {
@@ -20,7 +33,11 @@ struct TRunStart {
   std::optional<double> Nominal, Lsl, Usl;
   std::string Started;
   // Filled by runs of an inspection plan; absent otherwise.
-  std::optional<std::string> PlanName, PartNumber;
+  std::optional<std::string> PlanName, PartNumber, PartName;
+  // The plan's characteristics in plan order (characteristic 1, 2, ...); empty without a plan and
+  // in runs journaled before the journal kept them. Kept in the station journal only: the run's
+  // messages do not carry them.
+  std::vector<TCharacteristicRecord> Characteristics;
 };
 
 // Where a value lies against the run's tolerance; None when no tolerance is set.

@@ -1,9 +1,13 @@
-// pzam-tool spc on record files written by pzam-tool replay, and on files of numbers.
+// pzam-tool spc on record files written by pzam-tool replay, on files of numbers, and on runs of
+// the station's journal.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <fstream>
 
+#include "common/RunId.h"
+#include "plant/Journal.h"
+#include "plant/JournalPath.h"
 #include "support/RunTool.h"
 #include "support/TempDir.h"
 
@@ -113,6 +117,59 @@ TEST_F(SpcToolTest, OneSidedAndMissingLimitsAndFewValues) {
   for (const auto& c : cases) {
     EXPECT_EQ(Run("spc " + c.Args), 0) << c.Args << Err;
     EXPECT_EQ(Out, c.Out) << c.Args;
+  }
+}
+
+// The limits of a journaled run: the run's own; a plan run's only characteristic's; none for a plan
+// run of several characteristics; the command line's before any of them.
+TEST_F(SpcToolTest, ARunsLimitsFromTheJournal) {
+  Write("PZAMConfig.ini", "");
+  const std::string plain = NewRunId(), one = NewRunId(), two = NewRunId();
+  {
+    plant::TJournal j;
+    ASSERT_EQ("", j.Open(plant::StationJournalOf(dir.File("PZAMConfig.ini"))));
+    const plant::TCharacteristicRecord runout{
+        "Runout", std::nullopt, std::nullopt, 0.02, "mm", 3, 6, 3};
+    const plant::TCharacteristicRecord length{"Length", 80.0, 79.9, 80.1, "mm", 3, 5, 3};
+    const struct {
+      std::string Id;
+      std::optional<double> Lsl, Usl;
+      std::vector<plant::TCharacteristicRecord> Characteristics;
+    } runs[] = {{plain, 9.95, 10.05, {}}, {one, {}, {}, {runout}}, {two, {}, {}, {runout, length}}};
+    for (const auto& r : runs) {
+      plant::TRunStart s;
+      s.RunId = r.Id;
+      s.Station = "st";
+      s.Batch = "B1";
+      s.Port = "COM6";
+      s.Started = "2026-12-09T14:25:03.000+01:00";
+      s.Lsl = r.Lsl;
+      s.Usl = r.Usl;
+      if (!r.Characteristics.empty()) s.PlanName = "Shaft";
+      s.Characteristics = r.Characteristics;
+      ASSERT_EQ("", j.StartRun(s));
+      for (std::int64_t seq = 1; seq <= 2; ++seq) {
+        plant::TValueRecord v;
+        v.RunId = r.Id;
+        v.Seq = seq;
+        v.Value = 0.01 * static_cast<double>(seq);
+        v.Text = "+0.0" + std::to_string(seq);
+        v.Time = s.Started;
+        ASSERT_EQ("", j.AddValue(v));
+      }
+    }
+  }
+  const struct {
+    std::string Args;
+    const char* Limits;
+  } cases[] = {{"--run " + plain, "lsl=9.95\nusl=10.05\n"},
+               {"--run " + one, "lsl=-\nusl=0.02\n"},
+               {"--run " + two, "lsl=-\nusl=-\n"},
+               {"--lsl 0 --run " + one, "lsl=0\nusl=-\n"}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(Run("spc " + c.Args + " --config '" + dir.File("PZAMConfig.ini") + "'"), 0)
+        << c.Args << Err;
+    EXPECT_NE(std::string::npos, Out.find(c.Limits)) << c.Args << "\n" << Out;
   }
 }
 

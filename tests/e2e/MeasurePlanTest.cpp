@@ -77,6 +77,16 @@ TEST(MeasurePlan, PartsOfTwoGaugesGoToTheirCharacteristics) {
   ASSERT_EQ(1u, runs.size());
   EXPECT_EQ("Shaft", runs[0].Start.PlanName.value_or(""));
   EXPECT_EQ("4711-01", runs[0].Start.PartNumber.value_or(""));
+  EXPECT_FALSE(runs[0].Start.PartName) << "the plan has no part name";
+  // The plan's characteristics as the run started with them.
+  ASSERT_EQ(p.Characteristics.size(), runs[0].Start.Characteristics.size());
+  for (std::size_t i = 0; i < p.Characteristics.size(); ++i) {
+    const plan::TCharacteristic& want = p.Characteristics[i];
+    EXPECT_EQ((plant::TCharacteristicRecord{want.Name, want.Nominal, want.Lower, want.Upper,
+                                            want.Unit, want.Decimals, want.Port, want.Mode}),
+              runs[0].Start.Characteristics[i])
+        << i;
+  }
   std::vector<plant::TValueRecord> values;
   ASSERT_EQ("", journal.RunValues(runs[0].Start.RunId, values));
   ASSERT_EQ(12u, values.size());

@@ -1,6 +1,7 @@
 #include "plant/Journal.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <functional>
@@ -65,6 +66,10 @@ TEST_F(JournalTest, RunsAndValuesComeBackAsWritten) {
   TRunStart plan = StartOf("r2", "B-2");
   plan.PlanName = "Shaft 4711";
   plan.PartNumber = "4711-A";
+  plan.PartName = "Welle \"gro\xC3\x9F\"";
+  plan.Characteristics = {{"Diameter", 20.0, 19.95, 20.05, "mm", 3, 5, 3},
+                          {"\xC3\x98 'inner'", std::nullopt, 9.5, std::nullopt, "", 0, 6, 2},
+                          {"Runout", std::nullopt, std::nullopt, 0.02, "\xC2\xB5m", 6, 99, 0}};
   plan.Lsl.reset();
   TValueRecord none = ValueOf("r1", 1);
   none.Tolerance = TToleranceZone::None;
@@ -109,6 +114,8 @@ TEST_F(JournalTest, RunsAndValuesComeBackAsWritten) {
     EXPECT_EQ(c.want.Started, c.got.Start.Started);
     EXPECT_EQ(c.want.PlanName, c.got.Start.PlanName);
     EXPECT_EQ(c.want.PartNumber, c.got.Start.PartNumber);
+    EXPECT_EQ(c.want.PartName, c.got.Start.PartName);
+    EXPECT_EQ(c.want.Characteristics, c.got.Start.Characteristics);
     EXPECT_EQ(c.ended, c.got.Ended);
     EXPECT_EQ(c.count, c.got.ValueCount);
   }
@@ -140,6 +147,12 @@ TEST_F(JournalTest, RunsAndValuesComeBackAsWritten) {
   ASSERT_EQ("", FJournal.ListRuns(std::string("B-2"), runs));
   ASSERT_EQ(1u, runs.size());
   EXPECT_EQ("r2", runs[0].Start.RunId);
+  EXPECT_EQ(plan.Characteristics, runs[0].Start.Characteristics);
+  std::optional<TRunRecord> found;
+  ASSERT_EQ("", FJournal.FindRun("r2", found));
+  ASSERT_TRUE(found);
+  EXPECT_EQ(plan.PartName, found->Start.PartName);
+  EXPECT_EQ(plan.Characteristics, found->Start.Characteristics);
   ASSERT_EQ("", FJournal.ListRuns(std::string("b-2"), runs));
   EXPECT_TRUE(runs.empty());  // a batch is matched exactly
 }
@@ -294,6 +307,186 @@ TEST_F(JournalTest, TheOtherConnectionSeesEachCommitAtOnce) {
     EXPECT_EQ(seq, waiting);
     ASSERT_EQ("", publisher.FindRun("r", run));
     EXPECT_EQ(seq, run->ValueCount);
+  }
+}
+
+// The tables as the first journals made them (user_version 1), with a run of each kind, values
+// and one published entry.
+constexpr char kVersion1[] = R"sql(
+PRAGMA journal_mode = WAL;
+CREATE TABLE IF NOT EXISTS run (
+  run_id      TEXT PRIMARY KEY NOT NULL,
+  station     TEXT NOT NULL,
+  batch       TEXT NOT NULL,
+  mode        INTEGER NOT NULL,
+  port        TEXT NOT NULL,
+  record_file TEXT NOT NULL,
+  nominal     REAL,
+  lsl         REAL,
+  usl         REAL,
+  started     TEXT NOT NULL,
+  ended       TEXT,
+  value_count INTEGER NOT NULL DEFAULT 0,
+  plan_name   TEXT,
+  part_number TEXT
+);
+CREATE INDEX IF NOT EXISTS run_batch ON run (batch);
+CREATE TABLE IF NOT EXISTS measured_value (
+  run_id              TEXT NOT NULL REFERENCES run (run_id),
+  seq                 INTEGER NOT NULL CHECK (seq >= 1),
+  value               REAL NOT NULL,
+  text                TEXT NOT NULL,
+  time                TEXT NOT NULL,
+  tolerance           TEXT CHECK (tolerance IN ('in', 'below', 'above')),
+  part                INTEGER,
+  part_id             TEXT,
+  characteristic      INTEGER,
+  characteristic_name TEXT,
+  discarded           INTEGER CHECK (discarded IN (0, 1)),
+  PRIMARY KEY (run_id, seq)
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS outbox (
+  id        INTEGER PRIMARY KEY,
+  kind      INTEGER NOT NULL CHECK (kind IN (0, 1, 2)),
+  run_id    TEXT NOT NULL REFERENCES run (run_id),
+  seq       INTEGER,
+  published INTEGER NOT NULL DEFAULT 0 CHECK (published IN (0, 1))
+);
+CREATE INDEX IF NOT EXISTS outbox_waiting ON outbox (id) WHERE published = 0;
+PRAGMA user_version = 1;
+)sql";
+
+constexpr char kVersion1Rows[] = R"sql(
+INSERT INTO run VALUES ('old-plain', 'st-1', 'B-1', 2, 'COM5', 'a.csv', 10.0, 9.95, 10.05,
+  '2026-12-01T08:00:00.000+01:00', '2026-12-01T08:10:00.000+01:00', 1, NULL, NULL);
+INSERT INTO run VALUES ('old-plan', 'st-1', 'B-2', 3, 'COM6', 'b_1.csv', NULL, NULL, NULL,
+  '2026-12-01T09:00:00.000+01:00', NULL, 2, 'Shaft', '4711-01');
+INSERT INTO measured_value VALUES ('old-plain', 1, 10.01, '+10.010', '2026-12-01T08:00:01.000+01:00',
+  'in', NULL, NULL, 1, NULL, 0);
+INSERT INTO measured_value VALUES ('old-plan', 1, 20.01, '+020.010', '2026-12-01T09:00:01.000+01:00',
+  NULL, 1, 'A1', 1, 'Diameter', 0);
+INSERT INTO measured_value VALUES ('old-plan', 2, 80.0, '+080.000', '2026-12-01T09:00:02.000+01:00',
+  NULL, 1, 'A1', 2, 'Length', 1);
+INSERT INTO outbox (kind, run_id, seq, published) VALUES (0, 'old-plain', NULL, 1),
+  (1, 'old-plain', 1, 0), (2, 'old-plain', NULL, 0), (0, 'old-plan', NULL, 0),
+  (1, 'old-plan', 1, 0), (1, 'old-plan', 2, 0);
+)sql";
+
+std::int64_t UserVersion(const std::string& path) {
+  sqlite3* db = nullptr;
+  std::int64_t version = -1;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &s, nullptr) == SQLITE_OK &&
+        sqlite3_step(s) == SQLITE_ROW)
+      version = sqlite3_column_int64(s, 0);
+    sqlite3_finalize(s);
+  }
+  sqlite3_close_v2(db);
+  return version;
+}
+
+std::string Exec(const std::string& path, const char* sql) {
+  sqlite3* db = nullptr;
+  char* message = nullptr;
+  std::string error;
+  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+          SQLITE_OK ||
+      sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK)
+    error = message != nullptr ? message : sqlite3_errmsg(db);
+  sqlite3_free(message);
+  sqlite3_close_v2(db);
+  return error;
+}
+
+// A journal of version 1 opens, is upgraded in place and keeps every run, value and mark; so does
+// one that an older program opened again after the upgrade (its schema text sets user_version
+// back to 1 and finds the new column already there).
+TEST(JournalUpgrade, AVersion1JournalKeepsAllItHolds) {
+  const struct {
+    const char* What;
+    bool OpenedByOlderProgram;
+  } cases[] = {{"version 1", false}, {"upgraded, then opened by an older program", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.What);
+    test::TTempDir dir;
+    const std::string path = dir.File(kJournalFileName);
+    ASSERT_EQ("", Exec(path, kVersion1));
+    ASSERT_EQ("", Exec(path, kVersion1Rows));
+    if (c.OpenedByOlderProgram) {
+      TJournal first;
+      ASSERT_EQ("", first.Open(path));
+      first.Close();
+      ASSERT_EQ("", Exec(path, kVersion1));
+      ASSERT_EQ(1, UserVersion(path));
+    }
+    TJournal j;
+    ASSERT_EQ("", j.Open(path));
+    EXPECT_EQ(2, UserVersion(path));
+
+    std::vector<TRunRecord> runs;
+    ASSERT_EQ("", j.ListRuns(std::nullopt, runs));
+    ASSERT_EQ(2u, runs.size());
+    const struct {
+      const char* Id;
+      std::optional<std::string> PlanName, PartNumber, Ended;
+      std::optional<double> Usl;
+      std::int64_t Count;
+      std::size_t Values;
+    } runCases[] = {
+        {"old-plain", std::nullopt, std::nullopt, "2026-12-01T08:10:00.000+01:00", 10.05, 1, 1},
+        {"old-plan", "Shaft", "4711-01", std::nullopt, std::nullopt, 2, 2}};
+    for (std::size_t i = 0; i < std::size(runCases); ++i) {
+      const auto& want = runCases[i];
+      const TRunRecord& got = runs[i];
+      SCOPED_TRACE(want.Id);
+      EXPECT_EQ(want.Id, got.Start.RunId);
+      EXPECT_EQ(want.PlanName, got.Start.PlanName);
+      EXPECT_EQ(want.PartNumber, got.Start.PartNumber);
+      EXPECT_EQ(want.Ended, got.Ended);
+      EXPECT_EQ(want.Usl, got.Start.Usl);
+      EXPECT_EQ(want.Count, got.ValueCount);
+      EXPECT_FALSE(got.Start.PartName) << "no part name before the upgrade";
+      EXPECT_TRUE(got.Start.Characteristics.empty());
+      std::vector<TValueRecord> values;
+      ASSERT_EQ("", j.RunValues(want.Id, values));
+      EXPECT_EQ(want.Values, values.size());
+    }
+    std::vector<TValueRecord> plan;
+    ASSERT_EQ("", j.RunValues("old-plan", plan));
+    ASSERT_EQ(2u, plan.size());
+    EXPECT_EQ(std::optional<std::string>("A1"), plan[1].PartId);
+    EXPECT_EQ(2, plan[1].Characteristic);
+    EXPECT_TRUE(plan[1].Discarded);
+
+    // The published start stays published; the rest waits, in order, its runs readable.
+    std::vector<TOutboxEntry> waiting;
+    ASSERT_EQ("", j.Unpublished(0, 100, waiting));
+    ASSERT_EQ(5u, waiting.size());
+    EXPECT_EQ(TOutboxKind::Value, waiting[0].Kind);
+    EXPECT_EQ("old-plain", waiting[0].Run.Start.RunId);
+    EXPECT_EQ("+10.010", waiting[0].Value.Text);
+    EXPECT_EQ("+080.000", waiting[4].Value.Text);
+    EXPECT_EQ(std::optional<std::string>("4711-01"), waiting[4].Run.Start.PartNumber);
+
+    // The open plan run goes on; a new one keeps its part name and characteristics.
+    TValueRecord more = ValueOf("old-plan", 3);
+    ASSERT_EQ("", j.AddValue(more));
+    TRunStart next = StartOf("new-plan");
+    next.PlanName = "Shaft";
+    next.PartName = "Drive shaft";
+    next.Characteristics = {{"Diameter", 20.0, 19.95, 20.05, "mm", 3, 5, 3}};
+    ASSERT_EQ("", j.StartRun(next));
+    j.Close();
+    ASSERT_EQ("", j.Open(path));
+    std::optional<TRunRecord> found;
+    ASSERT_EQ("", j.FindRun("new-plan", found));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(next.PartName, found->Start.PartName);
+    EXPECT_EQ(next.Characteristics, found->Start.Characteristics);
+    ASSERT_EQ("", j.FindRun("old-plan", found));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(3, found->ValueCount);
   }
 }
 

@@ -23,6 +23,10 @@ bool JournalValues(const std::string& journalPath, const std::string& runId, TSp
   }
   if (error = journal.RunValues(runId, values); !error.empty()) return false;
   out.Tolerance = {run->Start.Nominal, run->Start.Lsl, run->Start.Usl};
+  // A plan run has no tolerance of its own; with one characteristic its values are that
+  // characteristic's, and so are the limits.
+  if (const auto& c = run->Start.Characteristics; c.size() == 1)
+    out.Tolerance = {c[0].Nominal, c[0].Lsl, c[0].Usl};
   for (const auto& v : values)
     if (!v.Discarded) out.Values.push_back(v.Value);
   return true;

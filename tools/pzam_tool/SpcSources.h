@@ -1,5 +1,6 @@
 // Where pzam-tool spc takes a run's values from besides a record file: the station's journal, or
-// the central store. Discarded values are left out; the tolerance is the run's.
+// the central store. Discarded values are left out; the tolerance is the run's, or that of a plan
+// run's only characteristic when the journal keeps it.
 #pragma once
 
 #include <optional>
