@@ -155,22 +155,37 @@ TEST_F(SpcToolTest, ARunsLimitsFromTheJournal) {
         v.Value = 0.01 * static_cast<double>(seq);
         v.Text = "+0.0" + std::to_string(seq);
         v.Time = s.Started;
+        v.Characteristic = r.Characteristics.size() == 2 ? seq : 1;
         ASSERT_EQ("", j.AddValue(v));
       }
     }
   }
+  // A run of several characteristics is read one characteristic at a time, with its limits;
+  // without --characteristic it is a bad option, not a mix of unlike values.
   const struct {
     std::string Args;
-    const char* Limits;
-  } cases[] = {{"--run " + plain, "lsl=9.95\nusl=10.05\n"},
-               {"--run " + one, "lsl=-\nusl=0.02\n"},
-               {"--run " + two, "lsl=-\nusl=-\n"},
-               {"--lsl 0 --run " + one, "lsl=0\nusl=-\n"}};
+    int Status;
+    const char* Expected;  // in stdout, or in stderr when the status is not 0
+  } cases[] = {
+      {"spc --run " + plain, 0, "lsl=9.95\nusl=10.05\n"},
+      {"spc --run " + plain + " --characteristic 1", 0, "n=2\n"},
+      {"spc --run " + one, 0, "lsl=-\nusl=0.02\n"},
+      {"spc --lsl 0 --run " + one, 0, "lsl=0\nusl=-\n"},
+      {"spc --run " + two, 2, "holds 2 characteristics: choose one with --characteristic N"},
+      {"spc --run " + two + " --characteristic 1", 0, "n=1\nmean=0.01\n"},
+      {"spc --run " + two + " --characteristic 2", 0, "lsl=79.9\nusl=80.1\n"},
+      {"spc --run " + two + " --characteristic 3", 2, "has no characteristic 3"},
+      {"spc --run " + two + " --characteristic x", 2, "--characteristic must be"},
+      {"gauge-study --reference 0.02 --tolerance 0.1 --run " + two + " --characteristic 2", 0,
+       "n=1\nmean=0.02\n"},
+      {"gauge-study --reference 0.02 --tolerance 0.1 --run " + two, 2, "--characteristic N"}};
   for (const auto& c : cases) {
-    ASSERT_EQ(Run("spc " + c.Args + " --config '" + dir.File("PZAMConfig.ini") + "'"), 0)
+    ASSERT_EQ(Run(c.Args + " --config '" + dir.File("PZAMConfig.ini") + "'"), c.Status)
         << c.Args << Err;
-    EXPECT_NE(std::string::npos, Out.find(c.Limits)) << c.Args << "\n" << Out;
+    const std::string& text = c.Status == 0 ? Out : Err;
+    EXPECT_NE(std::string::npos, text.find(c.Expected)) << c.Args << "\n" << text;
   }
+  EXPECT_EQ(2, Run("spc --characteristic 1 values.txt")) << "--characteristic goes with --run";
 }
 
 TEST_F(SpcToolTest, BadOptionsExitTwo) {

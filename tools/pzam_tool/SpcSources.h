@@ -16,9 +16,12 @@ struct TSpcValues {
   analysis::TTolerance Tolerance;
 };
 
-// The values of run `runId` in the journal at `journalPath`.
-bool JournalValues(const std::string& journalPath, const std::string& runId, TSpcValues& out,
-                   std::string& error);
+// The values of run `runId` in the journal at `journalPath`: 0, or 1 when the journal or the run
+// cannot be read, 2 when the run holds several characteristics and `characteristic` (1, 2, ...;
+// 0 none) names none of them (an option is needed). The characteristic's values only, with its
+// limits when the journal keeps them.
+int JournalValues(const std::string& journalPath, const std::string& runId, int characteristic,
+                  TSpcValues& out, std::string& error);
 
 // The values of one run, or of every run of a batch (of one station when `station` is given) in
 // the order of their start, from PostgreSQL. The tolerance is that of the first run.

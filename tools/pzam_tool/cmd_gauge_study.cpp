@@ -19,7 +19,8 @@ using namespace pzam::analysis;
 
 constexpr const char* kUsage =
     "gauge-study --reference X --tolerance T [--k PERCENT] [--l 6|4] [--decimal C] FILE | "
-    "--run RUN_ID [--config FILE]  type 1 gauge study (Cg, Cgk, bias test) of a reference "
+    "--run RUN_ID [--config FILE] [--characteristic N]  type 1 gauge study (Cg, Cgk, bias test) of "
+    "a reference "
     "part's values";
 
 struct TStudyOptions {
@@ -27,6 +28,7 @@ struct TStudyOptions {
   char Decimal = 0;  // 0: detected from the first value
   std::string File;
   std::optional<std::string> Run, Config;
+  int Characteristic = 0;  // of a journaled plan run; 0 none given
 };
 
 bool Number(const std::string& text, double& out) {
@@ -41,7 +43,8 @@ std::string ParseOptions(const TArgs& args, TStudyOptions& o) {
   TParsedArgs parsed;
   std::string error;
   if (!ParseArgs(args,
-                 {"--reference", "--tolerance", "--k", "--l", "--decimal", "--run", "--config"},
+                 {"--reference", "--tolerance", "--k", "--l", "--decimal", "--run", "--config",
+                  "--characteristic"},
                  parsed, error))
     return error;
   for (const char* name : {"--reference", "--tolerance"}) {
@@ -71,6 +74,12 @@ std::string ParseOptions(const TArgs& args, TStudyOptions& o) {
   }
   if (parsed.Has("--run")) o.Run = parsed.Get("--run");
   if (parsed.Has("--config")) o.Config = parsed.Get("--config");
+  if (parsed.Has("--characteristic")) {
+    if (!measurement::TryStrToInt(parsed.Get("--characteristic"), o.Characteristic) ||
+        o.Characteristic < 1)
+      return "--characteristic must be a characteristic's number (1, 2, ...)";
+    if (!parsed.Has("--run")) return "--characteristic goes with --run";
+  }
   if (parsed.Plain.size() > 1) return "only one FILE";
   const bool haveFile = parsed.Plain.size() == 1;
   if (haveFile) o.File = parsed.Plain[0];
@@ -97,9 +106,11 @@ int GaugeStudy(const TArgs& args) {
   std::string source = o.File;
   if (o.Run) {
     TSpcValues journaled;
-    if (!JournalValues(StationJournalPath(o.Config.value_or("")), *o.Run, journaled, error)) {
+    if (const int code = JournalValues(StationJournalPath(o.Config.value_or("")), *o.Run,
+                                       o.Characteristic, journaled, error);
+        code != 0) {
       std::cerr << "pzam-tool gauge-study: " << error << '\n';
-      return 1;
+      return code;
     }
     values = std::move(journaled.Values);
     source = "run " + *o.Run;

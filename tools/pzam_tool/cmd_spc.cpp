@@ -21,7 +21,8 @@ using namespace pzam::analysis;
 
 constexpr const char* kUsage =
     "spc [--lsl X] [--usl X] [--decimal C] [--report FILE.pdf] FILE | --run RUN_ID [--config "
-    "FILE] | --db CONNINFO (--run RUN_ID | --batch TEXT [--station NAME])  capability figures of "
+    "FILE] [--characteristic N] | --db CONNINFO (--run RUN_ID | --batch TEXT [--station NAME])  "
+    "capability figures of "
     "a record file, a journaled run, or a run or batch in the central store";
 
 struct TSpcOptions {
@@ -31,6 +32,7 @@ struct TSpcOptions {
   std::string File;
   // The other sources: the journal (--run) or the central store (--db).
   std::optional<std::string> Run, Db, Batch, Station, Config;
+  int Characteristic = 0;  // of a journaled plan run; 0 none given
 };
 
 // Reads the arguments; an empty result is success, otherwise the reason.
@@ -39,10 +41,15 @@ std::string ParseOptions(const TArgs& args, TSpcOptions& o) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--lsl" || a == "--usl" || a == "--decimal" || a == "--report" || a == "--run" ||
-        a == "--db" || a == "--batch" || a == "--station" || a == "--config") {
+        a == "--db" || a == "--batch" || a == "--station" || a == "--config" ||
+        a == "--characteristic") {
       if (i + 1 >= args.size()) return a + " needs a value";
       const std::string& v = args[++i];
-      if (a == "--run" || a == "--db" || a == "--batch" || a == "--station" || a == "--config") {
+      if (a == "--characteristic") {
+        if (!measurement::TryStrToInt(v, o.Characteristic) || o.Characteristic < 1)
+          return "--characteristic must be a characteristic's number (1, 2, ...)";
+      } else if (a == "--run" || a == "--db" || a == "--batch" || a == "--station" ||
+                 a == "--config") {
         auto& field = a == "--run"       ? o.Run
                       : a == "--db"      ? o.Db
                       : a == "--batch"   ? o.Batch
@@ -74,10 +81,13 @@ std::string ParseOptions(const TArgs& args, TSpcOptions& o) {
   if (o.Run && !IsUuidText(*o.Run)) return "--run '" + *o.Run + "' is not a run id";
   if (o.Db) {
     if (haveFile || o.Config) return "--db takes no FILE and no --config";
+    if (o.Characteristic != 0) return "--characteristic goes with a journaled run";
     if (o.Run.has_value() == o.Batch.has_value()) return "--db needs either --run or --batch";
     if (o.Station && !o.Batch) return "--station goes with --batch";
   } else if (o.Run) {
     if (haveFile || o.Batch || o.Station) return "--run takes no FILE, --batch or --station";
+  } else if (o.Characteristic != 0) {
+    return "--characteristic goes with --run";
   } else if (o.Batch || o.Station || o.Config) {
     return "--batch and --station need --db, --config needs --run";
   } else if (!haveFile) {
@@ -112,21 +122,22 @@ int Spc(const TArgs& args) {
   std::string source = o.File;
   if (o.Run || o.Db) {
     TSpcValues values;
-    bool ok = false;
+    int code = 1;
     if (o.Db) {
 #ifdef PZAM_HAVE_CENTRAL
-      ok = DatabaseValues(*o.Db, o.Run, o.Batch, o.Station, values, error);
+      code = DatabaseValues(*o.Db, o.Run, o.Batch, o.Station, values, error) ? 0 : 1;
 #else
       error = "this pzam-tool is built without the central store";
 #endif
       source = o.Run ? "run " + *o.Run : "batch '" + *o.Batch + "'";
     } else {
-      ok = JournalValues(StationJournalPath(o.Config.value_or("")), *o.Run, values, error);
+      code = JournalValues(StationJournalPath(o.Config.value_or("")), *o.Run, o.Characteristic,
+                           values, error);
       source = "run " + *o.Run;
     }
-    if (!ok) {
+    if (code != 0) {
       std::cerr << "pzam-tool spc: " << error << '\n';
-      return 1;
+      return code;
     }
     file.Values = std::move(values.Values);
     if (!o.Tolerance.Lower && !o.Tolerance.Upper) o.Tolerance = values.Tolerance;
