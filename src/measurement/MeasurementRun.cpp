@@ -51,7 +51,11 @@ std::string ModeText(int mode, int cable, bool signSwap, const std::string& mode
 
 TMeasurementRun::TMeasurementRun(IRunView& view, const IRunChoices& choices, IRunPort& port,
                                  TRunOptions options)
-    : FView(view), FChoices(choices), FPort(port), FOptions(std::move(options)) {
+    : FView(view),
+      FChoices(choices),
+      FPort(port),
+      FOptions(std::move(options)),
+      FDecoder(view, port, FOptions.Directory) {
   if (!FOptions.Wait)
     FOptions.Wait = [](std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); };
 }
@@ -129,7 +133,7 @@ void TMeasurementRun::SetRunButtons(int mode) {
   FView.EnableControl(TControl::Bu_MeasStart, mode == 1 || mode == 2);
   FView.EnableControl(TControl::Bu_MeasStop, true);
   if (mode == 0) return;
-  FTelegramCounter = 0;
+  FDecoder.ResetCounter();
   FView.SetTakeValueCaption(mode == 1 ? kTakeValueModeOne : Text(textid::kTakeValue));
 }
 
@@ -180,39 +184,11 @@ void TMeasurementRun::End() {
 
 void TMeasurementRun::Received(const std::string& bytes, std::uint64_t generation) {
   if (!FRunning || generation != FGeneration.load()) return;
-  if (FMode == 0) {
-    for (const std::string& body : FGaugeFramer.Feed(bytes)) HandleGaugeTelegram(body);
-  } else if (FMode == 2 || FMode == 3) {
-    for (const std::string& text : FLineFramer.Feed(bytes)) HandleSignedText(text);
-  }
+  FDecoder.Feed(FMode, bytes, [this](TSharedTexts& texts) { ProcessAndRecord(texts); });
 }
 
-void TMeasurementRun::HandleGaugeTelegram(const std::string& body) {
-  DecodeGaugeTelegram(body, FTexts, FTelegram);
-  const std::string line = GaugeLine(FTexts);
-  FView.AddMemoLine(line);
-  try {
-    AppendTraceLine(FOptions.Directory, line);
-  } catch (const Exception& e) {
-    FView.AddMemoLine(e.what());
-  }
-  if (FTelegram.FieldCode == "MSG") {
-    FView.AddMemoLine(GaugeMessageLine(FTelegram.Message));
-    return;
-  }
-  ProcessAndRecord();
-}
-
-void TMeasurementRun::HandleSignedText(const std::string& text) {
-  if (!IsSignedValueText(text)) return;
-  ++FTelegramCounter;
-  DecodeSignedValue(text, FTelegramCounter, FTexts);
-  FPort.WriteText("STO0\r");
-  ProcessAndRecord();
-}
-
-void TMeasurementRun::ProcessAndRecord() {
-  const std::string gaugeText = FTexts.Value;
+void TMeasurementRun::ProcessAndRecord(TSharedTexts& texts) {
+  const std::string gaugeText = texts.Value;
   if (FStats.Full()) {
     FView.AddMemoLine(Text(textid::kValueLimit));
     Refused(gaugeText, Text(textid::kValueLimit));
@@ -222,7 +198,7 @@ void TMeasurementRun::ProcessAndRecord() {
   // One clock reading for the value line, its row and every listener.
   const TClockReading clock = FChoices.ClockReading();
   try {
-    if (ProcessValue(FTexts, FStats, fs.DecimalSeparator, FView) != TValueOutcome::Accepted) {
+    if (ProcessValue(texts, FStats, fs.DecimalSeparator, FView) != TValueOutcome::Accepted) {
       Refused(gaugeText, "not a number");
       return;
     }
@@ -232,11 +208,11 @@ void TMeasurementRun::ProcessAndRecord() {
     return;
   }
   const std::string time = TimeToText(clock.Local, fs);
-  FView.AddMemoLine(ValueLine(FChoices.BatchNumber(), time, FTexts));
+  FView.AddMemoLine(ValueLine(FChoices.BatchNumber(), time, texts));
   if (FRecord) {
-    const TRecordRow row{FChoices.BatchNumber(), time,          FTexts.Count,
-                         FTexts.Value,           FTexts.Mean,   FTexts.Deviation,
-                         FTexts.Maximum,         FTexts.Minimum};
+    const TRecordRow row{
+        FChoices.BatchNumber(), time,          texts.Count,  texts.Value, texts.Mean,
+        texts.Deviation,        texts.Maximum, texts.Minimum};
     try {
       FRecord->WriteRow(row);
     } catch (const Exception& e) {

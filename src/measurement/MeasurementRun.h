@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/Errors.h"
+#include "measurement/PortDecoder.h"
 #include "measurement/RecordFile.h"
 #include "measurement/RunEvents.h"
 #include "measurement/RunInterfaces.h"
@@ -64,17 +65,14 @@ class TMeasurementRun : public IBoundRun {
   void Received(const std::string& bytes) { Received(bytes, Generation()); }
   // Forgets a telegram that began but never ended because its line was lost (port removed), so
   // that it does not spoil the first telegram after the port is back.
-  void DropUnfinished() override {
-    FGaugeFramer.Clear();
-    FLineFramer.Clear();
-  }
+  void DropUnfinished() override { FDecoder.DropUnfinished(); }
 
   bool Running() const override { return FRunning; }
   // Changes at every Initialise and End; may be read from any thread.
   std::uint64_t Generation() const override { return FGeneration.load(); }
   const TRunStatistics& Statistics() const { return FStats; }
-  const TSharedTexts& Texts() const { return FTexts; }
-  int TelegramCounter() const { return FTelegramCounter; }
+  const TSharedTexts& Texts() const { return FDecoder.Texts(); }
+  int TelegramCounter() const { return FDecoder.Counter(); }
   // The id of the current or the last run; empty before the first.
   const std::string& RunId() const { return FRunId; }
 
@@ -83,9 +81,7 @@ class TMeasurementRun : public IBoundRun {
   void SetRunButtons(int mode);
   void BackToIdle();
   void OpenFiles();
-  void HandleGaugeTelegram(const std::string& body);
-  void HandleSignedText(const std::string& text);
-  void ProcessAndRecord();
+  void ProcessAndRecord(TSharedTexts& texts);
   void Refused(const std::string& text, const std::string& reason);
   TValueZone ZoneOf(double value) const;
 
@@ -98,12 +94,8 @@ class TMeasurementRun : public IBoundRun {
   std::atomic<std::uint64_t> FGeneration{0};
   int FMode = -1;
   int FSaveMode = kSaveNone;
-  int FTelegramCounter = 0;
   TRunStatistics FStats;
-  TSharedTexts FTexts;
-  TGaugeTelegram FTelegram;
-  TGaugeFramer FGaugeFramer;
-  TLineFramer FLineFramer;
+  TPortDecoder FDecoder;
   std::unique_ptr<IRecordFile> FRecord;
   std::vector<IRunEvents*> FListeners;
   std::string FRunId;

@@ -5,6 +5,7 @@
 #include "common/RunId.h"
 #include "config/TextIds.h"
 #include "measurement/NumberText.h"
+#include "measurement/PortDecoder.h"
 #include "measurement/TraceFile.h"
 #include "measurement/ValueProcessing.h"
 
@@ -17,51 +18,27 @@ using namespace std::chrono_literals;
 class TPlanRun::TPortSide : public IBoundRun {
  public:
   TPortSide(TPlanRun& run, int com, const TCharacteristic& c, IRunPort& port)
-      : Run(run), Com(com), Mode(c.Mode), Cable(c.Cable), SignSwap(c.SignSwap), Port(port) {}
+      : Run(run),
+        Com(com),
+        Mode(c.Mode),
+        Cable(c.Cable),
+        SignSwap(c.SignSwap),
+        Port(port),
+        Decoder(run.FView, port, run.FOptions.Directory) {}
 
   std::uint64_t Generation() const override { return Run.FGeneration.load(); }
   bool Running() const override { return Run.FRunning; }
-  void DropUnfinished() override {
-    Gauge.Clear();
-    Line.Clear();
-  }
+  void DropUnfinished() override { Decoder.DropUnfinished(); }
   void Received(const std::string& bytes, std::uint64_t generation) override {
     if (!Run.FRunning || generation != Run.FGeneration.load()) return;
-    if (Mode == 0) {
-      for (const std::string& body : Gauge.Feed(bytes)) {
-        DecodeGaugeTelegram(body, Texts, Telegram);
-        const std::string line = GaugeLine(Texts);
-        Run.FView.AddMemoLine(line);
-        try {
-          AppendTraceLine(Run.FOptions.Directory, line);
-        } catch (const Exception& e) {
-          Run.FView.AddMemoLine(e.what());
-        }
-        if (Telegram.FieldCode == "MSG") {
-          Run.FView.AddMemoLine(GaugeMessageLine(Telegram.Message));
-          continue;
-        }
-        Run.Decoded(*this, Texts.Value);
-      }
-    } else {
-      for (const std::string& text : Line.Feed(bytes)) {
-        if (!IsSignedValueText(text)) continue;
-        DecodeSignedValue(text, ++Counter, Texts);
-        Port.WriteText("STO0\r");
-        Run.Decoded(*this, Texts.Value);
-      }
-    }
+    Decoder.Feed(Mode, bytes, [this](TSharedTexts& texts) { Run.Decoded(*this, texts.Value); });
   }
 
   TPlanRun& Run;
   const int Com, Mode, Cable;
   const bool SignSwap;
   IRunPort& Port;
-  TGaugeFramer Gauge;
-  TLineFramer Line;
-  TSharedTexts Texts;
-  TGaugeTelegram Telegram;
-  int Counter = 0;
+  TPortDecoder Decoder;
 };
 
 struct TPlanRun::TCharacteristicState {
@@ -121,7 +98,7 @@ void TPlanRun::Initialise() {
   }
   for (auto& side : FSides) {
     side->DropUnfinished();
-    side->Counter = 0;
+    side->Decoder.ResetCounter();
     std::string reason;
     if (!side->Port.Open(reason)) {
       const std::string name = side->Port.Name();
