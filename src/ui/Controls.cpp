@@ -2,9 +2,11 @@
 
 #include <QAbstractButton>
 #include <QEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPalette>
+#include <QTableWidget>
 #include <QVariant>
 #include <QWidget>
 
@@ -97,6 +99,30 @@ TPanel::TPanel(QWidget* parent) : QLabel(parent) {
 TFramePanel::TFramePanel(QWidget* parent, bool raisedInner) : QFrame(parent) {
   setFrameStyle(QFrame::Panel | (raisedInner ? QFrame::Raised : QFrame::Sunken));
   setLineWidth(1);
+}
+
+QTableWidget* FigureTable(QWidget* parent, const char* name, int rows, int rowHeight,
+                          int valueWidth, int thirdWidth, bool thirdRight) {
+  auto* table = new QTableWidget(rows, 3, parent);
+  table->setObjectName(name);
+  table->setFont(SansSerifFont(12));
+  table->verticalHeader()->setVisible(false);
+  table->verticalHeader()->setDefaultSectionSize(rowHeight);
+  table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+  table->setColumnWidth(1, valueWidth);
+  table->setColumnWidth(2, thirdWidth);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionMode(QAbstractItemView::NoSelection);
+  table->setFocusPolicy(Qt::NoFocus);
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < 3; ++c) {
+      auto* item = new QTableWidgetItem;
+      if (c == 1 || (c == 2 && thirdRight))
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table->setItem(r, c, item);
+    }
+  }
+  return table;
 }
 
 }  // namespace pzam::ui

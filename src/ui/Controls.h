@@ -11,6 +11,7 @@
 
 class QAbstractButton;
 class QLineEdit;
+class QTableWidget;
 class QWidget;
 
 namespace pzam::ui {
@@ -35,6 +36,12 @@ void KeepTextReadableWhenDisabled(QLineEdit* field);
 
 // Enter and Return press the focused button, as Space does.
 void PressOnEnter(QAbstractButton* button);
+
+// A read-only table of figures (name, value, a third column): rows of `rowHeight`, the name
+// column stretched, no selection or focus; the value column right-aligned, the third too when
+// `thirdRight`. Its items exist, empty.
+QTableWidget* FigureTable(QWidget* parent, const char* name, int rows, int rowHeight,
+                          int valueWidth, int thirdWidth, bool thirdRight);
 
 // Names and places a control: objectName = name, at (left, top, width, height) of its parent.
 template <class TWidget>

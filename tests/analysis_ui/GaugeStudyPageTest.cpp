@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cstdio>
 
+#include "PdfTools.h"
 #include "WindowsFixture.h"
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/GaugeStudyChart.h"
@@ -228,16 +229,6 @@ TEST(GaugeStudyInAnalysis, ThePageFollowsTheWindowsValues) {
   EXPECT_EQ(analysis.Study().Figures().N, 0);
 }
 
-std::string Shell(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
-    pclose(pipe);
-  }
-  return out;
-}
-
 class GaugeStudyReportTest : public WindowsTest {};
 
 // With a study set up the report ends with its page: the inputs, the figures, the verdict.
@@ -255,13 +246,13 @@ TEST_F(GaugeStudyReportTest, TheLastPageHoldsTheStudy) {
   const auto pdf = Dir / "study.pdf";
   std::string error;
   ASSERT_TRUE(analysis::WriteReport(pdf.string(), data, english, error)) << error;
-  const std::string pages = Shell("pdfinfo '" + pdf.string() + "' | grep Pages:");
+  const std::string pages = ShellOutput("pdfinfo '" + pdf.string() + "' | grep Pages:");
   data.Study = analysis::TStudyInputs{9.999, 0.1, 20, 6};
   ASSERT_TRUE(analysis::WriteReport(pdf.string(), data, english, error)) << error;
-  const std::string morePages = Shell("pdfinfo '" + pdf.string() + "' | grep Pages:");
+  const std::string morePages = ShellOutput("pdfinfo '" + pdf.string() + "' | grep Pages:");
   EXPECT_EQ(pages, "Pages:           2\n");
   EXPECT_EQ(morePages, "Pages:           3\n");
-  const std::string last = Shell("pdftotext -layout -f 3 -l 3 '" + pdf.string() + "' - 2>&1");
+  const std::string last = ShellOutput("pdftotext -layout -f 3 -l 3 '" + pdf.string() + "' - 2>&1");
   for (const char* part : {"Type 1 gauge study", "Gauge-7", "Reference value xm", "9.999", "0.100",
                            "Share K of T in percent", "20", "Cg", "2.36", "2.14", "0.00092",
                            "Fewer than 25 values", "capable (Cg and Cgk ≥ 1.33)", "Page 3 / 3"}) {

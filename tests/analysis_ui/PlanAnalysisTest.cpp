@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <regex>
 
+#include "PdfTools.h"
 #include "WindowsFixture.h"
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/AnalysisTexts.h"
@@ -19,31 +20,14 @@
 namespace pzam::test {
 namespace {
 
-std::string Run(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
-    pclose(pipe);
-  }
-  return out;
-}
-
 // The text of pages first to last, the columns' blanks reduced to one.
-std::string PdfText(const std::filesystem::path& pdf, int first, int last) {
-  const std::string text = Run("pdftotext -layout -f " + std::to_string(first) + " -l " +
-                               std::to_string(last) + " '" + pdf.string() + "' - 2>&1");
+std::string SqueezedText(const std::filesystem::path& pdf, int first, int last) {
+  const std::string text = PdfText(pdf, first, last);
   std::string squeezed;
   for (char c : text) {
     if (c != ' ' || (!squeezed.empty() && squeezed.back() != ' ')) squeezed += c;
   }
   return squeezed;
-}
-
-int PdfPages(const std::filesystem::path& pdf) {
-  const std::string info = Run("pdfinfo '" + pdf.string() + "' 2>&1");
-  const std::size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
 }
 
 int Count(const std::string& text, const std::string& part) {
@@ -249,14 +233,14 @@ TEST_F(PlanAnalysisTest, TheReportHasAPagePerCharacteristicAndThePartList) {
         analysis::WriteReport(pdf.string(), PlanReport(c.characteristics, c.parts), German, error))
         << error;
     ASSERT_EQ(PdfPages(pdf), c.pages) << c.parts;
-    const std::string first = PdfText(pdf, 1, 1);
+    const std::string first = SqueezedText(pdf, 1, 1);
     for (const char* part : {"Prüfplan Welle 20", "Teilenummer 4711-020",
                              "Teilebezeichnung Antriebswelle", "Merkmale des Prüfplans"}) {
       EXPECT_NE(first.find(part), std::string::npos) << part << "\n" << first;
     }
     // Each characteristic's page: its title, limits and figures.
     for (int k = 0; k < std::min(3, c.characteristics); ++k) {
-      const std::string page = PdfText(pdf, 2 + k, 2 + k);
+      const std::string page = SqueezedText(pdf, 2 + k, 2 + k);
       const char* expected[3][3] = {{"Merkmal 1: Durchmesser", "Anzahl n 5", "über OGW 1 20,0 %"},
                                     {"Merkmal 2: Länge", "Anzahl n 4", "über OGW 1 25,0 %"},
                                     {"Merkmal 3: Rundlauf", "Anzahl n 3", "über OGW - -"}};
@@ -266,7 +250,7 @@ TEST_F(PlanAnalysisTest, TheReportHasAPagePerCharacteristicAndThePartList) {
     }
     // The part list: the heading on every page, every part once.
     const int listFirst = c.pages - c.listPages + 1;
-    const std::string list = PdfText(pdf, listFirst, c.pages);
+    const std::string list = SqueezedText(pdf, listFirst, c.pages);
     EXPECT_EQ(Count(list, "Teileliste"), c.listPages) << list;
     EXPECT_EQ(Count(list, "Teil Kennung Uhrzeit Ergebnis"), c.listPages);
     EXPECT_EQ(Count(list, "A-0"), c.parts * (c.characteristics > 5 ? 2 : 1));
@@ -301,8 +285,8 @@ TEST_F(PlanAnalysisTest, TheReportButtonWritesThePlanRunsReport) {
   Window->Bu_ReportClick();
   EXPECT_EQ(Window->Ed_Report->text().toStdString(), pdf.string());
   ASSERT_EQ(PdfPages(pdf), 5);
-  EXPECT_NE(PdfText(pdf, 3, 3).find("Anzahl n 4"), std::string::npos);
-  const std::string list = PdfText(pdf, 5, 5);
+  EXPECT_NE(SqueezedText(pdf, 3, 3).find("Anzahl n 4"), std::string::npos);
+  const std::string list = SqueezedText(pdf, 5, 5);
   EXPECT_NE(list.find("1 A-1 08:00:05 n.i.O. +12,030 +40,1 +3,0"), std::string::npos) << list;
   EXPECT_NE(list.find("2 - 08:00:09 unvollständig +12,001 - -"), std::string::npos) << list;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <regex>
 
+#include "PdfTools.h"
 #include "WindowsFixture.h"
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/Report.h"
@@ -15,29 +16,6 @@
 
 namespace pzam::test {
 namespace {
-
-std::string Run(const std::string& command) {
-  std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    for (size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
-    pclose(pipe);
-  }
-  return out;
-}
-
-// The text of pages first to last (0: to the end), columns kept apart by blanks.
-std::string PdfText(const std::filesystem::path& pdf, int first = 1, int last = 0) {
-  std::string command = "pdftotext -layout -f " + std::to_string(first);
-  if (last > 0) command += " -l " + std::to_string(last);
-  return Run(command + " '" + pdf.string() + "' - 2>&1");
-}
-
-int PdfPages(const std::filesystem::path& pdf) {
-  const std::string info = Run("pdfinfo '" + pdf.string() + "' 2>&1");
-  const std::size_t at = info.find("Pages:");
-  return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 6);
-}
 
 class ReportTest : public WindowsTest {
  protected:

@@ -141,24 +141,7 @@ void TF_Analysis::CreateControls() {
   grid->addLayout(report, 0, 1, Qt::AlignTop);
 
   FCharts = std::make_unique<analysis::TAnalysisCharts>(this, true);
-  Tb_Figures = new QTableWidget(kFigureRows, 3, this);
-  Tb_Figures->setObjectName("Tb_Figures");
-  Tb_Figures->setFont(ui::SansSerifFont(12));
-  Tb_Figures->verticalHeader()->setVisible(false);
-  Tb_Figures->verticalHeader()->setDefaultSectionSize(19);
-  Tb_Figures->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  Tb_Figures->setColumnWidth(1, 110);
-  Tb_Figures->setColumnWidth(2, 70);
-  Tb_Figures->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  Tb_Figures->setSelectionMode(QAbstractItemView::NoSelection);
-  Tb_Figures->setFocusPolicy(Qt::NoFocus);
-  for (int r = 0; r < kFigureRows; ++r) {
-    for (int c = 0; c < 3; ++c) {
-      auto* item = new QTableWidgetItem;
-      if (c > 0) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      Tb_Figures->setItem(r, c, item);
-    }
-  }
+  Tb_Figures = ui::FigureTable(this, "Tb_Figures", kFigureRows, 19, 110, 70, true);
 
   auto* left = new QVBoxLayout;
   left->addWidget(FCharts->Individuals(), 3);

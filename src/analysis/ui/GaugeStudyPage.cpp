@@ -110,24 +110,7 @@ void TGaugeStudyPage::CreateControls() {
   grid->addLayout(verdict, 0, 1);
 
   FChart = std::make_unique<TGaugeStudyChart>(this);
-  Tb_Study = new QTableWidget(kRows, 3, this);
-  Tb_Study->setObjectName("Tb_Study");
-  Tb_Study->setFont(ui::SansSerifFont(12));
-  Tb_Study->verticalHeader()->setVisible(false);
-  Tb_Study->verticalHeader()->setDefaultSectionSize(21);
-  Tb_Study->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-  Tb_Study->setColumnWidth(1, 110);
-  Tb_Study->setColumnWidth(2, 190);
-  Tb_Study->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  Tb_Study->setSelectionMode(QAbstractItemView::NoSelection);
-  Tb_Study->setFocusPolicy(Qt::NoFocus);
-  for (int r = 0; r < kRows; ++r) {
-    for (int c = 0; c < 3; ++c) {
-      auto* item = new QTableWidgetItem;
-      if (c == 1) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      Tb_Study->setItem(r, c, item);
-    }
-  }
+  Tb_Study = ui::FigureTable(this, "Tb_Study", kRows, 21, 110, 190, false);
   Tb_Study->setMinimumWidth(480);
   Tb_Study->setMinimumHeight(21 * kRows + 30);
   grid->addWidget(FChart->Plot(), 1, 0);
