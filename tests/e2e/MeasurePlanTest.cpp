@@ -4,6 +4,7 @@
 // each value in its part and characteristic.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <functional>
@@ -366,11 +367,16 @@ TEST(MeasurePlan, FiftyPartsWithARepeatAndTheEndInsideAPart) {
   std::vector<plant::TValueRecord> values;
   ASSERT_EQ("", journal.RunValues(runs[0].Start.RunId, values));
   // Every text each gauge sent, in the order sent, the repeated runout among them.
-  std::vector<std::string> onZam, onSylvac;
+  // The value that replaces the repeated diameter may come after values already held for the
+  // next part, so the repeated part's diameters are checked on their own.
+  std::vector<std::string> onZam, onSylvac, repeatedPart;
   std::vector<std::vector<std::optional<plant::TValueRecord>>> parts(kParts + 2);
   int discarded = 0;
   for (const plant::TValueRecord& v : values) {
-    (v.Characteristic == 3 ? onSylvac : onZam).push_back(v.Text);
+    (v.Characteristic == 3               ? onSylvac
+     : v.Part.value_or(0) == kRepeatPart ? repeatedPart
+                                         : onZam)
+        .push_back(v.Text);
     ASSERT_TRUE(v.Part) << v.Seq;
     EXPECT_EQ("S-" + std::to_string(*v.Part), v.PartId.value_or("")) << v.Seq;
     if (v.Discarded) {
@@ -386,7 +392,11 @@ TEST(MeasurePlan, FiftyPartsWithARepeatAndTheEndInsideAPart) {
   }
   EXPECT_EQ(1, discarded);
   // What the sending gauge gave beyond a part ahead was refused (and said); the rest is here.
-  EXPECT_TRUE(InOrderWithin(onZam, ValueTexts(zam.Sent())));
+  const std::vector<std::string> zamSent = ValueTexts(zam.Sent());
+  EXPECT_TRUE(InOrderWithin(onZam, zamSent));
+  EXPECT_EQ(3u, repeatedPart.size()) << "two diameters and the repeated one";
+  for (const std::string& text : repeatedPart)
+    EXPECT_NE(zamSent.end(), std::find(zamSent.begin(), zamSent.end(), text)) << text;
   EXPECT_EQ(ValueTexts(sylvac.Sent()), onSylvac);
   EXPECT_LE(kParts * 3 + 1 + 1, static_cast<int>(values.size()));
 
