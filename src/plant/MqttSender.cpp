@@ -8,6 +8,26 @@
 
 namespace pzam::plant {
 
+namespace {
+
+// Paho tears its global state down when the last client of the process is destroyed and sets it
+// up again for the next one. Its background threads say they have stopped before they trace
+// their last call, and the teardown frees the trace buffer without the lock that tracing takes:
+// a thread that traces in that moment writes into freed memory or allocates a new buffer, which
+// the next client's set-up then loses. One client that never connects, made before the first
+// real one and kept for the process's life, keeps that state (and the two threads) up, so the
+// teardown never runs while a program or a test makes and ends clients.
+void KeepClientLibraryUp() {
+  static const bool kept = [] {
+    MQTTAsync keeper = nullptr;
+    return MQTTAsync_create(&keeper, "tcp://localhost:1883", "pzam-keeper",
+                            MQTTCLIENT_PERSISTENCE_NONE, nullptr) == MQTTASYNC_SUCCESS;
+  }();
+  (void)kept;
+}
+
+}  // namespace
+
 struct TMqttSender::TClient {
   MQTTAsync Handle = nullptr;
 
@@ -50,6 +70,7 @@ struct TMqttSender::TClient {
 
 TMqttSender::TMqttSender(const TMqttSenderOptions& options, IMqttSenderEvents& events)
     : FOptions(options), FEvents(events), FClient(std::make_unique<TClient>()) {
+  KeepClientLibraryUp();
   MQTTAsync_createOptions create = MQTTAsync_createOptions_initializer;
   create.sendWhileDisconnected = 0;
   create.MQTTVersion = MQTTVERSION_3_1_1;
