@@ -17,6 +17,10 @@ constexpr const char* kTakeValueModeOne = "Messung starten";
 }  // namespace
 
 std::string FormatText(const std::string& text, std::initializer_list<std::string> args) {
+  return FormatText(text, std::vector<std::string>(args));
+}
+
+std::string FormatText(const std::string& text, const std::vector<std::string>& args) {
   std::string out;
   auto arg = args.begin();
   std::size_t from = 0;

@@ -106,5 +106,6 @@ class TMeasurementRun : public IBoundRun {
 // mark are appended after ": " (after a blank when the text ends in ":"), so a missing text "0"
 // still carries the reason.
 std::string FormatText(const std::string& text, std::initializer_list<std::string> args);
+std::string FormatText(const std::string& text, const std::vector<std::string>& args);
 
 }  // namespace pzam::measurement

@@ -141,13 +141,14 @@ class TSectionReader {
     if (measurement::TryStrToFloat(v, '.', x))
       field = static_cast<double>(x);
     else
-      Problem(key, "'" + v + "' is not a number (decimal point: \".\")");
+      Problem(key, TPlanProblemKind::NotANumber, v,
+              "'" + v + "' is not a number (decimal point: \".\")");
   }
 
   void Whole(std::string_view key, int& field) {
     const std::string v = Value(key);
     if (!v.empty() && !measurement::TryStrToInt(v, field))
-      Problem(key, "'" + v + "' is not a whole number");
+      Problem(key, TPlanProblemKind::NotAWholeNumber, v, "'" + v + "' is not a whole number");
   }
 
   void Flag(std::string_view key, bool& field) {
@@ -156,7 +157,7 @@ class TSectionReader {
     if (v == "0" || v == "1")
       field = v == "1";
     else
-      Problem(key, "'" + v + "' is neither 0 nor 1");
+      Problem(key, TPlanProblemKind::NotAFlag, v, "'" + v + "' is neither 0 nor 1");
   }
 
   void Port(std::string_view key, int& field) {
@@ -165,7 +166,7 @@ class TSectionReader {
     if (const int port = comm::PortNumberFromName(v); port != 0)
       field = port;
     else
-      Problem(key, "'" + v + "' is not a port COM1..COM99");
+      Problem(key, TPlanProblemKind::NotAPort, v, "'" + v + "' is not a port COM1..COM99");
   }
 
   void Mode(std::string_view key, int& field) {
@@ -175,7 +176,8 @@ class TSectionReader {
     if (measurement::TryStrToInt(v, mode) && (mode == 0 || mode == 2 || mode == 3))
       field = mode;
     else
-      Problem(key, "'" + v + "' is not an operating mode (0, 2 or 3)");
+      Problem(key, TPlanProblemKind::NotAMode, v,
+              "'" + v + "' is not an operating mode (0, 2 or 3)");
   }
 
   void Cable(std::string_view key, int& field) {
@@ -186,7 +188,7 @@ class TSectionReader {
         field = cable;
         return;
       }
-    Problem(key, "'" + v + "' is not a cable (duplex or simplex)");
+    Problem(key, TPlanProblemKind::NotACable, v, "'" + v + "' is not a cable (duplex or simplex)");
   }
 
  private:
@@ -202,8 +204,9 @@ class TSectionReader {
     return raw ? profile::ReturnedValue(*raw) : std::string();
   }
 
-  void Problem(std::string_view key, std::string reason) {
-    FProblems.push_back({FRow, std::string(key), std::move(reason)});
+  void Problem(std::string_view key, TPlanProblemKind kind, const std::string& value,
+               std::string reason) {
+    FProblems.push_back({FRow, std::string(key), std::move(reason), kind, {value}});
   }
 
   TKeys FKeys;
@@ -251,37 +254,47 @@ std::string LineDifference(const TCharacteristic& a, const TCharacteristic& b) {
 void CheckCharacteristic(const TPlan& plan, std::size_t index, std::vector<TPlanProblem>& out) {
   const TCharacteristic& c = plan.Characteristics[index];
   const int row = static_cast<int>(index) + 1;
-  const auto add = [&](const char* field, std::string reason) {
-    out.push_back({row, field, std::move(reason)});
+  const auto add = [&](const char* field, std::string reason, TPlanProblemKind kind,
+                       std::vector<std::string> args = {}) {
+    out.push_back({row, field, std::move(reason), kind, std::move(args)});
   };
-  if (!HasText(c.Name)) add("Name", "The characteristic has no name");
+  if (!HasText(c.Name)) add("Name", "The characteristic has no name", TPlanProblemKind::NoName);
   // Written so that a NaN counts as outside.
   if (c.Nominal &&
       ((c.Lower && !(*c.Lower <= *c.Nominal)) || (c.Upper && !(*c.Nominal <= *c.Upper))))
-    add("Nominal", "The nominal value " + NumberText(*c.Nominal) + " lies outside the limits");
+    add("Nominal", "The nominal value " + NumberText(*c.Nominal) + " lies outside the limits",
+        TPlanProblemKind::NominalOutside, {NumberText(*c.Nominal)});
   if (c.Lower && c.Upper && !(*c.Lower < *c.Upper))
-    add("Upper", "The lower limit " + NumberText(*c.Lower) + " is not below the upper limit " +
-                     NumberText(*c.Upper));
+    add("Upper",
+        "The lower limit " + NumberText(*c.Lower) + " is not below the upper limit " +
+            NumberText(*c.Upper),
+        TPlanProblemKind::LowerNotBelowUpper, {NumberText(*c.Lower), NumberText(*c.Upper)});
   if (c.Decimals < 0 || c.Decimals > 6)
-    add("Decimals", std::to_string(c.Decimals) + " decimals: 0 to 6 are possible");
+    add("Decimals", std::to_string(c.Decimals) + " decimals: 0 to 6 are possible",
+        TPlanProblemKind::Decimals, {std::to_string(c.Decimals)});
   if (c.Port == 0)
-    add("Port", "No port is chosen");
+    add("Port", "No port is chosen", TPlanProblemKind::NoPort);
   else if (!IsPort(c.Port))
-    add("Port", "Port number " + std::to_string(c.Port) + ": COM1..COM99 are possible");
+    add("Port", "Port number " + std::to_string(c.Port) + ": COM1..COM99 are possible",
+        TPlanProblemKind::PortNumber, {std::to_string(c.Port)});
   else
     for (std::size_t first = 0; first < index; ++first) {
       const TCharacteristic& f = plan.Characteristics[first];
       if (f.Port != c.Port) continue;
       if (const std::string diff = LineDifference(f, c); !diff.empty())
-        add("Port", "COM" + std::to_string(c.Port) + " serves characteristic " +
-                        std::to_string(first + 1) + " with another " + diff +
-                        "; a port reads all its values one way");
+        add("Port",
+            "COM" + std::to_string(c.Port) + " serves characteristic " + std::to_string(first + 1) +
+                " with another " + diff + "; a port reads all its values one way",
+            TPlanProblemKind::PortReadOtherWay,
+            {std::to_string(c.Port), std::to_string(first + 1)});
       break;
     }
   if (c.Mode != 0 && c.Mode != 2 && c.Mode != 3)
-    add("Mode", "Operating mode " + std::to_string(c.Mode) + ": 0, 2 or 3 are possible");
+    add("Mode", "Operating mode " + std::to_string(c.Mode) + ": 0, 2 or 3 are possible",
+        TPlanProblemKind::Mode, {std::to_string(c.Mode)});
   if (c.Cable != 0 && c.Cable != 1)
-    add("Cable", "Cable " + std::to_string(c.Cable) + ": duplex or simplex are possible");
+    add("Cable", "Cable " + std::to_string(c.Cable) + ": duplex or simplex are possible",
+        TPlanProblemKind::Cable, {std::to_string(c.Cable)});
 }
 
 }  // namespace
@@ -293,6 +306,7 @@ bool ReadPlan(const std::string& path, TPlan& plan, std::vector<TPlanProblem>& p
   std::string text;
   if (!ReadProfileText(path, text)) {
     error = "The plan file " + path + " cannot be read";
+    problems.push_back({0, "", error, TPlanProblemKind::FileUnreadable, {path}});
     return false;
   }
   // A section counts when it holds a key: the profile functions tell an empty section from a
@@ -300,6 +314,7 @@ bool ReadPlan(const std::string& path, TPlan& plan, std::vector<TPlanProblem>& p
   auto planKeys = profile::SectionKeys(text, kPlanSection);
   if (planKeys.empty()) {
     error = "The file " + path + " holds no plan (no [Plan] section)";
+    problems.push_back({0, "", error, TPlanProblemKind::NoPlanSection, {path}});
     return false;
   }
   TPlan read;
@@ -312,9 +327,12 @@ bool ReadPlan(const std::string& path, TPlan& plan, std::vector<TPlanProblem>& p
     auto keys = profile::SectionKeys(text, CharacteristicSection(row));
     if (keys.empty()) break;
     if (row > kMaxCharacteristics) {
-      problems.push_back({0, "",
+      problems.push_back({0,
+                          "",
                           "The file holds more than " + std::to_string(kMaxCharacteristics) +
-                              " characteristics; the ones after them are not read"});
+                              " characteristics; the ones after them are not read",
+                          TPlanProblemKind::MoreInFile,
+                          {std::to_string(kMaxCharacteristics)}});
       break;
     }
     TSectionReader section(std::move(keys), row, problems);
@@ -330,13 +348,19 @@ void WritePlan(const std::string& path, const TPlan& plan) {
 
 std::vector<TPlanProblem> CheckPlan(const TPlan& plan) {
   std::vector<TPlanProblem> problems;
-  if (!HasText(plan.Name)) problems.push_back({0, "Name", "The plan has no name"});
+  if (!HasText(plan.Name))
+    problems.push_back({0, "Name", "The plan has no name", TPlanProblemKind::NoPlanName, {}});
   const std::size_t count = plan.Characteristics.size();
-  if (count == 0) problems.push_back({0, "", "The plan has no characteristic"});
+  if (count == 0)
+    problems.push_back(
+        {0, "", "The plan has no characteristic", TPlanProblemKind::NoCharacteristic, {}});
   if (count > kMaxCharacteristics)
-    problems.push_back({0, "",
+    problems.push_back({0,
+                        "",
                         "The plan has " + std::to_string(count) + " characteristics; at most " +
-                            std::to_string(kMaxCharacteristics) + " are possible"});
+                            std::to_string(kMaxCharacteristics) + " are possible",
+                        TPlanProblemKind::TooManyCharacteristics,
+                        {std::to_string(count), std::to_string(kMaxCharacteristics)}});
   for (std::size_t i = 0; i < count; ++i) CheckCharacteristic(plan, i, problems);
   return problems;
 }

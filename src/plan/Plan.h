@@ -40,16 +40,46 @@ struct TPlan {
   bool operator==(const TPlan&) const = default;
 };
 
+// What is wrong, so that a window can say it in its own language: each kind is one text whose
+// %s are filled with the problem's Args in order.
+enum class TPlanProblemKind {
+  NoPlanName,              //
+  NoCharacteristic,        //
+  TooManyCharacteristics,  // the count, the most possible
+  MoreInFile,              // the most possible
+  NoName,                  //
+  NominalOutside,          // the nominal value
+  LowerNotBelowUpper,      // the lower limit, the upper limit
+  Decimals,                // the decimals
+  NoPort,                  //
+  PortNumber,              // the port's number
+  PortReadOtherWay,        // the port's number, the characteristic that uses it first
+  Mode,                    // the mode
+  Cable,                   // the cable's number
+  NotANumber,              // the text read (this and the next five: values of the file)
+  NotAWholeNumber,
+  NotAFlag,
+  NotAPort,
+  NotAMode,
+  NotACable,
+  FileUnreadable,  // the file's path (this and the next: the file cannot be taken at all)
+  NoPlanSection,   // the file's path
+};
+inline constexpr int kPlanProblemKinds = static_cast<int>(TPlanProblemKind::NoPlanSection) + 1;
+
 // Where a plan cannot be used: the field and the reason. Row 0 is the [Plan] section, rows 1..N
 // the characteristics; the field is empty for the plan as a whole (no characteristic, too many).
 struct TPlanProblem {
   int Row = 0;
   std::string Field;   // the key's name ("Name", "Upper", "Port", ...)
-  std::string Reason;  // for the operator, one line
+  std::string Reason;  // in English, one line (the command line's words)
+  TPlanProblemKind Kind = TPlanProblemKind::NoPlanName;
+  std::vector<std::string> Args;
   bool operator==(const TPlanProblem&) const = default;
 };
 
-// Reads a plan file. False with `error` set when it cannot be read or holds no [Plan] section;
+// Reads a plan file. False with `error` set when it cannot be read or holds no [Plan] section
+// (and that one problem in `problems`);
 // values that cannot be read are kept as problems for CheckPlan (a text where a number belongs
 // reads as missing and is reported in `problems`). A section without keys counts as missing. On
 // false the plan is left as it was.

@@ -90,15 +90,34 @@ TEST(LanguageFiles, BothFilesHoldEveryIdAndNothingElse) {
       EXPECT_NE("0", text) << language << " " << id;
       EXPECT_FALSE(text.empty()) << language << " " << id;
       // 9004 carries the port and the reason, the reasons 9018, 9019, 9030 and 9031 their device,
-      // port or group; the plan window's part its number, its counts and its last part's line.
+      // port or group; the plan window's part its number, its counts and its last part's line;
+      // the plan's problems their values (the window's own test checks them one by one).
       const std::map<int, int> arguments = {{textid::kPortOpenFailed, 2},
                                             {9018, 1},
                                             {9019, 1},
                                             {9030, 1},
                                             {9031, 1},
+                                            {9225, 1},
+                                            {9228, 1},
                                             {9261, 1},
                                             {9266, 2},
-                                            {9267, 3}};
+                                            {9267, 3},
+                                            {9282, 2},
+                                            {9283, 1},
+                                            {9285, 1},
+                                            {9286, 2},
+                                            {9287, 1},
+                                            {9289, 1},
+                                            {9290, 2},
+                                            {9291, 1},
+                                            {9292, 1},
+                                            {9293, 1},
+                                            {9294, 1},
+                                            {9295, 1},
+                                            {9296, 1},
+                                            {9297, 1},
+                                            {9298, 1},
+                                            {9299, 1}};
       const auto placeholders = std::count(text.begin(), text.end(), '%');
       const auto it = arguments.find(id);
       EXPECT_EQ(it == arguments.end() ? 0 : it->second, placeholders) << language << " " << id;

@@ -113,19 +113,28 @@ TEST(PlanFile, ReadsFilesWrittenByHand) {
 }
 
 TEST(PlanFile, ValuesThatCannotBeReadBecomeProblems) {
+  using K = TPlanProblemKind;
   const struct {
     std::string line;
     TPlace place;
-    std::string shown;  // the reason quotes the value
+    std::string shown;  // the reason quotes the value, and it is the kind's one argument
+    K kind;
   } cases[] = {
-      {"Nominal=1,5", {1, "Nominal"}, "1,5"}, {"Lower=abc", {1, "Lower"}, "abc"},
-      {"Upper=1e999", {1, "Upper"}, "1e999"}, {"Decimals=2.0", {1, "Decimals"}, "2.0"},
-      {"Port=COM0", {1, "Port"}, "COM0"},     {"Port=COM100", {1, "Port"}, "COM100"},
-      {"Port=3", {1, "Port"}, "3"},           {"Port=/dev/ttyS0", {1, "Port"}, "ttyS0"},
-      {"Mode=1", {1, "Mode"}, "1"},           {"Mode=x", {1, "Mode"}, "x"},
-      {"Cable=full", {1, "Cable"}, "full"},   {"Cable=1", {1, "Cable"}, "1"},
-      {"SignSwap=2", {1, "SignSwap"}, "2"},   {"SignSwap=yes", {1, "SignSwap"}, "yes"},
-      {"PartIds=on", {0, "PartIds"}, "on"},
+      {"Nominal=1,5", {1, "Nominal"}, "1,5", K::NotANumber},
+      {"Lower=abc", {1, "Lower"}, "abc", K::NotANumber},
+      {"Upper=1e999", {1, "Upper"}, "1e999", K::NotANumber},
+      {"Decimals=2.0", {1, "Decimals"}, "2.0", K::NotAWholeNumber},
+      {"Port=COM0", {1, "Port"}, "COM0", K::NotAPort},
+      {"Port=COM100", {1, "Port"}, "COM100", K::NotAPort},
+      {"Port=3", {1, "Port"}, "3", K::NotAPort},
+      {"Port=/dev/ttyS0", {1, "Port"}, "/dev/ttyS0", K::NotAPort},
+      {"Mode=1", {1, "Mode"}, "1", K::NotAMode},
+      {"Mode=x", {1, "Mode"}, "x", K::NotAMode},
+      {"Cable=full", {1, "Cable"}, "full", K::NotACable},
+      {"Cable=1", {1, "Cable"}, "1", K::NotACable},
+      {"SignSwap=2", {1, "SignSwap"}, "2", K::NotAFlag},
+      {"SignSwap=yes", {1, "SignSwap"}, "yes", K::NotAFlag},
+      {"PartIds=on", {0, "PartIds"}, "on", K::NotAFlag},
   };
   TTempDir dir;
   const auto path = dir.File("bad.plan");
@@ -136,8 +145,10 @@ TEST(PlanFile, ValuesThatCannotBeReadBecomeProblems) {
     const TRead r = Read(path);
     ASSERT_TRUE(r.Ok) << c.line;
     EXPECT_EQ(Places(r.Problems), std::vector<TPlace>{c.place}) << c.line;
-    const std::string reason = r.Problems.empty() ? "" : r.Problems[0].Reason;
-    EXPECT_NE(reason.find(c.shown), std::string::npos) << reason;
+    if (r.Problems.empty()) continue;
+    EXPECT_NE(r.Problems[0].Reason.find(c.shown), std::string::npos) << r.Problems[0].Reason;
+    EXPECT_EQ(r.Problems[0].Kind, c.kind) << c.line;
+    EXPECT_EQ(r.Problems[0].Args, std::vector<std::string>{c.shown}) << c.line;
     // The field keeps its default.
     EXPECT_EQ(r.Plan.Characteristics, std::vector<TCharacteristic>{{.Name = "C"}}) << c.line;
     EXPECT_FALSE(r.Plan.PartIds);
@@ -162,12 +173,15 @@ TEST(PlanFile, FilesWithoutAPlanAreRefusedAndChangeNothing) {
                                                   : path;
     if (file == path) WriteFile(path, text);
     TPlan plan = ShaftPlan();
-    std::vector<TPlanProblem> problems{{1, "x", "y"}};
+    std::vector<TPlanProblem> problems{{1, "x", "y", TPlanProblemKind::NoName, {}}};
     std::string error;
     EXPECT_FALSE(ReadPlan(file, plan, problems, error)) << text;
     EXPECT_NE(error.find(file), std::string::npos) << error;
     EXPECT_EQ(plan, ShaftPlan());
-    EXPECT_TRUE(problems.empty());
+    // The one problem says the same, for a window to say it in its language.
+    const TPlanProblemKind kind =
+        text.starts_with('<') ? TPlanProblemKind::FileUnreadable : TPlanProblemKind::NoPlanSection;
+    EXPECT_EQ(problems, (std::vector<TPlanProblem>{{0, "", error, kind, {file}}})) << text;
   }
 }
 

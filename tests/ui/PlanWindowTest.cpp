@@ -6,7 +6,10 @@
 #include <QPushButton>
 #include <QTableWidget>
 
+#include <set>
+
 #include "WindowsFixture.h"
+#include "plan/ui/PlanTexts.h"
 #include "plan/ui/PlanWindow.h"
 
 namespace pzam::test {
@@ -74,6 +77,90 @@ TEST_F(PlanWindowTest, APlanIsCheckedAtItsRowsSavedAndOpenedAgain) {
   EXPECT_FALSE(Main->PlanWindow().Open(ProgramDir() + "lng_english.lng"));
   EXPECT_NE(std::string::npos,
             Main->PlanWindow().La_State->text().toStdString().find("Not a plan:"));
+}
+
+// Every problem a plan can have, from its checks and from reading its file: the window says each in
+// its language, with the problem's values each in its place.
+TEST_F(PlanWindowTest, EveryProblemIsSaidInTheWindowsLanguage) {
+  std::vector<plan::TPlanProblem> all;
+  const auto add = [&](const std::vector<plan::TPlanProblem>& problems) {
+    all.insert(all.end(), problems.begin(), problems.end());
+  };
+  plan::TPlan p;  // no name, no characteristic
+  add(plan::CheckPlan(p));
+  p.Name = "P";
+  p.Characteristics.assign(100, {.Name = "c", .Port = 1});
+  add(plan::CheckPlan(p));
+  p.Characteristics = {
+      {.Name = "", .Nominal = 5, .Lower = 3, .Upper = 2, .Decimals = 7, .Mode = 1, .Cable = 2},
+      {.Name = "b", .Port = 100},
+      {.Name = "c", .Port = 3},
+      {.Name = "d", .Port = 3, .Mode = 2}};
+  add(plan::CheckPlan(p));
+  std::string file =
+      "[Plan]\nName=P\nPartIds=on\n[Characteristic1]\nName=c\nNominal=x\n"
+      "Decimals=2.5\nPort=COM0\nMode=1\nCable=full\n";
+  for (int i = 2; i <= 100; ++i) file += "[Characteristic" + std::to_string(i) + "]\nName=c\n";
+  const std::string bad = ProgramDir() + "bad.ini", none = ProgramDir() + "none.ini";
+  WriteFile(bad, file);
+  WriteFile(none, "[Characteristic1]\nName=c\n");
+  for (const std::string& path : {bad, none, ProgramDir() + "missing.ini"}) {
+    plan::TPlan read;
+    std::vector<plan::TPlanProblem> problems;
+    std::string error;
+    plan::ReadPlan(path, read, problems, error);
+    add(problems);
+  }
+  std::set<plan::TPlanProblemKind> kinds;
+  for (const auto& problem : all) kinds.insert(problem.Kind);
+  ASSERT_EQ(static_cast<int>(kinds.size()), plan::kPlanProblemKinds);
+
+  const struct {
+    const char* language;
+    plan::TPlanProblem problem;
+    std::string said;
+  } spots[] = {
+      {"deutsch", all.front(), "Prüfplan: Der Prüfplan hat keinen Namen"},
+      {"deutsch",
+       {2, "Port", "", plan::TPlanProblemKind::NoPort, {}},
+       "Schnittstelle: Keine Schnittstelle gewählt"},
+      {"english",
+       {1, "Upper", "", plan::TPlanProblemKind::LowerNotBelowUpper, {"3", "2"}},
+       "Upper: The lower limit 3 is not below the upper limit 2"},
+  };
+  for (const char* language : {"deutsch", "english"}) {
+    Config.reset();
+    Main.reset();
+    Start(SettingsText("ReqMode=0", language));
+    const std::string lng = LanguageFilePath(ProgramDir(), language);
+    for (const auto& problem : all) {
+      const std::string text = Main->PlanWindow().ProblemText(problem);
+      const std::string raw =
+          LanguageText(lng, language, textid::kPlanProblemTexts[static_cast<int>(problem.Kind)]);
+      std::size_t marks = 0;
+      for (std::size_t at = raw.find("%s"); at != std::string::npos; at = raw.find("%s", at + 2))
+        ++marks;
+      EXPECT_EQ(marks, problem.Args.size()) << language << ": " << raw;
+      EXPECT_EQ(text.find("%s"), std::string::npos) << text;
+      for (const std::string& arg : problem.Args)
+        EXPECT_NE(text.find(arg), std::string::npos) << text << " / " << arg;
+    }
+    for (const auto& spot : spots) {
+      if (std::string(spot.language) != language) continue;
+      EXPECT_EQ(Main->PlanWindow().ProblemText(spot.problem), spot.said);
+    }
+  }
+  // The run is refused in the window's language, the characteristic named by its number.
+  TF_Plan& w = Main->PlanWindow();
+  w.Ed_PlanName->setText("P");
+  SetCell(w.Tb_Characteristics, 0, 0, "Bore");
+  std::string error;
+  plan::TPlan measured;
+  EXPECT_FALSE(w.PlanToMeasure(measured, error));
+  EXPECT_EQ("Characteristic 1, Port: No port is chosen", error);
+  SetCell(w.Tb_Characteristics, 0, 6, "COM3");
+  EXPECT_FALSE(w.PlanToMeasure(measured, error));
+  EXPECT_EQ("not saved yet", error);
 }
 
 }  // namespace

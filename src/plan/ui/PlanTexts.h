@@ -1,4 +1,5 @@
-// Text ids of the plan window (9200 to 9229, and 9260 to 9279 for the part during a run).
+// Text ids of the plan window (9200 to 9229, 9260 to 9279 for the part during a run, 9280 to 9299
+// for the plan's problems).
 #pragma once
 
 namespace pzam::textid {
@@ -16,11 +17,13 @@ inline constexpr int kPlanSave = 9219;
 inline constexpr int kPlanSaveAs = 9220;
 inline constexpr int kPlanAddRow = 9221;
 inline constexpr int kPlanRemoveRow = 9222;
-inline constexpr int kPlanSaved = 9223;     // the path follows
-inline constexpr int kPlanNotSaved = 9224;  // see the marked rows
-inline constexpr int kPlanNotANumber = 9225;
-inline constexpr int kPlanNotRead = 9226;  // a file that is no plan; the reason follows
-inline constexpr int kLastPlanId = 9226;
+inline constexpr int kPlanSaved = 9223;       // the path follows
+inline constexpr int kPlanNotSaved = 9224;    // see the marked rows
+inline constexpr int kPlanNotANumber = 9225;  // "'%s' is not a number", also the file's values'
+inline constexpr int kPlanNotRead = 9226;     // a file that is no plan; the reason follows
+inline constexpr int kPlanNeverSaved = 9227;  // the plan to measure has no file yet
+inline constexpr int kPlanChanged = 9228;     // "changes not saved (%s)" (the file)
+inline constexpr int kLastPlanId = 9228;
 inline constexpr int kUsePlan = 9260;        // Cb_UsePlan
 inline constexpr int kPartHeading = 9261;    // "Part %s" (its number)
 inline constexpr int kPartIdLabel = 9262;    // beside Ed_PartId
@@ -36,5 +39,9 @@ inline constexpr int kPartOk = 9274;
 inline constexpr int kPartNok = 9275;
 inline constexpr int kPartIncomplete = 9276;
 inline constexpr int kLastRunId = 9276;
+// The texts of the plan's problems, in the order of plan::TPlanProblemKind.
+inline constexpr int kPlanProblemTexts[] = {9280, 9281, 9282, 9283, 9284, 9285, 9286,
+                                            9287, 9288, 9289, 9290, 9291, 9292, kPlanNotANumber,
+                                            9293, 9294, 9295, 9296, 9297, 9298, 9299};
 
 }  // namespace pzam::textid

@@ -212,6 +212,7 @@ void TF_Plan::Retranslate() {
   QStringList headings;
   for (int c = 0; c < kColumns; ++c) headings << q(textid::kPlanColumn0 + c);
   Tb_Characteristics->setHorizontalHeaderLabels(headings);
+  FitColumns();
   Bu_New->setText(q(textid::kPlanNew));
   Bu_Open->setText(q(textid::kPlanOpen));
   Bu_Save->setText(q(textid::kPlanSave));
@@ -227,6 +228,11 @@ void TF_Plan::Retranslate() {
   for (int c = 0; c < kRunColumns; ++c) runHeadings << q(textid::kRunColumn0 + c);
   Tb_Part->setHorizontalHeaderLabels(runHeadings);
   ShowRunTexts();
+}
+
+// The fields' columns as wide as their headings and values; the problems take the rest.
+void TF_Plan::FitColumns() {
+  for (int col = 0; col < cProblem; ++col) Tb_Characteristics->resizeColumnToContents(col);
 }
 
 void TF_Plan::SetRow(int row, const plan::TCharacteristic& c) {
@@ -261,7 +267,7 @@ void TF_Plan::ShowPlan(const plan::TPlan& p, const std::string& path) {
     Tb_Characteristics->insertRow(row);
     SetRow(row, c);
   }
-  Tb_Characteristics->resizeColumnsToContents();
+  FitColumns();
   La_State->setText(QString::fromStdString(path));
   if (path != FPath) {
     FPath = path;
@@ -274,7 +280,8 @@ bool TF_Plan::Open(const std::string& path) {
   std::vector<plan::TPlanProblem> problems;
   std::string error;
   if (!plan::ReadPlan(path, p, problems, error)) {
-    La_State->setText(QString::fromStdString(Text(textid::kPlanNotRead) + " " + error));
+    La_State->setText(QString::fromStdString(
+        Text(textid::kPlanNotRead) + " " + (problems.empty() ? error : ProblemText(problems[0]))));
     return false;
   }
   ShowPlan(p, path);
@@ -294,7 +301,11 @@ plan::TPlan TF_Plan::Plan(std::vector<plan::TPlanProblem>& problems) const {
       return item != nullptr ? item->text().trimmed().toStdString() : std::string();
     };
     const auto refuse = [&](int col) {
-      problems.push_back({row + 1, kFields[col], Text(textid::kPlanNotANumber)});
+      problems.push_back({row + 1,
+                          kFields[col],
+                          "'" + cell(col) + "' is not a number",
+                          plan::TPlanProblemKind::NotANumber,
+                          {cell(col)}});
     };
     plan::TCharacteristic c;
     c.Name = cell(cName);
@@ -348,19 +359,37 @@ void TF_Plan::ShowProblems(const std::vector<plan::TPlanProblem>& problems) {
   for (int row = 0; row < Tb_Characteristics->rowCount(); ++row) {
     std::string reasons;
     for (const plan::TPlanProblem& p : problems)
-      if (p.Row == row + 1) reasons += (reasons.empty() ? "" : "; ") + p.Field + ": " + p.Reason;
+      if (p.Row == row + 1) reasons += (reasons.empty() ? "" : "; ") + ProblemText(p);
     for (int col = 0; col < kColumns; ++col) {
       QTableWidgetItem* item = Tb_Characteristics->item(row, col);
       if (item == nullptr) continue;
       item->setBackground(reasons.empty() ? QBrush() : QBrush(kProblemColour));
-      if (col == cProblem) item->setText(QString::fromStdString(reasons));
+      if (col != cProblem) continue;
+      item->setText(QString::fromStdString(reasons));
+      item->setToolTip(item->text());
     }
   }
+  FitColumns();
   std::string plan;
   for (const plan::TPlanProblem& p : problems)
-    if (p.Row == 0) plan += (plan.empty() ? "" : "; ") + p.Field + ": " + p.Reason;
+    if (p.Row == 0) plan += (plan.empty() ? "" : "; ") + ProblemText(p);
   Ed_PlanName->setToolTip(QString::fromStdString(plan));
   Ed_PlanName->setStyleSheet(plan.empty() ? QString() : QStringLiteral("background: #ffcdcd"));
+}
+
+std::string TF_Plan::ProblemText(const plan::TPlanProblem& problem) const {
+  static_assert(std::size(textid::kPlanProblemTexts) == plan::kPlanProblemKinds);
+  const std::string why = measurement::FormatText(
+      Text(textid::kPlanProblemTexts[static_cast<int>(problem.Kind)]), problem.Args);
+  std::string where;
+  if (problem.Row == 0) {
+    if (problem.Field == "Name") where = Text(textid::kPlanNameLabel);
+    if (problem.Field == "PartIds") where = Text(textid::kPartIdsBox);
+  } else {
+    for (int col = 0; col < cProblem; ++col)
+      if (problem.Field == kFields[col]) where = Text(textid::kPlanColumn0 + col);
+  }
+  return where.empty() ? why : where + ": " + why;
 }
 
 bool TF_Plan::UsePlan() const {
@@ -379,16 +408,17 @@ bool TF_Plan::PlanToMeasure(plan::TPlan& out, std::string& error) {
   ShowProblems(problems);
   if (!problems.empty()) {
     const plan::TPlanProblem& first = problems.front();
-    error =
-        (first.Row == 0 ? std::string() : "[Characteristic" + std::to_string(first.Row) + "] ") +
-        first.Field + ": " + first.Reason;
+    error = (first.Row == 0 ? std::string()
+                            : Text(textid::kPlanColumn0) + " " + std::to_string(first.Row) + ", ") +
+            ProblemText(first);
     return false;
   }
   plan::TPlan saved;
   std::vector<plan::TPlanProblem> ignored;
   std::string readError;
   if (FPath.empty() || !plan::ReadPlan(FPath, saved, ignored, readError) || !(saved == p)) {
-    error = FPath.empty() ? "not saved yet" : "changes not saved (" + FPath + ")";
+    error = FPath.empty() ? Text(textid::kPlanNeverSaved)
+                          : measurement::FormatText(Text(textid::kPlanChanged), {FPath});
     return false;
   }
   out = p;

@@ -48,6 +48,8 @@ class TF_Plan : public QWidget {
   // The plan to measure: the fields as saved in Path(). False with the reason in `error` when the
   // fields have changes not saved, or the plan has problems (shown at their rows).
   bool PlanToMeasure(plan::TPlan& plan, std::string& error);
+  // A problem of the plan in the window's language: where (the field's heading) and why.
+  std::string ProblemText(const plan::TPlanProblem& problem) const;
 
   // The run of the plan: the editor locked, the part shown; EndRun unlocks it.
   void StartRun(const plan::TPlan& plan);
@@ -88,6 +90,7 @@ class TF_Plan : public QWidget {
   std::string Text(int id) const { return FText ? FText(id) : "0"; }
   void SetRow(int row, const plan::TCharacteristic& c);
   void ShowProblems(const std::vector<plan::TPlanProblem>& problems);
+  void FitColumns();
 
   void ShowRunTexts();
 
