@@ -271,6 +271,29 @@ TEST_F(PlanAnalysisTest, TheReportHasAPagePerCharacteristicAndThePartList) {
   }
 }
 
+// A type 1 study set up in a plan run: its page comes last, of the characteristic chosen.
+TEST_F(PlanAnalysisTest, TheStudyPageIsOfTheChosenCharacteristic) {
+  const struct {
+    int chosen;
+    const char* title;
+    const char* count;
+  } cases[] = {{0, "Merkmal 1: Durchmesser", "5"}, {2, "Merkmal 3: Rundlauf", "3"}};
+  for (const auto& c : cases) {
+    analysis::TReportData data = PlanReport(3, 50);
+    data.Study = analysis::TStudyInputs{12, 0.1, 20, 6};
+    data.StudyCharacteristic = c.chosen;
+    const auto pdf = Dir / "study.pdf";
+    std::string error;
+    ASSERT_TRUE(analysis::WriteReport(pdf.string(), data, German, error)) << error;
+    ASSERT_EQ(PdfPages(pdf), 6);
+    const std::string last = SqueezedText(pdf, 6, 6);
+    for (const std::string& part :
+         {std::string("Typ-1-Studie"), std::string(c.title),
+          "Anzahl der Werte n " + std::string(c.count), std::string("Seite 6 / 6")})
+      EXPECT_NE(last.find(part), std::string::npos) << part << "\n" << last;
+  }
+}
+
 TEST_F(PlanAnalysisTest, TheReportButtonWritesThePlanRunsReport) {
   Fill();
   Window->AddPart({1, "A-1", "08:00:05", true, false, {"+12,030", "+40,1", "+3,0"}});

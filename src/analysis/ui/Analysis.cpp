@@ -456,7 +456,10 @@ void TF_Analysis::Bu_ReportClick() {
   for (const TAnalysisPart& p : FParts) {
     data.Parts.push_back({p.Part, p.Id, p.Time, p.Complete, p.Ok, p.Values});
   }
-  if (FStudy->Ready()) data.Study = FStudy->Inputs();
+  if (FStudy->Ready()) {
+    data.Study = FStudy->Inputs();
+    data.StudyCharacteristic = FChosen;  // the page follows the chosen characteristic
+  }
   std::string error;
   const bool written = analysis::WriteReport(
       run.ReportPath, data, [this](int id) { return Text(id); }, error);

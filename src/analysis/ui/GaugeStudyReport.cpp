@@ -21,8 +21,15 @@ void PaintStudyPage(QCPPainter& painter, const TReportData& data,
     painter.setFont(ui::SansSerifFont(pixels, bold));
   };
   const TStudyInputs& inputs = *data.Study;
-  const TStudyFigures figures = ComputeGaugeStudy(data.Values, inputs);
-  const int decimals = ValueDecimals(data.Values);
+  // A plan run's study is of one of its characteristics.
+  const TReportCharacteristic* characteristic =
+      data.StudyCharacteristic >= 0 &&
+              data.StudyCharacteristic < static_cast<int>(data.Characteristics.size())
+          ? &data.Characteristics[static_cast<std::size_t>(data.StudyCharacteristic)]
+          : nullptr;
+  const std::vector<double>& values = characteristic ? characteristic->Values : data.Values;
+  const TStudyFigures figures = ComputeGaugeStudy(values, inputs);
+  const int decimals = ValueDecimals(values);
   const char sep = data.DecimalSeparator;
 
   font(22, true);
@@ -30,12 +37,17 @@ void PaintStudyPage(QCPPainter& painter, const TReportData& data,
                    T(textid::kStudyCaption));
 
   // The run's particulars on the left, the study's inputs on the right.
-  const std::pair<int, QString> particulars[] = {
+  std::vector<std::pair<int, QString>> particulars = {
       {textid::kProgramLine, Q(data.ProgramText)},
       {textid::kBatchLine, Q(data.Batch)},
       {textid::kDateLine, Q(data.Date)},
       {textid::kRecordFileLine, Q(data.RecordFile)},
   };
+  if (characteristic) {
+    particulars.push_back(
+        {textid::kCharacteristicLabel,
+         QString("%1: %2").arg(data.StudyCharacteristic + 1).arg(Q(characteristic->Name))});
+  }
   const std::pair<int, QString> studyInputs[] = {
       {textid::kStudyReferenceLabel, Q(LimitText(inputs.Reference, decimals, sep))},
       {textid::kStudyToleranceLabel, Q(LimitText(inputs.Tolerance, decimals, sep))},
@@ -113,7 +125,7 @@ void PaintStudyPage(QCPPainter& painter, const TReportData& data,
   TGaugeStudyChart chart(&holder);
   chart.SetDecimalSeparator(sep);
   chart.SetTexts(text);
-  chart.Update(data.Values, figures, inputs);
+  chart.Update(values, figures, inputs);
   const int chartTop = vy + 8;
   chart.Paint(painter, QRect(left, chartTop, width, std::min(bottom - chartTop, 520)));
 }

@@ -64,11 +64,7 @@ class TReportPainter {
       FWriter.newPage();
       ValuePage(page, decimals);
     }
-    if (FData.Study) {
-      FWriter.newPage();
-      PaintStudyPage(FPainter, FData, FText, kMargin, kBodyWidth, kFooterTop - 10);
-      Footer(FPages);
-    }
+    if (FData.Study) StudyPage();
     FPainter.end();
   }
 
@@ -98,6 +94,13 @@ class TReportPainter {
     return Q(LimitText(x, decimals, FData.DecimalSeparator));
   }
 
+  // The last page, when a type 1 study is set up.
+  void StudyPage() {
+    FWriter.newPage();
+    PaintStudyPage(FPainter, FData, FText, kMargin, kBodyWidth, kFooterTop - 10);
+    Footer(FPages);
+  }
+
   // A plan run: page 1 the run's and the plan's particulars and the characteristics, a page of
   // figures and charts per characteristic, the part list.
   void WritePlan() {
@@ -105,7 +108,7 @@ class TReportPainter {
     const int parts = static_cast<int>(FData.Parts.size());
     FBlocks = (characteristics + kPartValueColumns - 1) / kPartValueColumns;
     FPartPages = std::max(1, (parts + kPartRows - 1) / kPartRows);
-    FPages = 1 + characteristics + FBlocks * FPartPages;
+    FPages = 1 + characteristics + FBlocks * FPartPages + (FData.Study ? 1 : 0);
     PlanFirstPage();
     for (int c = 0; c < characteristics; ++c) {
       FWriter.newPage();
@@ -117,6 +120,7 @@ class TReportPainter {
         PartPage(block, page);
       }
     }
+    if (FData.Study) StudyPage();
     FPainter.end();
   }
 

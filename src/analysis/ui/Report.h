@@ -2,7 +2,7 @@
 // particulars, the limits, the figures and the three charts; then every value with its number,
 // time and whether it lies inside the tolerance. A plan run's report: page 1 the run's and the
 // plan's particulars with its characteristics, one page of figures and charts per
-// characteristic, then the part list.
+// characteristic, then the part list. A type 1 gauge study, when one is set up, adds a last page.
 #pragma once
 
 #include <functional>
@@ -57,8 +57,10 @@ struct TReportData : TRunParticulars {
   // A plan run (Tolerance, Values and Times are then not used).
   std::vector<TReportCharacteristic> Characteristics;
   std::vector<TReportPart> Parts;
-  // When set, a last page holds the type 1 gauge study of the values with these inputs.
+  // When set, a last page holds the type 1 gauge study of the values with these inputs; in a plan
+  // run, of the values of the characteristic StudyCharacteristic (0 for the first).
   std::optional<TStudyInputs> Study;
+  int StudyCharacteristic = 0;
 };
 
 // Writes the report to path; false with the reason in error when the file cannot be written.
