@@ -1,6 +1,7 @@
 // The main window measuring parts by an inspection plan: Initialise builds the plan's ports and
 // run, the buttons and the plan window drive it, and the journal, the analysis window and the
 // plan window hear each value.
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -86,6 +87,11 @@ void TF_Main::TPlanSession::TakeValue() {
 
 void TF_Main::TPlanSession::ShowPart() {
   F.FPlanWindow->ShowPart(FRun->Router());
+  // A part that waits for its id takes the scanner's keys: from the main window, the operator's
+  // place during the run, the plan window becomes the active one with the focus in its id field.
+  // Any other window, of this program or another, keeps its keys.
+  if (FRun->Router().WaitsForId() && QApplication::activeWindow() == &F)
+    F.FPlanWindow->activateWindow();
 }
 
 void TF_Main::TPlanSession::RunStarted(const TRunStarted& run) {

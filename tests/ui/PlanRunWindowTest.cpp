@@ -2,6 +2,7 @@
 // pseudo-terminals: the plan window follows each part (values, colours, the characteristic that
 // waits next, the id, the counts), Repeat takes a value back, End inside a part leaves it without
 // a result, and each characteristic has its own record file.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -183,6 +184,51 @@ TEST_F(PlanRunWindowTest, PartsOfTwoGaugesAreShownJudgedRepeatedAndRecorded) {
                            "K0001/2 80.200\r\n", "K0014/1 P-2\r\n", "K0001/1 19.990\r\n"})
     EXPECT_NE(std::string::npos, dfq.find(line)) << line << "\n" << dfq;
   EXPECT_EQ(std::string::npos, dfq.find("20.300")) << "the repeated value is in no file";
+}
+
+// A scanner types into whatever has the keyboard. While the operator works in the main window,
+// each part that waits for its id brings the plan window up with the focus in the id field; a
+// window of another kind keeps its keys.
+TEST_F(PlanRunWindowTest, TheScannersIdReachesThePartFromTheMainWindow) {
+  Start(SettingsText("ReqMode=0\nFileMode=0", "english"));
+  TF_Plan& w = Main->PlanWindow();
+  MakePlan(w);
+  ASSERT_TRUE(w.SaveAs(ProgramDir() + "shaft.ini"));
+  w.Cb_UsePlan->setChecked(true);
+  const auto activate = [](QWidget* window) {
+    window->show();
+    window->activateWindow();
+    return WaitUntil([window] { return QApplication::activeWindow() == window; });
+  };
+  const auto scan = [](const char* id) {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) return false;
+    QTest::keyClicks(focus, id);
+    QTest::keyClick(focus, Qt::Key_Return);
+    return true;
+  };
+  ASSERT_TRUE(activate(Main.get()));
+  Main->Bu_MeasInit->click();
+  ASSERT_TRUE(Main->Running());
+  ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == w.Ed_PartId; }));
+  ASSERT_TRUE(scan("S-1"));
+  ASSERT_TRUE(Com5.Send("+020.010\r+080.000\r"));
+  EXPECT_TRUE(WaitUntil([&] { return Row(w, 1) == "+080.000"; }));
+  // The operator goes back to the main window; the part's end brings the id field back.
+  ASSERT_TRUE(activate(Main.get()));
+  ASSERT_TRUE(Com6.Send("+000.010\r"));
+  EXPECT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == w.Ed_PartId; }));
+  EXPECT_EQ("Last part: 1 S-1 OK", w.La_LastPart->text().toStdString());
+  ASSERT_TRUE(scan("S-2"));
+  EXPECT_TRUE(w.Ed_PartId->isReadOnly()) << "part 2 has its id";
+  // In the analysis window the keys stay where they are.
+  ASSERT_TRUE(activate(&Main->Analysis()));
+  ASSERT_TRUE(Com5.Send("+020.010\r+080.000\r"));
+  ASSERT_TRUE(Com6.Send("+000.010\r"));
+  EXPECT_TRUE(WaitUntil([&] { return w.La_LastPart->text() == "Last part: 2 S-2 OK"; }));
+  QTest::qWait(100);
+  EXPECT_EQ(&Main->Analysis(), QApplication::activeWindow());
+  Main->Bu_MeasStop->click();
 }
 
 }  // namespace
