@@ -1,7 +1,9 @@
 // The main window measuring parts by an inspection plan: Initialise builds the plan's ports and
 // run, the buttons and the plan window drive it, and the journal, the analysis window and the
 // plan window hear each value.
+#include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -20,6 +22,41 @@
 namespace pzam {
 
 using namespace measurement;
+
+// While a part waits for its id, the keys that reach the main window (a scanner's text and its
+// Enter) go on to the plan window's id field, which takes the focus: the id reaches the part
+// wherever in the main window the operator clicked last. Keys with Ctrl, Alt or Meta, keys
+// without text, and Space on a button keep their usual meaning.
+class TF_Main::TPlanSession::TIdKeys : public QObject {
+ public:
+  TIdKeys(TF_Main& main, TF_Plan& plan, std::function<bool()> waits)
+      : FMain(main), FPlan(plan), FWaits(std::move(waits)) {
+    QApplication::instance()->installEventFilter(this);
+  }
+  ~TIdKeys() override { QApplication::instance()->removeEventFilter(this); }
+
+  bool eventFilter(QObject* target, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* widget = qobject_cast<QWidget*>(target);
+    if (widget == nullptr || widget->window() != &FMain || !FWaits()) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return false;
+    if (!enter && key->text().isEmpty()) return false;
+    if (key->key() == Qt::Key_Space && qobject_cast<const QAbstractButton*>(widget)) return false;
+    FPlan.activateWindow();
+    FPlan.Ed_PartId->setFocus();
+    QKeyEvent copy(QEvent::KeyPress, key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                   static_cast<ushort>(key->count()));
+    QApplication::sendEvent(FPlan.Ed_PartId, &copy);
+    return true;
+  }
+
+ private:
+  TF_Main& FMain;
+  TF_Plan& FPlan;
+  std::function<bool()> FWaits;
+};
 
 TF_Main::TPlanSession::TPlanSession(TF_Main& main, const plan::TPlan& plan) : F(main) {
   serial::TSerialSettings line;
@@ -59,6 +96,7 @@ TF_Main::TPlanSession::TPlanSession(TF_Main& main, const plan::TPlan& plan) : F(
 }
 
 TF_Main::TPlanSession::~TPlanSession() {
+  FIdKeys.reset();
   FBindings.clear();
 }
 
@@ -100,6 +138,9 @@ void TF_Main::TPlanSession::RunStarted(const TRunStarted& run) {
   F.FPlanWindow->StartRun(FRun->Plan());
   F.FPlanWindow->show();
   F.FPlanWindow->raise();
+  if (FRun->Plan().PartIds)
+    FIdKeys = std::make_unique<TIdKeys>(
+        F, *F.FPlanWindow, [this] { return FRun->Running() && FRun->Router().WaitsForId(); });
   std::string ports;
   for (const auto& port : FPorts) ports += (ports.empty() ? "" : " ") + port->Name();
   F.Ed_ComNum->setText(QString::fromStdString(ports));
@@ -130,6 +171,7 @@ void TF_Main::TPlanSession::PartEnded(const TPartEnded& part) {
 
 void TF_Main::TPlanSession::RunEnded(const TRunEnded& end) {
   (void)end;
+  FIdKeys.reset();
   F.FPlanWindow->EndRun();
   F.ShowComPort();
   F.ApplyOperatingMode();

@@ -34,10 +34,12 @@ class TF_Main::TPlanSession : private measurement::IRunEvents {
   void RunEnded(const measurement::TRunEnded& end) override;
   void ShowPart();
 
+  class TIdKeys;
   TF_Main& F;
   std::vector<std::unique_ptr<measurement::TRunSerial>> FSerials;
   std::vector<std::unique_ptr<measurement::TSerialRunPort>> FPorts;
   std::unique_ptr<plan::TPlanRun> FRun;
+  std::unique_ptr<TIdKeys> FIdKeys;  // while the run's parts take ids
   // After the run: destroyed first, so no handler reaches the run any more.
   std::vector<std::unique_ptr<measurement::TSerialRunBinding>> FBindings;
 };
