@@ -51,6 +51,7 @@ TF_Main::TF_Main(const TMainSetup& setup, QWidget* parent)
   FPlant = std::make_unique<TPlantLink>(Panel1, FSettingsPath, [this](const std::string& line) {
     Memo1->appendPlainText(QString::fromStdString(line));
   });
+  FPlant->SetTextSource([this](int id) { return LanguageText(id); });
   FRun->AddListener(FPlant->Journal());
   FRun->AddListener(*FAnalysis);
   FDfq = std::make_unique<dfq::TDfqOnEnd>(
@@ -102,6 +103,7 @@ void TF_Main::LoadLanguage() {
   FAnalysis->Window().Retranslate();
   FPlanWindow->Retranslate();
   Bu_Plan->setText(QString::fromStdString(LanguageText(textid::kPlanButton)));
+  FPlant->ShowState();
 }
 
 void TF_Main::ShowComPort() {

@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "config/TextIds.h"
+#include "measurement/MeasurementRun.h"
 #include "plant/JournalPath.h"
 #include "plant/JournalWriter.h"
 #include "plant/Publisher.h"
@@ -65,24 +67,27 @@ void TPlantLink::ShowState() {
   QColor colour = kGrey;
   QString tip;
   const plant::TPublisherStatus s = FPublisher ? FPublisher->Status() : plant::TPublisherStatus{};
+  // not configured, settings refused, connected, connected with values waiting, values waiting
+  int state = 0;
   switch (s.State) {
     case plant::TPlantLinkState::NotConfigured:
-      text = QStringLiteral("Plant: not configured");
       if (!FSettings.Broker.empty()) {
         colour = kAmber;
-        text = QStringLiteral("Plant: settings refused");
+        state = 1;
       }
       break;
     case plant::TPlantLinkState::Connected:
       colour = s.Waiting > 0 ? kAmber : kGreen;
-      text = s.Waiting > 0 ? QStringLiteral("Plant: connected, %1 waiting").arg(s.Waiting)
-                           : QStringLiteral("Plant: connected");
+      state = s.Waiting > 0 ? 3 : 2;
       break;
     case plant::TPlantLinkState::Disconnected:
       colour = kAmber;
-      text = QStringLiteral("Plant: %1 values waiting").arg(s.Waiting);
+      state = 4;
       break;
   }
+  const std::string form = FText ? FText(textid::kPlantState0 + state) : "0";
+  text = QString::fromStdString(
+      state >= 3 ? measurement::FormatText(form, {std::to_string(s.Waiting)}) : form);
   tip = QString::fromStdString(s.Problem);
   FIndicator->setText(QStringLiteral("\u25CF ") + text);
   QPalette p = FIndicator->palette();

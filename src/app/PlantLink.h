@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,6 +37,8 @@ class TPlantLink {
   const TPlantSettings& Settings() const { return FSettings; }
   std::string Station() const { return StationName(FSettings); }
   const std::string& JournalPath() const { return FJournalPath; }
+  // The language texts of the indicator.
+  void SetTextSource(std::function<std::string(int)> text) { FText = std::move(text); }
   // The indicator's text as it is shown now.
   QLabel* Indicator() const { return FIndicator; }
   void ShowState();
@@ -48,6 +51,7 @@ class TPlantLink {
   std::unique_ptr<plant::TPublisher> FPublisher;
   QLabel* FIndicator;
   QTimer* FTimer;
+  std::function<std::string(int)> FText;
 };
 
 }  // namespace pzam

@@ -21,6 +21,10 @@ inline constexpr int kPortReopened = 9006;     // the port is back and the run r
 inline constexpr int kNoOperatingMode = 9007;  // Initialise refused: no operating mode selected
 inline constexpr int kRowWriteFailed = 9008;   // a record row failed; the reason follows
 inline constexpr int kHeader0 = 9010;          // record file header cells: 9010 to 9017
+inline constexpr int kPlantState0 = 9249;  // the plant indicator: not configured, settings refused,
+                                           // connected, connected and %s waiting, %s waiting
+inline constexpr int kValueAhead = 9277;   // plan run: "%s %s: ..." port, value, port
+inline constexpr int kValueDiscarded = 9278;  // plan run: "%s: %s ..." characteristic, value
 
 // Every id the language files hold, in the order of the files.
 inline constexpr std::array kAll = {
@@ -36,12 +40,12 @@ inline constexpr std::array kAll = {
     9174,  9175,  9176,  9177, 9178, 9200, 9201, 9202, 9203, 9204,  9205,  9206,  9207,  9208,
     9209,  9210,  9211,  9212, 9213, 9214, 9215, 9216, 9217, 9218,  9219,  9220,  9221,  9222,
     9223,  9224,  9225,  9226, 9227, 9228, 9230, 9231, 9232, 9233,  9234,  9235,  9236,  9237,
-    9238,  9239,  9240,  9241, 9242, 9243, 9244, 9245, 9246, 9247,  9248,  9260,  9261,  9262,
-    9263,  9264,  9265,  9266, 9267, 9268, 9269, 9270, 9271, 9272,  9273,  9274,  9275,  9276,
-    9280,  9281,  9282,  9283, 9284, 9285, 9286, 9287, 9288, 9289,  9290,  9291,  9292,  9293,
-    9294,  9295,  9296,  9297, 9298, 9299, 9300, 9301, 9302, 9303,  9304,  9305,  9306,  9307,
-    9308,  9310,  9311,  9312, 9313, 9314, 9315, 9316, 9317, 9318,  9319,  9320,  9321,  9322,
-    9323,  9324,  9325,  9326, 9327, 9328, 9329, 9330, 9331, 9332,  9333,  9334,  9335,  9336,
-    9337,  9338,  9339};
+    9238,  9239,  9240,  9241, 9242, 9243, 9244, 9245, 9246, 9247,  9248,  9249,  9250,  9251,
+    9252,  9253,  9260,  9261, 9262, 9263, 9264, 9265, 9266, 9267,  9268,  9269,  9270,  9271,
+    9272,  9273,  9274,  9275, 9276, 9277, 9278, 9280, 9281, 9282,  9283,  9284,  9285,  9286,
+    9287,  9288,  9289,  9290, 9291, 9292, 9293, 9294, 9295, 9296,  9297,  9298,  9299,  9300,
+    9301,  9302,  9303,  9304, 9305, 9306, 9307, 9308, 9310, 9311,  9312,  9313,  9314,  9315,
+    9316,  9317,  9318,  9319, 9320, 9321, 9322, 9323, 9324, 9325,  9326,  9327,  9328,  9329,
+    9330,  9331,  9332,  9333, 9334, 9335, 9336, 9337, 9338, 9339};
 
 }  // namespace pzam::textid

@@ -225,9 +225,9 @@ void TPlanRun::Decoded(TPortSide& side, const std::string& valueText) {
   const double sign = side.Mode == 3 && side.SignSwap ? -1.0 : 1.0;
   if (!FRouter->Received(
           {side.Com, static_cast<double>(read * sign), valueText, FChoices.ClockReading()})) {
-    const std::string reason = "no part takes it yet (" + side.Port.Name() + " is a part ahead)";
-    FView.AddMemoLine(side.Port.Name() + " " + valueText + ": " + reason);
-    Refused(valueText, reason);
+    FView.AddMemoLine(
+        FormatText(Text(textid::kValueAhead), {side.Port.Name(), valueText, side.Port.Name()}));
+    Refused(valueText, "no part takes it yet (" + side.Port.Name() + " is a part ahead)");
   }
 }
 
@@ -259,8 +259,8 @@ void TPlanRun::ValueTaken(const TRoutedValue& v) {
 }
 
 void TPlanRun::ValueDiscarded(const TRoutedValue& v) {
-  FView.AddMemoLine(FPlan.Characteristics[v.Characteristic].Name + ": " + v.Gauge.Text +
-                    " discarded, measure again");
+  FView.AddMemoLine(FormatText(Text(textid::kValueDiscarded),
+                               {FPlan.Characteristics[v.Characteristic].Name, v.Gauge.Text}));
   const TValueDiscarded discarded{FRunId, FPartSeq[v.Characteristic]};
   FPartSeq.erase(v.Characteristic);
   for (IRunEvents* l : FListeners) l->ValueDiscarded(discarded);

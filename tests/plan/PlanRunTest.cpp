@@ -71,7 +71,9 @@ class PlanRunTest : public ::testing::Test {
     choices.Save = measurement::kSaveText;
     choices.Batch = "B9";
     choices.Format.DecimalSeparator = '.';
-    choices.Texts = {{9002, "Messung beendet"}, {9004, "Schnittstelle %s nicht geöffnet: %s"}};
+    choices.Texts = {{9002, "Messung beendet"},
+                     {9004, "Schnittstelle %s nicht geöffnet: %s"},
+                     {9278, "%s: %s discarded, measure again"}};
     for (int i = 0; i < 8; ++i) choices.Texts[9010 + i] = "H" + std::to_string(i);
   }
   std::unique_ptr<TPlanRun> Make() {
