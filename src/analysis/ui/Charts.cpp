@@ -7,13 +7,13 @@
 #include <numbers>
 
 #include "analysis/ui/AnalysisTexts.h"
+#include "analysis/ui/ChartParts.h"
 #include "ui/Controls.h"
 
 namespace pzam::analysis {
 
 namespace {
 
-constexpr int kDotsUpTo = 300;
 const QColor kValueColour(30, 90, 170);
 const QColor kOutsideColour(220, 30, 30);
 const QColor kRuleColour(240, 140, 0);
@@ -21,21 +21,6 @@ const QColor kMeanColour(0, 140, 60);
 const QColor kControlColour(200, 60, 160);
 const QColor kToleranceColour(150, 0, 0);
 const QColor kNominalColour(90, 90, 90);
-
-QCPGraph* AddGraph(QCustomPlot* plot, const QPen& pen, QCPScatterStyle scatter = {},
-                   bool line = true) {
-  QCPGraph* graph = plot->addGraph();
-  graph->setPen(pen);
-  graph->setScatterStyle(scatter);
-  graph->setLineStyle(line ? QCPGraph::lsLine : QCPGraph::lsNone);
-  return graph;
-}
-
-QPen Pen(const QColor& colour, double width, Qt::PenStyle style = Qt::SolidLine) {
-  QPen pen(colour, width, style);
-  pen.setCapStyle(Qt::FlatCap);
-  return pen;
-}
 
 // A red disc (7 px) or an orange ring (12 px) for many marks.
 QPixmap MarkPicture(const QColor& colour, bool disc) {
@@ -104,30 +89,11 @@ TAnalysisCharts::TAnalysisCharts(QWidget* parent, bool live) : FLive(live) {
   const char* names[] = {"Ch_Individuals", "Ch_MovingRange", "Ch_Histogram"};
   for (int i = 0; i < 3; ++i) {
     auto* plot = new QCustomPlot(parent);
-    plot->setObjectName(names[i]);
-    plot->setFont(ui::SansSerifFont(11));
-    plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    SetUpChart(plot, names[i], i == 0 ? 4 : 3);
     plot->setNoAntialiasingOnDrag(true);
     plot->setPlottingHint(QCP::phFastPolylines, true);
     // The data have a picture of their own, redrawn without the axes, grid and legend.
     if (live) plot->layer("main")->setMode(QCPLayer::lmBuffered);
-    plot->plotLayout()->insertRow(0);
-    plot->plotLayout()->addElement(0, 0, new QCPTextElement(plot, "", ui::SansSerifFont(12, true)));
-    // The legend below the chart, where it hides no point.
-    plot->legend->setVisible(true);
-    plot->legend->setFont(ui::SansSerifFont(10));
-    plot->legend->setRowSpacing(0);
-    plot->legend->setBorderPen(Qt::NoPen);
-    plot->axisRect()->insetLayout()->take(plot->legend);
-    plot->plotLayout()->addElement(2, 0, plot->legend);
-    plot->plotLayout()->setRowStretchFactor(2, 0.001);
-    plot->legend->setFillOrder(QCPLegend::foColumnsFirst);
-    plot->legend->setWrap(i == 0 ? 4 : 3);
-    plot->legend->setMargins(QMargins(4, 0, 4, 2));
-    for (QCPAxis* axis : {plot->xAxis, plot->yAxis}) {
-      axis->setLabelFont(ui::SansSerifFont(11));
-      axis->setTickLabelFont(ui::SansSerifFont(10));
-    }
     FPlots[i] = plot;
     new TFollow(plot, FFollow[i], [this, i] {
       Fit(i);
@@ -137,41 +103,37 @@ TAnalysisCharts::TAnalysisCharts(QWidget* parent, bool live) : FLive(live) {
 
   SetDecimalSeparator(',');
 
-  // Value numbers are whole: their axes tick at whole multiples of one value only.
-  for (int i : {0, 1}) {
-    QSharedPointer<QCPAxisTickerFixed> whole(new QCPAxisTickerFixed);
-    whole->setTickStep(1.0);
-    whole->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
-    FPlots[i]->xAxis->setTicker(whole);
-  }
+  for (int i : {0, 1}) WholeNumberTicks(FPlots[i]->xAxis);
 
   QCustomPlot* ind = FPlots[0];
-  FValues = AddGraph(ind, Pen(kValueColour, 1), QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
-  FOutside = AddGraph(ind, Pen(kOutsideColour, 1),
-                      QCPScatterStyle(QCPScatterStyle::ssDisc, kOutsideColour, 7), false);
-  FFlagged =
-      AddGraph(ind, Pen(kRuleColour, 1.5),
-               QCPScatterStyle(QCPScatterStyle::ssCircle, Pen(kRuleColour, 1.5), {}, 12), false);
-  FMean = AddGraph(ind, Pen(kMeanColour, 1.5));
-  FUcl = AddGraph(ind, Pen(kControlColour, 1.2, Qt::DashLine));
-  FLcl = AddGraph(ind, Pen(kControlColour, 1.2, Qt::DashLine));
-  FLsl = AddGraph(ind, Pen(kToleranceColour, 2));
-  FUsl = AddGraph(ind, Pen(kToleranceColour, 2));
-  FNominal = AddGraph(ind, Pen(kNominalColour, 1.2, Qt::DotLine));
+  FValues =
+      AddChartGraph(ind, ChartPen(kValueColour, 1), QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
+  FOutside = AddChartGraph(ind, ChartPen(kOutsideColour, 1),
+                           QCPScatterStyle(QCPScatterStyle::ssDisc, kOutsideColour, 7), false);
+  FFlagged = AddChartGraph(
+      ind, ChartPen(kRuleColour, 1.5),
+      QCPScatterStyle(QCPScatterStyle::ssCircle, ChartPen(kRuleColour, 1.5), {}, 12), false);
+  FMean = AddChartGraph(ind, ChartPen(kMeanColour, 1.5));
+  FUcl = AddChartGraph(ind, ChartPen(kControlColour, 1.2, Qt::DashLine));
+  FLcl = AddChartGraph(ind, ChartPen(kControlColour, 1.2, Qt::DashLine));
+  FLsl = AddChartGraph(ind, ChartPen(kToleranceColour, 2));
+  FUsl = AddChartGraph(ind, ChartPen(kToleranceColour, 2));
+  FNominal = AddChartGraph(ind, ChartPen(kNominalColour, 1.2, Qt::DotLine));
 
   QCustomPlot* mr = FPlots[1];
-  FRanges = AddGraph(mr, Pen(kValueColour, 1), QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
-  FMrBar = AddGraph(mr, Pen(kMeanColour, 1.5));
-  FMrUcl = AddGraph(mr, Pen(kControlColour, 1.2, Qt::DashLine));
+  FRanges =
+      AddChartGraph(mr, ChartPen(kValueColour, 1), QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
+  FMrBar = AddChartGraph(mr, ChartPen(kMeanColour, 1.5));
+  FMrUcl = AddChartGraph(mr, ChartPen(kControlColour, 1.2, Qt::DashLine));
 
   QCustomPlot* hist = FPlots[2];
   FBins = new QCPBars(hist->xAxis, hist->yAxis);
-  FBins->setPen(Pen(kValueColour, 1));
+  FBins->setPen(ChartPen(kValueColour, 1));
   FBins->setBrush(QColor(kValueColour.red(), kValueColour.green(), kValueColour.blue(), 90));
-  FNormal = AddGraph(hist, Pen(kMeanColour, 1.5));
-  FHistLsl = AddGraph(hist, Pen(kToleranceColour, 2));
-  FHistUsl = AddGraph(hist, Pen(kToleranceColour, 2));
-  FHistNominal = AddGraph(hist, Pen(kNominalColour, 1.2, Qt::DotLine));
+  FNormal = AddChartGraph(hist, ChartPen(kMeanColour, 1.5));
+  FHistLsl = AddChartGraph(hist, ChartPen(kToleranceColour, 2));
+  FHistUsl = AddChartGraph(hist, ChartPen(kToleranceColour, 2));
+  FHistNominal = AddChartGraph(hist, ChartPen(kNominalColour, 1.2, Qt::DotLine));
   // Only the plottables in use appear in the legends (SetLine and Update add them).
   for (QCustomPlot* plot : FPlots) plot->legend->clearItems();
 }
@@ -259,7 +221,7 @@ void TAnalysisCharts::Update(std::span<const double> values, const TFigures& fig
                                   : QCPScatterStyle(QCPScatterStyle::ssDisc, kOutsideColour, 7));
   FFlagged->setScatterStyle(
       dense ? QCPScatterStyle(MarkPicture(kRuleColour, false))
-            : QCPScatterStyle(QCPScatterStyle::ssCircle, Pen(kRuleColour, 1.5), {}, 12));
+            : QCPScatterStyle(QCPScatterStyle::ssCircle, ChartPen(kRuleColour, 1.5), {}, 12));
   FValues->setData(keys, ys, true);
   FOutside->setData(outKeys, outYs, true);
   FFlagged->setData(flagKeys, flagYs, true);

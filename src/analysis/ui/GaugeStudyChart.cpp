@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "analysis/ui/AnalysisTexts.h"
+#include "analysis/ui/ChartParts.h"
 #include "analysis/ui/GaugeStudyTexts.h"
 #include "ui/Controls.h"
 
@@ -14,20 +15,11 @@ namespace pzam::analysis {
 
 namespace {
 
-constexpr int kDotsUpTo = 300;
 const QColor kValueColour(30, 90, 170);
 const QColor kReferenceColour(0, 140, 60);
 const QColor kBandColour(150, 0, 0);
 const QColor kSpreadColour(200, 60, 160);
 const QColor kMeanColour(90, 90, 90);
-
-QCPGraph* AddGraph(QCustomPlot* plot, const QColor& colour, double width, Qt::PenStyle style) {
-  QCPGraph* graph = plot->addGraph();
-  QPen pen(colour, width, style);
-  pen.setCapStyle(Qt::FlatCap);
-  graph->setPen(pen);
-  return graph;
-}
 
 // A level across the chart, hidden when it is not defined.
 void SetLevel(QCPGraph* graph, std::optional<double> y, double from, double to) {
@@ -42,36 +34,17 @@ void SetLevel(QCPGraph* graph, std::optional<double> y, double from, double to) 
 }  // namespace
 
 TGaugeStudyChart::TGaugeStudyChart(QWidget* parent) : FPlot(new QCustomPlot(parent)) {
-  FPlot->setObjectName("Ch_Study");
-  FPlot->setFont(ui::SansSerifFont(11));
-  FPlot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
-  FPlot->plotLayout()->insertRow(0);
-  FPlot->plotLayout()->addElement(0, 0, new QCPTextElement(FPlot, "", ui::SansSerifFont(12, true)));
-  FPlot->legend->setVisible(true);
-  FPlot->legend->setFont(ui::SansSerifFont(10));
-  FPlot->legend->setBorderPen(Qt::NoPen);
-  FPlot->axisRect()->insetLayout()->take(FPlot->legend);
-  FPlot->plotLayout()->addElement(2, 0, FPlot->legend);
-  FPlot->plotLayout()->setRowStretchFactor(2, 0.001);
-  FPlot->legend->setFillOrder(QCPLegend::foColumnsFirst);
-  FPlot->legend->setWrap(5);
-  for (QCPAxis* axis : {FPlot->xAxis, FPlot->yAxis}) {
-    axis->setLabelFont(ui::SansSerifFont(11));
-    axis->setTickLabelFont(ui::SansSerifFont(10));
-  }
-  QSharedPointer<QCPAxisTickerFixed> whole(new QCPAxisTickerFixed);
-  whole->setTickStep(1.0);
-  whole->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
-  FPlot->xAxis->setTicker(whole);
+  SetUpChart(FPlot, "Ch_Study", 5);
+  WholeNumberTicks(FPlot->xAxis);
 
-  FValues = AddGraph(FPlot, kValueColour, 1, Qt::SolidLine);
-  FValues->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 5));
-  FReference = AddGraph(FPlot, kReferenceColour, 1.8, Qt::SolidLine);
-  FBandLow = AddGraph(FPlot, kBandColour, 2, Qt::SolidLine);
-  FBandHigh = AddGraph(FPlot, kBandColour, 2, Qt::SolidLine);
-  FSpreadLow = AddGraph(FPlot, kSpreadColour, 1.3, Qt::DashLine);
-  FSpreadHigh = AddGraph(FPlot, kSpreadColour, 1.3, Qt::DashLine);
-  FMean = AddGraph(FPlot, kMeanColour, 1.2, Qt::DotLine);
+  FValues =
+      AddChartGraph(FPlot, ChartPen(kValueColour, 1), QCPScatterStyle(QCPScatterStyle::ssDisc, 5));
+  FReference = AddChartGraph(FPlot, ChartPen(kReferenceColour, 1.8));
+  FBandLow = AddChartGraph(FPlot, ChartPen(kBandColour, 2));
+  FBandHigh = AddChartGraph(FPlot, ChartPen(kBandColour, 2));
+  FSpreadLow = AddChartGraph(FPlot, ChartPen(kSpreadColour, 1.3, Qt::DashLine));
+  FSpreadHigh = AddChartGraph(FPlot, ChartPen(kSpreadColour, 1.3, Qt::DashLine));
+  FMean = AddChartGraph(FPlot, ChartPen(kMeanColour, 1.2, Qt::DotLine));
   // One legend entry per kind of line.
   FBandHigh->removeFromLegend();
   FSpreadHigh->removeFromLegend();
