@@ -14,6 +14,7 @@
 #include "WindowsFixture.h"
 #include "analysis/ui/Analysis.h"
 #include "analysis/ui/AnalysisTexts.h"
+#include "analysis/ui/GaugeStudyPage.h"
 #include "analysis/ui/Report.h"
 #include "config/Language.h"
 
@@ -269,6 +270,27 @@ TEST_F(PlanAnalysisTest, TheReportHasAPagePerCharacteristicAndThePartList) {
           << first;
     }
   }
+}
+
+// The study page of a plan run takes the chosen characteristic's values and names it.
+TEST_F(PlanAnalysisTest, TheStudyPageFollowsTheChosenCharacteristic) {
+  Fill();
+  const struct {
+    int chosen;
+    int n;
+    const char* title;
+  } cases[] = {{1, 4, "Messmittelfähigkeit (Typ-1-Studie) \u2013 2  Länge [mm]"},
+               {2, 3, "Messmittelfähigkeit (Typ-1-Studie) \u2013 3  Rundlauf [µm]"}};
+  for (const auto& c : cases) {
+    Window->Cb_Characteristic->setCurrentIndex(c.chosen);
+    Window->Bu_Study->click();
+    EXPECT_EQ(Window->Study().Figures().N, c.n) << c.chosen;
+    EXPECT_EQ(Window->Study().windowTitle().toStdString(), c.title);
+  }
+  Window->Study().hide();
+  Window->SetCharacteristics({});
+  Window->UpdateNow();
+  EXPECT_EQ(Window->Study().windowTitle().toStdString(), "Messmittelfähigkeit (Typ-1-Studie)");
 }
 
 // A type 1 study set up in a plan run: its page comes last, of the characteristic chosen.

@@ -134,7 +134,7 @@ void TF_Analysis::CreateControls() {
   FStudy = new analysis::TGaugeStudyPage(this);
   FStudy->SetTextSource([this](int id) { return Text(id); });
   connect(Bu_Study, &QPushButton::clicked, this, [this] {
-    FStudy->SetRun(FValues, FTolerance);
+    ShowStudyRun();
     FStudy->show();
     FStudy->raise();
   });
@@ -401,6 +401,12 @@ void TF_Analysis::UpdateNow() {
   FCharts->Update(Values(), FFigures, ShownTolerance());
   FCharts->Replot(true);
   Bu_Report->setEnabled(HasValues());
+  ShowStudyRun();
+}
+
+// The study is of the values shown: a plan run's chosen characteristic, named in its title.
+void TF_Analysis::ShowStudyRun() {
+  FStudy->SetSubject(PlanRun() ? Cb_Characteristic->currentText().toStdString() : std::string());
   FStudy->SetRun(Values(), ShownTolerance());
 }
 

@@ -145,6 +145,7 @@ class TF_Analysis : public QWidget {
   void ScheduleUpdate();
   void ShowFigures();
   void ShowChosenLimits();
+  void ShowStudyRun();
   void FillChooser();
   void ApplyEditable();
   bool HasValues() const;

@@ -138,7 +138,8 @@ void TGaugeStudyPage::SetDecimalSeparator(char separator) {
 
 void TGaugeStudyPage::Retranslate() {
   const auto q = [this](int id) { return QString::fromStdString(Text(id)); };
-  setWindowTitle(q(textid::kStudyCaption));
+  setWindowTitle(q(textid::kStudyCaption) +
+                 (FSubject.empty() ? QString() : " \u2013 " + QString::fromStdString(FSubject)));
   for (QLabel* label : {La_StudyReference, La_StudyTolerance, La_StudyK, La_StudyL}) {
     label->setText(q(ui::Tag(label)));
   }
@@ -149,6 +150,12 @@ void TGaugeStudyPage::Retranslate() {
   FChart->SetTexts([this](int id) { return Text(id); });
   ShowReasons();
   Show();
+}
+
+void TGaugeStudyPage::SetSubject(const std::string& subject) {
+  if (subject == FSubject) return;
+  FSubject = subject;
+  Retranslate();
 }
 
 void TGaugeStudyPage::SetRun(std::span<const double> values, const TTolerance& tolerance) {

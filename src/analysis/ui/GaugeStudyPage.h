@@ -36,6 +36,9 @@ class TGaugeStudyPage : public QWidget {
   // The values of the characteristic shown and the tolerance in force. Shown at once when the
   // page is visible, else when it is shown.
   void SetRun(std::span<const double> values, const TTolerance& tolerance);
+  // What the values are of, shown in the window's title after its caption (a plan run's
+  // characteristic); empty for the run without a plan.
+  void SetSubject(const std::string& subject);
 
   // The inputs in use (the last usable ones typed) and the figures as last shown.
   const TStudyInputs& Inputs() const { return FInputs; }
@@ -72,6 +75,7 @@ class TGaugeStudyPage : public QWidget {
 
   std::function<std::string(int)> FText;
   char FSeparator = ',';
+  std::string FSubject;
   std::vector<double> FValues;
   TTolerance FTolerance;
   TStudyInputs FInputs;
