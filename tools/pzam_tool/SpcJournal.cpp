@@ -3,9 +3,16 @@
 #include <filesystem>
 
 #include "SpcSources.h"
+#include "measurement/NumberText.h"
 #include "plant/Journal.h"
 
 namespace pzam::tool {
+
+bool ParseCharacteristic(const std::string& text, int& characteristic, std::string& error) {
+  if (measurement::TryStrToInt(text, characteristic) && characteristic >= 1) return true;
+  error = "--characteristic must be a characteristic's number (1, 2, ...)";
+  return false;
+}
 
 int JournalValues(const std::string& journalPath, const std::string& runId, int characteristic,
                   TSpcValues& out, std::string& error) {

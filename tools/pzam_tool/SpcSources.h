@@ -16,6 +16,10 @@ struct TSpcValues {
   analysis::TTolerance Tolerance;
 };
 
+// Reads the value of --characteristic (1, 2, ...); false when it is not such a number, with the
+// reason in `error`.
+bool ParseCharacteristic(const std::string& text, int& characteristic, std::string& error);
+
 // The values of run `runId` in the journal at `journalPath`: 0, or 1 when the journal or the run
 // cannot be read, 2 when the run holds several characteristics and `characteristic` (1, 2, ...;
 // 0 none) names none of them (an option is needed). The characteristic's values only, with its

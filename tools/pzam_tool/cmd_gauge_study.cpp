@@ -20,8 +20,7 @@ using namespace pzam::analysis;
 constexpr const char* kUsage =
     "gauge-study --reference X --tolerance T [--k PERCENT] [--l 6|4] [--decimal C] FILE | "
     "--run RUN_ID [--config FILE] [--characteristic N]  type 1 gauge study (Cg, Cgk, bias test) of "
-    "a reference "
-    "part's values";
+    "a reference part's values";
 
 struct TStudyOptions {
   TStudyInputs Inputs;
@@ -75,9 +74,7 @@ std::string ParseOptions(const TArgs& args, TStudyOptions& o) {
   if (parsed.Has("--run")) o.Run = parsed.Get("--run");
   if (parsed.Has("--config")) o.Config = parsed.Get("--config");
   if (parsed.Has("--characteristic")) {
-    if (!measurement::TryStrToInt(parsed.Get("--characteristic"), o.Characteristic) ||
-        o.Characteristic < 1)
-      return "--characteristic must be a characteristic's number (1, 2, ...)";
+    if (!ParseCharacteristic(parsed.Get("--characteristic"), o.Characteristic, error)) return error;
     if (!parsed.Has("--run")) return "--characteristic goes with --run";
   }
   if (parsed.Plain.size() > 1) return "only one FILE";

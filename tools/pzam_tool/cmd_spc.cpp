@@ -22,8 +22,8 @@ using namespace pzam::analysis;
 constexpr const char* kUsage =
     "spc [--lsl X] [--usl X] [--decimal C] [--report FILE.pdf] FILE | --run RUN_ID [--config "
     "FILE] [--characteristic N] | --db CONNINFO (--run RUN_ID | --batch TEXT [--station NAME])  "
-    "capability figures of "
-    "a record file, a journaled run, or a run or batch in the central store";
+    "capability figures of a record file, a journaled run, or a run or batch in the central "
+    "store";
 
 struct TSpcOptions {
   TTolerance Tolerance;
@@ -45,9 +45,8 @@ std::string ParseOptions(const TArgs& args, TSpcOptions& o) {
         a == "--characteristic") {
       if (i + 1 >= args.size()) return a + " needs a value";
       const std::string& v = args[++i];
-      if (a == "--characteristic") {
-        if (!measurement::TryStrToInt(v, o.Characteristic) || o.Characteristic < 1)
-          return "--characteristic must be a characteristic's number (1, 2, ...)";
+      if (std::string error; a == "--characteristic") {
+        if (!ParseCharacteristic(v, o.Characteristic, error)) return error;
       } else if (a == "--run" || a == "--db" || a == "--batch" || a == "--station" ||
                  a == "--config") {
         auto& field = a == "--run"       ? o.Run
